@@ -1,0 +1,29 @@
+// Any text through the four conversions: no crash, and the widths agree with each other.
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "protocol/IntConv.h"
+#include "transport/Errors.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace bpconf::protocol;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const auto wide = ParseInteger(text, std::numeric_limits<std::int64_t>::min(),
+                                   std::numeric_limits<std::int64_t>::max());
+    bool strict32 = true;
+    std::int32_t v32 = 0;
+    try {
+        v32 = StrToInt(text);
+    } catch (const bpconf::EConvertError&) {
+        strict32 = false;
+    }
+    // A 32-bit value is the same number in 64 bits; the defaults agree with the strict forms.
+    if (strict32 && (!wide || *wide != v32)) std::abort();
+    if (StrToIntDef(text, 7) != (strict32 ? v32 : 7)) std::abort();
+    if (StrToInt64Def(text, 7) != (wide ? *wide : 7)) std::abort();
+    const std::string trimmed = Trim(text);
+    if (trimmed.size() > text.size()) std::abort();
+    return 0;
+}

@@ -1,0 +1,35 @@
+# Shared by scripts/run and scripts/test: the project root, package installation and the build.
+# shellcheck shell=bash
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+# Packages the build needs.
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+                libcups2-dev qt6-base-dev fonts-wqy-microhei)
+
+# Installs the named Debian packages that are missing; apt-get update runs first, once.
+ensure_packages() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# Configures (first time) and builds one build folder: build_tree DIR [cmake options...]
+build_tree() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    fi
+    cmake --build "$dir" -j "$JOBS"
+}

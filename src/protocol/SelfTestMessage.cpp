@@ -1,0 +1,37 @@
+#include "protocol/SelfTestMessage.h"
+
+namespace bpconf::protocol {
+
+THfByteList StartSelfTestMessage(SelfTestHeader header) {
+    static const std::vector<std::uint8_t> kNew = {0x1B, 0x23, 0x23, 0x44, 0x4C, 0x53, 0x46};
+    static const std::vector<std::uint8_t> kOld = {0x1B, 0x23, 0x42, 0xFA, 0xCD, 0x87, 0x15};
+    THfByteList message(header == SelfTestHeader::New ? kNew : kOld);
+    message.Add(0x00);
+    message.Add(0x00);
+    return message;
+}
+
+std::size_t FillSelfTestMessage(THfByteList& message, const ByteLists& package) {
+    std::size_t n = 0;
+    for (const auto& list : package) {
+        n += static_cast<std::size_t>(list->Count());
+    }
+    // An oversized payload is refused before it is copied: it will never be sent.
+    if (n <= kMaxSelfTestPayload) {
+        for (const auto& list : package) {
+            message.AddList(*list);
+        }
+    }
+    message.Put(7, static_cast<std::uint8_t>(n % 256));
+    message.Put(8, static_cast<std::uint8_t>((n / 256) % 256));
+    return n;
+}
+
+SelfTestMessage BuildSelfTestMessage(const ByteLists& package, SelfTestHeader header) {
+    SelfTestMessage result;
+    result.message = StartSelfTestMessage(header);
+    result.payloadLength = FillSelfTestMessage(result.message, package);
+    return result;
+}
+
+}  // namespace bpconf::protocol

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "TestSupport.h"
+#include "platform/AnsiText.h"
+
+namespace bpconf::platform {
+namespace {
+
+TEST(AnsiText, CodePageOfLocale) {
+    const struct {
+        const char* locale;
+        const char* codePage;
+    } cases[] = {
+        {"zh_CN.UTF-8", "CP936"}, {"zh_SG.UTF-8", "CP936"}, {"zh_CN", "CP936"},
+        {"zh_TW.UTF-8", "CP950"}, {"zh_HK.UTF-8", "CP950"}, {"ja_JP.UTF-8", "CP932"},
+        {"ko_KR.UTF-8", "CP949"}, {"en_US.UTF-8", "CP1252"}, {"de_DE.UTF-8", "CP1252"},
+        {"C", "CP1252"},          {"POSIX", "CP1252"},      {"", "CP1252"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AnsiCodePageForLocale(c.locale), c.codePage) << c.locale;
+    }
+}
+
+TEST(AnsiText, ConversionTable) {
+    const struct {
+        const char* codePage;
+        std::string utf8;
+        const char* bytes;
+    } cases[] = {
+        {"CP936", "中文", "D6 D0 CE C4"},
+        {"CP936", "abc", "61 62 63"},
+        {"CP950", "中文", "A4 A4 A4 E5"},
+        {"CP932", "日本", "93 FA 96 7B"},
+        {"CP1252", "café", "63 61 66 E9"},
+        {"CP1252", "中", "3F"},                 // not in the code page
+        {"CP936", "a\xFF" "b", "61 3F 62"},     // not UTF-8
+        {"CP936", std::string("a\0b", 3), "61 00 62"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(test::Hex(Utf8ToCodePage(c.utf8, c.codePage)), c.bytes) << c.codePage;
+    }
+    EXPECT_EQ(CodePageToUtf8(test::Bytes("D6 D0 CE C4"), "CP936"), "中文");
+}
+
+TEST(AnsiText, UserLocaleChoosesTheCodePage) {
+    const char* saved = std::getenv("LC_ALL");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("LC_ALL", "zh_CN.UTF-8", 1);
+    EXPECT_EQ(test::Hex(Utf8ToAnsi("中文")), "D6 D0 CE C4");
+    ::setenv("LC_ALL", "en_US.UTF-8", 1);
+    EXPECT_EQ(test::Hex(Utf8ToAnsi("中文")), "3F 3F");
+    if (saved) {
+        ::setenv("LC_ALL", savedValue.c_str(), 1);
+    } else {
+        ::unsetenv("LC_ALL");
+    }
+}
+
+}  // namespace
+}  // namespace bpconf::platform
