@@ -8,7 +8,8 @@ namespace {
 
 bpconf::THfByteList Filled(std::size_t size) {
     std::vector<std::uint8_t> bytes(size);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 31);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 31);
     return bpconf::THfByteList(std::move(bytes));
 }
 

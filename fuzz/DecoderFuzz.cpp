@@ -11,10 +11,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto messages = Decode(bytes);
     std::string joined;
     for (const auto& m : messages) {
-        if (m.offset != joined.size()) std::abort();
+        if (m.offset != joined.size())
+            std::abort();
         joined += m.raw;
         (void)Describe(m);
     }
-    if (joined != bytes) std::abort();
+    if (joined != bytes)
+        std::abort();
     return 0;
 }

@@ -13,10 +13,10 @@ TEST(AnsiText, CodePageOfLocale) {
         const char* locale;
         const char* codePage;
     } cases[] = {
-        {"zh_CN.UTF-8", "CP936"}, {"zh_SG.UTF-8", "CP936"}, {"zh_CN", "CP936"},
-        {"zh_TW.UTF-8", "CP950"}, {"zh_HK.UTF-8", "CP950"}, {"ja_JP.UTF-8", "CP932"},
+        {"zh_CN.UTF-8", "CP936"}, {"zh_SG.UTF-8", "CP936"},  {"zh_CN", "CP936"},
+        {"zh_TW.UTF-8", "CP950"}, {"zh_HK.UTF-8", "CP950"},  {"ja_JP.UTF-8", "CP932"},
         {"ko_KR.UTF-8", "CP949"}, {"en_US.UTF-8", "CP1252"}, {"de_DE.UTF-8", "CP1252"},
-        {"C", "CP1252"},          {"POSIX", "CP1252"},      {"", "CP1252"},
+        {"C", "CP1252"},          {"POSIX", "CP1252"},       {"", "CP1252"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(AnsiCodePageForLocale(c.locale), c.codePage) << c.locale;
@@ -34,8 +34,11 @@ TEST(AnsiText, ConversionTable) {
         {"CP950", "中文", "A4 A4 A4 E5"},
         {"CP932", "日本", "93 FA 96 7B"},
         {"CP1252", "café", "63 61 66 E9"},
-        {"CP1252", "中", "3F"},                 // not in the code page
-        {"CP936", "a\xFF" "b", "61 3F 62"},     // not UTF-8
+        {"CP1252", "中", "3F"},  // not in the code page
+        {"CP936",
+         "a\xFF"
+         "b",
+         "61 3F 62"},  // not UTF-8
         {"CP936", std::string("a\0b", 3), "61 00 62"},
     };
     for (const auto& c : cases) {

@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 
 THfByteList Sequence(int count) {
     THfByteList list;
-    for (int i = 0; i < count; ++i) list.Add(static_cast<std::uint8_t>(i));
+    for (int i = 0; i < count; ++i)
+        list.Add(static_cast<std::uint8_t>(i));
     return list;
 }
 
@@ -49,14 +50,16 @@ TEST(ByteListDump, ShapeOfFullAndPartialLines) {
 
 TEST(ByteListDump, EveryByteValueAsTwoUpperCaseDigits) {
     THfByteList list;
-    for (int v = 0; v < 256; ++v) list.Add(static_cast<std::uint8_t>(v));
+    for (int v = 0; v < 256; ++v)
+        list.Add(static_cast<std::uint8_t>(v));
     const std::string dump = list.HexDump();
     char expected[4];
     int lineBreaks = 0;
     for (int v = 0; v < 256; ++v) {
         std::snprintf(expected, sizeof expected, " %02X", v);
         EXPECT_EQ(dump.substr(static_cast<std::size_t>(v * 3 + lineBreaks * 2), 3), expected);
-        if (v % 16 == 15) ++lineBreaks;
+        if (v % 16 == 15)
+            ++lineBreaks;
     }
 }
 
@@ -114,11 +117,12 @@ TEST(ByteListAddList, AppendsInOrderAndLeavesOtherIntact) {
 }
 
 class ByteListFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("bpconf-bytelist-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+               ("bpconf-bytelist-" +
+                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -134,7 +138,8 @@ protected:
 
 TEST_F(ByteListFile, LoadsEveryByteInFileOrder) {
     std::string bytes;
-    for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(i * 7);
+    for (int i = 0; i < 1000; ++i)
+        bytes += static_cast<char>(i * 7);
     THfByteList list = THfByteList::FromString("old");
     list.LoadFromFile(Write("p.bin", bytes));
     EXPECT_EQ(list.ToString(), bytes);

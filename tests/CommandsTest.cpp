@@ -57,7 +57,8 @@ TEST(Commands, FramesTable) {
         // Aging and standby time.
         {"BDIT -1", [] { return BuildBDIT("-1"); }, "1B 23 23 42 44 49 54 FF FF FF FF"},
         {"BDIT 2^32", [] { return BuildBDIT("4294967296"); }, "1B 23 23 42 44 49 54 00 00 00 00"},
-        {"BDIT leading blank", [] { return BuildBDIT(" 300"); }, "1B 23 23 42 44 49 54 2C 01 00 00"},
+        {"BDIT leading blank", [] { return BuildBDIT(" 300"); },
+         "1B 23 23 42 44 49 54 2C 01 00 00"},
         {"BDIT hex", [] { return BuildBDIT("$12C"); }, "1B 23 23 42 44 49 54 2C 01 00 00"},
         {"SPTI -1", [] { return BuildSPTI("-1"); }, "1B 23 23 53 50 54 49 FF FF FF FF"},
         {"SPTI 2^32", [] { return BuildSPTI("4294967296"); }, "1B 23 23 53 50 54 49 00 00 00 00"},
@@ -163,7 +164,8 @@ ByteLists Package(std::initializer_list<std::size_t> sizes) {
     std::uint8_t next = 0;
     for (std::size_t size : sizes) {
         auto list = std::make_unique<THfByteList>();
-        for (std::size_t i = 0; i < size; ++i) list->Add(next++);
+        for (std::size_t i = 0; i < size; ++i)
+            list->Add(next++);
         package.push_back(std::move(list));
     }
     return package;

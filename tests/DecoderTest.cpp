@@ -16,10 +16,10 @@ using test::Bytes;
 
 TEST(Decoder, DescribesEachMessageOfAStream) {
     std::string stream = OpeningMessage() + BuildSTDP("28") + BuildBDIT("300") +
-                         BuildLFCH(true, 0) + BuildEDCD(true) + BuildBLSP(false) +
-                         BuildCHTY(0) + BuildSTSN("202612", "0001") + BuildSBCV("2800") +
-                         BuildBTLK(true) + BuildSBDR("115200") + *BuildBTRN(Bytes("D6 D0 22")) +
-                         BuildSLAN("00,") + BuildSPTI("1800");
+                         BuildLFCH(true, 0) + BuildEDCD(true) + BuildBLSP(false) + BuildCHTY(0) +
+                         BuildSTSN("202612", "0001") + BuildSBCV("2800") + BuildBTLK(true) +
+                         BuildSBDR("115200") + *BuildBTRN(Bytes("D6 D0 22")) + BuildSLAN("00,") +
+                         BuildSPTI("1800");
     ByteLists package;
     package.push_back(std::make_unique<THfByteList>(std::vector<std::uint8_t>(4094, 0x55)));
     stream += BuildSelfTestMessage(package, SelfTestHeader::New).message.ToString();
@@ -93,7 +93,10 @@ TEST(Decoder, RoundTripOfRandomMessages) {
         for (int i = 0; i < count; ++i) {
             const std::uint32_t n32 = rng();
             switch (pick(15)) {
-                case 0: stream += OpeningMessage(); expected.push_back("OPEN"); break;
+                case 0:
+                    stream += OpeningMessage();
+                    expected.push_back("OPEN");
+                    break;
                 case 1: {
                     const int cp = static_cast<int>(pick(100));
                     char item[8];
@@ -102,31 +105,67 @@ TEST(Decoder, RoundTripOfRandomMessages) {
                     expected.push_back("SLAN " + std::to_string(cp));
                     break;
                 }
-                case 2: stream += BuildSTDP(std::to_string(n32 % 256)); expected.push_back("STDP " + std::to_string(n32 % 256)); break;
-                case 3: stream += BuildBDIT(std::to_string(n32)); expected.push_back("BDIT " + std::to_string(n32)); break;
+                case 2:
+                    stream += BuildSTDP(std::to_string(n32 % 256));
+                    expected.push_back("STDP " + std::to_string(n32 % 256));
+                    break;
+                case 3:
+                    stream += BuildBDIT(std::to_string(n32));
+                    expected.push_back("BDIT " + std::to_string(n32));
+                    break;
                 case 4: {
                     const bool cr = pick(2);
                     stream += BuildLFCH(true, cr ? 1 : 0);
                     expected.push_back(cr ? "LFCH 0D" : "LFCH 0A");
                     break;
                 }
-                case 5: { const bool on = pick(2); stream += BuildEDCD(on); expected.push_back(on ? "EDCD 1" : "EDCD 0"); break; }
-                case 6: { const bool on = pick(2); stream += BuildBLSP(on); expected.push_back(on ? "BLSP 1" : "BLSP 0"); break; }
-                case 7: stream += BuildSPTI(std::to_string(n32)); expected.push_back("SPTI " + std::to_string(n32)); break;
-                case 8: { const bool fixed = pick(2); stream += BuildCHTY(fixed ? 0 : 1); expected.push_back(fixed ? "CHTY 82" : "CHTY 81"); break; }
+                case 5: {
+                    const bool on = pick(2);
+                    stream += BuildEDCD(on);
+                    expected.push_back(on ? "EDCD 1" : "EDCD 0");
+                    break;
+                }
+                case 6: {
+                    const bool on = pick(2);
+                    stream += BuildBLSP(on);
+                    expected.push_back(on ? "BLSP 1" : "BLSP 0");
+                    break;
+                }
+                case 7:
+                    stream += BuildSPTI(std::to_string(n32));
+                    expected.push_back("SPTI " + std::to_string(n32));
+                    break;
+                case 8: {
+                    const bool fixed = pick(2);
+                    stream += BuildCHTY(fixed ? 0 : 1);
+                    expected.push_back(fixed ? "CHTY 82" : "CHTY 81");
+                    break;
+                }
                 case 9: {
                     const std::string counter = std::to_string(pick(100000));
                     stream += BuildSTSN("202612", counter);
                     expected.push_back("STSN \"202612" + counter + "\"");
                     break;
                 }
-                case 10: stream += BuildSBCV(std::to_string(n32 % 65536)); expected.push_back("SBCV " + std::to_string(n32 % 65536)); break;
-                case 11: { const bool on = pick(2); stream += BuildBTLK(on); expected.push_back(on ? "BTLK 1" : "BTLK 0"); break; }
-                case 12: stream += BuildSBDR(std::to_string(n32 % 0x1000000)); expected.push_back("SBDR " + std::to_string(n32 % 0x1000000)); break;
+                case 10:
+                    stream += BuildSBCV(std::to_string(n32 % 65536));
+                    expected.push_back("SBCV " + std::to_string(n32 % 65536));
+                    break;
+                case 11: {
+                    const bool on = pick(2);
+                    stream += BuildBTLK(on);
+                    expected.push_back(on ? "BTLK 1" : "BTLK 0");
+                    break;
+                }
+                case 12:
+                    stream += BuildSBDR(std::to_string(n32 % 0x1000000));
+                    expected.push_back("SBDR " + std::to_string(n32 % 0x1000000));
+                    break;
                 case 13: {
                     std::string name;
                     const std::uint32_t len = 1 + pick(16);
-                    for (std::uint32_t k = 0; k < len; ++k) name += static_cast<char>('a' + pick(26));
+                    for (std::uint32_t k = 0; k < len; ++k)
+                        name += static_cast<char>('a' + pick(26));
                     stream += *BuildBTRN(name);
                     expected.push_back("BTRN \"" + name + "\"");
                     break;
@@ -136,7 +175,8 @@ TEST(Decoder, RoundTripOfRandomMessages) {
                     package.push_back(std::make_unique<THfByteList>(
                         std::vector<std::uint8_t>(pick(4095), static_cast<std::uint8_t>(n32))));
                     const bool old = pick(2);
-                    const auto m = BuildSelfTestMessage(package, old ? SelfTestHeader::Old : SelfTestHeader::New);
+                    const auto m = BuildSelfTestMessage(
+                        package, old ? SelfTestHeader::Old : SelfTestHeader::New);
                     stream += m.message.ToString();
                     expected.push_back(std::string("DLSF ") + (old ? "old " : "new ") +
                                        std::to_string(m.payloadLength) + " bytes");

@@ -86,7 +86,10 @@ const Case kCases[] = {
     {"\xEF\xBC\x91", std::nullopt, std::nullopt},  // full-width digit one
     {"1\xFF", std::nullopt, std::nullopt},
     {"\x80", std::nullopt, std::nullopt},
-    {std::string("1\0" "2", 3), std::nullopt, std::nullopt},
+    {std::string("1\0"
+                 "2",
+                 3),
+     std::nullopt, std::nullopt},
 };
 
 TEST(IntConv, StrictConversionsTable) {
@@ -148,13 +151,8 @@ TEST(IntConv, TrimRemovesBlanksAndControlCharactersAround) {
     const struct {
         std::string in, out;
     } cases[] = {
-        {"", ""},
-        {"   ", ""},
-        {" 2800 ", "2800"},
-        {"\t\r\n2800\x01\x1F", "2800"},
-        {" a b ", "a b"},
-        {" 中文 ", "中文"},
-        {"\x7F", "\x7F"},
+        {"", ""},         {"   ", ""},        {" 2800 ", "2800"}, {"\t\r\n2800\x01\x1F", "2800"},
+        {" a b ", "a b"}, {" 中文 ", "中文"}, {"\x7F", "\x7F"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Trim(c.in), c.out) << "'" << c.in << "'";

@@ -43,7 +43,8 @@ TEST(LanguageTables, CaptionTableCoversEveryTranslatedControlOnce) {
     EXPECT_EQ(controls.size(), 26u);
     auto find = [](const std::string& name) {
         for (const auto& row : CaptionTable()) {
-            if (row.control == name) return row;
+            if (row.control == name)
+                return row;
         }
         return CaptionRow{"", "", ""};
     };

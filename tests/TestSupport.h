@@ -15,10 +15,14 @@ inline std::string Bytes(const std::string& hex) {
     int digits = 0;
     for (char c : hex) {
         int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        if (d < 0) continue;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        if (d < 0)
+            continue;
         value = value * 16 + static_cast<unsigned>(d);
         if (++digits == 2) {
             out += static_cast<char>(value);
@@ -35,7 +39,8 @@ inline std::string Hex(const std::string& bytes) {
     char buf[4];
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned char>(bytes[i]));
-        if (i) out += ' ';
+        if (i)
+            out += ' ';
         out += buf;
     }
     return out;

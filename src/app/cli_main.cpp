@@ -39,8 +39,10 @@ int Decode(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return Usage();
+    if (argc < 2)
+        return Usage();
     const std::string command = argv[1];
-    if (command == "decode") return Decode(argc, argv);
+    if (command == "decode")
+        return Decode(argc, argv);
     return Usage();
 }

@@ -92,7 +92,8 @@ const std::vector<CaptionRow>& CaptionTable() {
 }
 
 std::vector<std::string> FontTypeItems(const std::string& interfaceLanguage) {
-    if (IsChinese(interfaceLanguage)) return {"等宽", "不等宽"};
+    if (IsChinese(interfaceLanguage))
+        return {"等宽", "不等宽"};
     return {"Width", "Unequal width"};
 }
 

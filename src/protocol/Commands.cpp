@@ -16,7 +16,8 @@ std::string FirstCharacters(const std::string& text, int n) {
     std::size_t end = 0;
     for (int c = 0; c < n && end < text.size(); ++c) {
         ++end;
-        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            ++end;
     }
     return text.substr(0, end);
 }

@@ -18,12 +18,12 @@ struct CommandLayout {
 };
 
 constexpr CommandLayout kCommands[] = {
-    {kSLAN, ValueLayout::Byte, Shown::Decimal},  {kSTDP, ValueLayout::Byte, Shown::Decimal},
-    {kBDIT, ValueLayout::DWord, Shown::Decimal}, {kLFCH, ValueLayout::Byte, Shown::Hex},
-    {kEDCD, ValueLayout::Byte, Shown::Decimal},  {kBLSP, ValueLayout::Byte, Shown::Decimal},
-    {kSPTI, ValueLayout::DWord, Shown::Decimal}, {kCHTY, ValueLayout::Byte, Shown::Hex},
+    {kSLAN, ValueLayout::Byte, Shown::Decimal},    {kSTDP, ValueLayout::Byte, Shown::Decimal},
+    {kBDIT, ValueLayout::DWord, Shown::Decimal},   {kLFCH, ValueLayout::Byte, Shown::Hex},
+    {kEDCD, ValueLayout::Byte, Shown::Decimal},    {kBLSP, ValueLayout::Byte, Shown::Decimal},
+    {kSPTI, ValueLayout::DWord, Shown::Decimal},   {kCHTY, ValueLayout::Byte, Shown::Hex},
     {kSTSN, ValueLayout::Counted, Shown::Decimal}, {kSBCV, ValueLayout::Word, Shown::Decimal},
-    {kBTLK, ValueLayout::Byte, Shown::Decimal},  {kSBDR, ValueLayout::DWord, Shown::Decimal},
+    {kBTLK, ValueLayout::Byte, Shown::Decimal},    {kSBDR, ValueLayout::DWord, Shown::Decimal},
     {kBTRN, ValueLayout::Counted, Shown::Decimal},
 };
 
@@ -49,9 +49,11 @@ bool HasAt(const std::string& s, std::size_t at, const std::string& what) {
 }
 
 const CommandLayout* FindCommand(const std::string& s, std::size_t codeAt) {
-    if (codeAt + 4 > s.size()) return nullptr;
+    if (codeAt + 4 > s.size())
+        return nullptr;
     for (const auto& c : kCommands) {
-        if (s.compare(codeAt, 4, c.code) == 0) return &c;
+        if (s.compare(codeAt, 4, c.code) == 0)
+            return &c;
     }
     return nullptr;
 }
@@ -67,9 +69,11 @@ bool TryDecodeAt(const std::string& s, std::size_t at, DecodedMessage& out) {
     }
     const bool isNew = HasAt(s, at, kNewHeader);
     if (isNew || HasAt(s, at, kOldHeader)) {
-        if (at + 9 > s.size()) return false;
+        if (at + 9 > s.size())
+            return false;
         const std::size_t n = ReadLittleEndian(s, at + 7, 2);
-        if (at + 9 + n > s.size()) return false;
+        if (at + 9 + n > s.size())
+            return false;
         out.kind = MessageKind::SelfTest;
         out.code = kDLSF;
         out.header = isNew ? SelfTestHeader::New : SelfTestHeader::Old;
@@ -78,21 +82,31 @@ bool TryDecodeAt(const std::string& s, std::size_t at, DecodedMessage& out) {
         out.raw = s.substr(at, 9 + n);
         return true;
     }
-    if (!HasAt(s, at, kFrameStart)) return false;
+    if (!HasAt(s, at, kFrameStart))
+        return false;
     const CommandLayout* command = FindCommand(s, at + 3);
-    if (command == nullptr) return false;
+    if (command == nullptr)
+        return false;
     const std::size_t valueAt = at + 7;
     std::size_t length = 0;
     switch (command->layout) {
-        case ValueLayout::Byte: length = 1; break;
-        case ValueLayout::Word: length = 2; break;
-        case ValueLayout::DWord: length = 4; break;
+        case ValueLayout::Byte:
+            length = 1;
+            break;
+        case ValueLayout::Word:
+            length = 2;
+            break;
+        case ValueLayout::DWord:
+            length = 4;
+            break;
         case ValueLayout::Counted:
-            if (valueAt >= s.size()) return false;
+            if (valueAt >= s.size())
+                return false;
             length = 1 + At(s, valueAt);
             break;
     }
-    if (valueAt + length > s.size()) return false;
+    if (valueAt + length > s.size())
+        return false;
     out.kind = MessageKind::Command;
     out.code = command->code;
     if (command->layout == ValueLayout::Counted) {
@@ -112,7 +126,8 @@ std::string HexBytes(const std::string& bytes, std::size_t most) {
         std::snprintf(buf, sizeof buf, "%s%02X", i == 0 ? "" : " ", At(bytes, i));
         text += buf;
     }
-    if (bytes.size() > most) text += " ...";
+    if (bytes.size() > most)
+        text += " ...";
     return text;
 }
 
@@ -162,7 +177,8 @@ std::string Describe(const DecodedMessage& message) {
         case MessageKind::Opening:
             return "OPEN";
         case MessageKind::SelfTest:
-            return std::string(kDLSF) + (message.header == SelfTestHeader::New ? " new " : " old ") +
+            return std::string(kDLSF) +
+                   (message.header == SelfTestHeader::New ? " new " : " old ") +
                    std::to_string(message.number) + " bytes";
         case MessageKind::Unknown:
             return "?? " + std::to_string(message.raw.size()) + " bytes at offset " +
@@ -171,8 +187,10 @@ std::string Describe(const DecodedMessage& message) {
             break;
     }
     for (const auto& c : kCommands) {
-        if (message.code != c.code) continue;
-        if (c.layout == ValueLayout::Counted) return message.code + " " + Quoted(message.text);
+        if (message.code != c.code)
+            continue;
+        if (c.layout == ValueLayout::Counted)
+            return message.code + " " + Quoted(message.text);
         if (c.shown == Shown::Hex) {
             std::snprintf(buf, sizeof buf, " %02X", static_cast<unsigned>(message.number));
             return message.code + buf;

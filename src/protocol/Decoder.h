@@ -20,9 +20,9 @@ enum class MessageKind {
 
 struct DecodedMessage {
     MessageKind kind = MessageKind::Unknown;
-    std::size_t offset = 0;  // where the message starts in the input
-    std::string raw;         // its bytes
-    std::string code;        // "SLAN" … "BTRN", "DLSF" for the self-test message
+    std::size_t offset = 0;    // where the message starts in the input
+    std::string raw;           // its bytes
+    std::string code;          // "SLAN" … "BTRN", "DLSF" for the self-test message
     std::uint64_t number = 0;  // the value of numeric commands (little-endian)
     std::string text;          // STSN and BTRN: the counted text; SelfTest: the payload
     SelfTestHeader header = SelfTestHeader::New;

@@ -9,10 +9,14 @@ namespace bpconf::protocol {
 namespace {
 
 int DigitValue(char c, bool hex) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (!hex) return -1;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (!hex)
+        return -1;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
@@ -21,7 +25,8 @@ int DigitValue(char c, bool hex) {
 std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min,
                                          std::int64_t max) {
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
 
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -33,12 +38,14 @@ std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min
     if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
         hex = true;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         hex = true;
         i += 2;
     }
 
-    if (i >= text.size()) return std::nullopt;  // no digits at all
+    if (i >= text.size())
+        return std::nullopt;  // no digits at all
 
     // The magnitude is kept in 64 unsigned bits; anything above 2^63 is out of every range.
     constexpr std::uint64_t kLimit = std::uint64_t{1} << 63;
@@ -46,8 +53,10 @@ std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min
     std::uint64_t magnitude = 0;
     for (; i < text.size(); ++i) {
         const int d = DigitValue(text[i], hex);
-        if (d < 0) return std::nullopt;
-        if (magnitude > (kLimit - static_cast<std::uint64_t>(d)) / base) return std::nullopt;
+        if (d < 0)
+            return std::nullopt;
+        if (magnitude > (kLimit - static_cast<std::uint64_t>(d)) / base)
+            return std::nullopt;
         magnitude = magnitude * base + static_cast<std::uint64_t>(d);
     }
 
@@ -56,10 +65,12 @@ std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min
         value = magnitude == kLimit ? std::numeric_limits<std::int64_t>::min()
                                     : -static_cast<std::int64_t>(magnitude);
     } else {
-        if (magnitude == kLimit) return std::nullopt;
+        if (magnitude == kLimit)
+            return std::nullopt;
         value = static_cast<std::int64_t>(magnitude);
     }
-    if (value < min || value > max) return std::nullopt;
+    if (value < min || value > max)
+        return std::nullopt;
     return value;
 }
 
@@ -70,14 +81,16 @@ std::string NotAnIntegerMessage(const std::string& text) {
 std::int32_t StrToInt(const std::string& text) {
     const auto v = ParseInteger(text, std::numeric_limits<std::int32_t>::min(),
                                 std::numeric_limits<std::int32_t>::max());
-    if (!v) throw EConvertError(NotAnIntegerMessage(text));
+    if (!v)
+        throw EConvertError(NotAnIntegerMessage(text));
     return static_cast<std::int32_t>(*v);
 }
 
 std::int64_t StrToInt64(const std::string& text) {
     const auto v = ParseInteger(text, std::numeric_limits<std::int64_t>::min(),
                                 std::numeric_limits<std::int64_t>::max());
-    if (!v) throw EConvertError(NotAnIntegerMessage(text));
+    if (!v)
+        throw EConvertError(NotAnIntegerMessage(text));
     return *v;
 }
 
@@ -96,8 +109,10 @@ std::int64_t StrToInt64Def(const std::string& text, std::int64_t fallback) {
 std::string Trim(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20)
+        --end;
     return std::string(text.substr(begin, end - begin));
 }
 

@@ -9,31 +9,31 @@ namespace bpconf {
 
 // Base of every failure the operator may see in the standard error box.
 class Exception : public std::runtime_error {
-public:
+  public:
     explicit Exception(const std::string& message)
         : std::runtime_error(message), message_(message) {}
     // The whole text, 0x00 bytes included (what() stops at the first one).
     const std::string& Message() const { return message_; }
 
-private:
+  private:
     std::string message_;
 };
 
 // An index outside 0 .. Count-1 of a byte list.
 class EListError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A file that cannot be opened or read.
 class EFOpenError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A text that is not a whole number where one is required.
 class EConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 

@@ -15,7 +15,7 @@ class THfByteList;
 using ByteLists = std::vector<std::unique_ptr<THfByteList>>;
 
 class THfByteList {
-public:
+  public:
     // No limit on the size of a file LoadFromFile accepts.
     static constexpr std::uint64_t kNoSizeLimit = UINT64_MAX;
 
@@ -45,7 +45,7 @@ public:
     std::string ToString() const { return std::string(bytes_.begin(), bytes_.end()); }
     static THfByteList FromString(const std::string& text);
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
 };
 

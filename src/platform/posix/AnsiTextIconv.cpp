@@ -15,9 +15,12 @@ bool StartsWith(const std::string& s, const char* prefix) {
 
 // Number of bytes of the UTF-8 sequence whose lead byte is b (1 for a stray byte).
 std::size_t Utf8SequenceLength(unsigned char b) {
-    if (b >= 0xF0 && b <= 0xF4) return 4;
-    if (b >= 0xE0) return b <= 0xEF ? 3 : 1;
-    if (b >= 0xC2) return 2;
+    if (b >= 0xF0 && b <= 0xF4)
+        return 4;
+    if (b >= 0xE0)
+        return b <= 0xEF ? 3 : 1;
+    if (b >= 0xC2)
+        return 2;
     return 1;
 }
 
@@ -51,7 +54,8 @@ std::string Convert(const std::string& text, const char* from, const char* to, b
         if (fromUtf8) {
             skip = Utf8SequenceLength(static_cast<unsigned char>(*inPtr));
         }
-        if (skip > inLeft) skip = inLeft;
+        if (skip > inLeft)
+            skip = inLeft;
         inPtr += skip;
         inLeft -= skip;
         out += replacement;
@@ -79,10 +83,14 @@ std::string EnvLocale(const char* first, const char* second, const char* third) 
 }  // namespace
 
 std::string AnsiCodePageForLocale(const std::string& localeName) {
-    if (StartsWith(localeName, "zh_CN") || StartsWith(localeName, "zh_SG")) return "CP936";
-    if (StartsWith(localeName, "zh_TW") || StartsWith(localeName, "zh_HK")) return "CP950";
-    if (StartsWith(localeName, "ja")) return "CP932";
-    if (StartsWith(localeName, "ko")) return "CP949";
+    if (StartsWith(localeName, "zh_CN") || StartsWith(localeName, "zh_SG"))
+        return "CP936";
+    if (StartsWith(localeName, "zh_TW") || StartsWith(localeName, "zh_HK"))
+        return "CP950";
+    if (StartsWith(localeName, "ja"))
+        return "CP932";
+    if (StartsWith(localeName, "ko"))
+        return "CP949";
     return "CP1252";
 }
 
