@@ -8,6 +8,8 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 # Packages the build needs.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                 libcups2-dev qt6-base-dev fonts-wqy-microhei)
+# Packages of the private print server the tests and benchmarks start.
+SCHEDULER_PACKAGES=(cups cups-client)
 
 # Installs the named Debian packages that are missing; apt-get update runs first, once.
 ensure_packages() {

@@ -1,0 +1,60 @@
+// The back ends of this platform, and the one place that picks them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/CounterStore.h"
+#include "platform/Dialogs.h"
+#include "platform/Environment.h"
+#include "platform/Ports.h"
+#include "platform/Printers.h"
+
+namespace bpconf::platform {
+
+// The name of the capture printer, whose jobs land as numbered files.
+inline constexpr const char* kCapturePrinterName = "bpconf-capture";
+
+// The system's printers and spooler (CUPS on Linux, the Windows spooler on Windows).
+std::unique_ptr<IPrinterList> CreateSystemPrinterList();
+std::unique_ptr<ISpooler> CreateSystemSpooler();
+
+// Adds the capture printer after the system's printers; it is the default only when the system
+// names none. Its jobs are written to captureDir as job-0001.bin, job-0002.bin, …
+std::unique_ptr<IPrinterList> CreateCapturePrinterList(std::unique_ptr<IPrinterList> system);
+std::unique_ptr<ISpooler> CreateCaptureSpooler(std::unique_ptr<ISpooler> system,
+                                               std::string captureDir);
+
+// Port devices: "LPT1" … "LPT3" name the parallel ports; any other name is a device path.
+std::unique_ptr<IPortDevices> CreateSystemPortDevices();
+// The device path a port name stands for.
+std::string PortDevicePath(const std::string& portName);
+
+// The counter store: the registry on Windows; elsewhere a registry-export text file, by default
+// $XDG_CONFIG_HOME/kelvor/PrinterTest.reg (~/.config when unset).
+std::unique_ptr<ICounterStore> CreateSystemCounterStore();
+std::unique_ptr<ICounterStore> CreateFileCounterStore(std::string path);
+std::string DefaultCounterFilePath();
+
+std::unique_ptr<ILocale> CreateSystemLocale();
+// The Windows language ID ("0804") of a POSIX locale name ("zh_CN.UTF-8").
+std::string LanguageIdForLocale(const std::string& localeName);
+
+std::unique_ptr<IClock> CreateSystemClock();
+
+// Message boxes written to standard error as "CAPTION: TEXT", for the command line.
+std::unique_ptr<IMessageBoxes> CreateConsoleMessageBoxes();
+
+// A job as the scheduler keeps it, for checking what was queued.
+struct SpoolerJob {
+    int id = 0;
+    std::string title;
+    std::string state;  // "pending", "processing", "completed", …
+};
+// Every job the scheduler knows for the printer (completed ones included), oldest first.
+std::vector<SpoolerJob> ListSpoolerJobs(const std::string& printerName);
+
+}  // namespace bpconf::platform

@@ -1,0 +1,145 @@
+#include "platform/TcpJobServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+namespace bpconf::platform {
+
+namespace {
+
+long long NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+TcpJobServer::TcpJobServer(std::function<void(const std::string&)> onJob)
+    : onJob_(std::move(onJob)) {}
+
+TcpJobServer::~TcpJobServer() {
+    Stop();
+}
+
+bool TcpJobServer::Start(int port) {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenFd_ < 0)
+        return false;
+    const int yes = 1;
+    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    socklen_t len = sizeof addr;
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listenFd_, 16) != 0 ||
+        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
+        ::pipe2(wakeFds_, O_CLOEXEC) != 0) {
+        ::close(listenFd_);
+        listenFd_ = -1;
+        return false;
+    }
+    port_ = ntohs(addr.sin_port);
+    lastActivityMs_ = NowMs();
+    thread_ = std::thread([this] { Serve(); });
+    return true;
+}
+
+void TcpJobServer::Stop() {
+    if (!thread_.joinable())
+        return;
+    const char wake = 'x';
+    (void)!::write(wakeFds_[1], &wake, 1);
+    thread_.join();
+    ::close(listenFd_);
+    ::close(wakeFds_[0]);
+    ::close(wakeFds_[1]);
+    listenFd_ = wakeFds_[0] = wakeFds_[1] = -1;
+}
+
+void TcpJobServer::Serve() {
+    for (;;) {
+        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wakeFds_[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (fds[1].revents != 0)
+            return;
+        const int conn = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (conn < 0)
+            continue;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            busy_ = true;
+            lastActivityMs_ = NowMs();
+        }
+        // The job is every byte until the sender closes its side.
+        std::string job;
+        char buffer[65536];
+        bool stopping = false;
+        for (;;) {
+            pollfd cfds[2] = {{conn, POLLIN, 0}, {wakeFds_[0], POLLIN, 0}};
+            if (::poll(cfds, 2, -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                break;
+            }
+            if (cfds[1].revents != 0) {
+                stopping = true;
+                break;
+            }
+            const ssize_t n = ::recv(conn, buffer, sizeof buffer, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            job.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(conn);
+        if (stopping)
+            return;
+        if (onJob_)
+            onJob_(job);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            jobs_.push_back(std::move(job));
+            busy_ = false;
+            lastActivityMs_ = NowMs();
+        }
+        arrived_.notify_all();
+    }
+}
+
+std::vector<std::string> TcpJobServer::Jobs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return jobs_;
+}
+
+bool TcpJobServer::WaitForJobs(std::size_t count, int timeoutMs) const {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return jobs_.size() >= count; });
+}
+
+void TcpJobServer::WaitUntilQuiet(int quietMs, int timeoutMs) const {
+    const long long deadline = NowMs() + timeoutMs;
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (NowMs() < deadline) {
+        if (!busy_ && NowMs() - lastActivityMs_ >= quietMs)
+            return;
+        arrived_.wait_for(lock, std::chrono::milliseconds(20));
+    }
+}
+
+}  // namespace bpconf::platform

@@ -1,0 +1,60 @@
+// Delivery of bytes to a printer (a raw spooler job) or a port device, and the message boxes
+// through which the tool tells the operator of warnings and errors.
+#pragma once
+
+#include <string>
+
+#include "platform/Dialogs.h"
+#include "platform/Ports.h"
+#include "platform/Printers.h"
+#include "transport/untByteList.h"
+
+namespace bpconf {
+
+// Every raw job carries this document name.
+inline constexpr const char* kJobDocumentName = "Printer Test";
+inline constexpr const char* kJobDataType = "RAW";
+// Connection kinds the callers pass.
+inline constexpr const char* kKindDrive = "drive";
+inline constexpr const char* kKindLpt = "lpt";
+
+// "连接出错，端口" + port name + "不存在或已被其它程序占用", in Chinese whatever the language.
+std::string PortErrorText(const std::string& portName);
+
+// Each delivery is complete and self-contained: the printer or port is opened, written and
+// closed within the call. A failure is reported to the operator here, once per message, and the
+// result tells the caller whether the bytes were delivered (the update run goes on either way).
+class TTransport {
+  public:
+    TTransport(platform::ISpooler& spooler, platform::IPortDevices& ports,
+               platform::IMessageBoxes& boxes)
+        : spooler_(spooler), ports_(ports), boxes_(boxes) {}
+
+    // Kind upper-cased equal to "DRIVE": a raw job to the printer; anything else: the port.
+    bool SendBytes(const THfByteList& list, const std::string& printerName, const std::string& kind,
+                   const std::string& portName);
+    // The bytes of a counted string (0x00 included) through SendBytes.
+    bool SendString(const std::string& text, const std::string& printerName,
+                    const std::string& kind, const std::string& portName);
+    bool SendToPrinter(const std::string& printerName, const THfByteList& list);
+    // One raw job "Printer Test" holding the whole data in one write.
+    bool PrintRaw(const std::string& printerName, const std::string& data);
+    // The bytes written to the port one at a time.
+    bool SendToPort(const THfByteList& list, const std::string& portName);
+
+    void ShowWarning(const std::string& text) { boxes_.Warning(text); }
+    void ShowError(const std::string& text) { boxes_.Error(text); }
+
+    // Deliveries that failed since this transport was made.
+    int FailedDeliveries() const { return failed_; }
+
+  private:
+    bool Failed(std::uint32_t error);
+
+    platform::ISpooler& spooler_;
+    platform::IPortDevices& ports_;
+    platform::IMessageBoxes& boxes_;
+    int failed_ = 0;
+};
+
+}  // namespace bpconf

@@ -1,0 +1,157 @@
+// Test doubles of the platform services, for unit tests only.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/Dialogs.h"
+#include "platform/Ports.h"
+#include "platform/Printers.h"
+
+namespace bpconf::test {
+
+// Every box shown, as "CAPTION: TEXT" lines.
+class RecordingBoxes : public platform::IMessageBoxes {
+  public:
+    void Warning(const std::string& text) override { shown.push_back("警告: " + text); }
+    void Error(const std::string& text) override { shown.push_back("错误: " + text); }
+    void Plain(const std::string& text) override {
+        shown.push_back(std::string(platform::kApplicationTitle) + ": " + text);
+    }
+    void Uncaught(const std::string& text) override {
+        shown.push_back(std::string(platform::kApplicationTitle) + "! " + text + ".");
+    }
+    std::vector<std::string> shown;
+};
+
+// A spooler whose stages are logged and whose failures are chosen by the test.
+class ScriptedSpooler : public platform::ISpooler {
+  public:
+    std::vector<std::string> log;
+    std::map<std::string, std::uint32_t> failAt;  // stage name -> error number
+    std::uint32_t openError = 0;
+
+    std::unique_ptr<platform::IRawJob> Open(const std::string& name, std::uint32_t& error) override;
+};
+
+class ScriptedJob : public platform::IRawJob {
+  public:
+    explicit ScriptedJob(ScriptedSpooler& s) : s_(s) {}
+    std::uint32_t StartDoc(const std::string& doc, const std::string& type) override {
+        return Stage("StartDoc " + doc + " " + type, "StartDoc");
+    }
+    std::uint32_t StartPage() override { return Stage("StartPage", "StartPage"); }
+    std::uint32_t Write(const std::uint8_t* data, std::size_t n) override {
+        return Stage("Write " + std::string(reinterpret_cast<const char*>(data), n), "Write");
+    }
+    std::uint32_t EndPage() override { return Stage("EndPage", "EndPage"); }
+    std::uint32_t EndDoc() override { return Stage("EndDoc", "EndDoc"); }
+    std::uint32_t Close() override { return Stage("Close", "Close"); }
+
+  private:
+    std::uint32_t Stage(const std::string& entry, const std::string& name) {
+        s_.log.push_back(entry);
+        auto it = s_.failAt.find(name);
+        return it == s_.failAt.end() ? 0 : it->second;
+    }
+    ScriptedSpooler& s_;
+};
+
+inline std::unique_ptr<platform::IRawJob> ScriptedSpooler::Open(const std::string& name,
+                                                                std::uint32_t& error) {
+    log.push_back("Open " + name);
+    error = openError;
+    if (openError != 0)
+        return nullptr;
+    return std::make_unique<ScriptedJob>(*this);
+}
+
+// Ports that exist by name; each write is logged; a write may fail after a given count.
+class ScriptedPorts : public platform::IPortDevices {
+  public:
+    std::map<std::string, std::string> written;  // port -> bytes
+    std::vector<std::string> opened;
+    std::vector<std::string> existing = {"LPT1"};
+    int failAfter = -1;
+
+    std::unique_ptr<platform::IPort> Open(const std::string& name) override;
+};
+
+class ScriptedPort : public platform::IPort {
+  public:
+    ScriptedPort(ScriptedPorts& p, std::string name) : p_(p), name_(std::move(name)) {}
+    std::uint32_t WriteByte(std::uint8_t v) override {
+        if (p_.failAfter >= 0 && static_cast<int>(p_.written[name_].size()) >= p_.failAfter) {
+            return 1117;
+        }
+        p_.written[name_] += static_cast<char>(v);
+        return 0;
+    }
+
+  private:
+    ScriptedPorts& p_;
+    std::string name_;
+};
+
+inline std::unique_ptr<platform::IPort> ScriptedPorts::Open(const std::string& name) {
+    opened.push_back(name);
+    for (const auto& e : existing) {
+        if (e == name) {
+            written[name];
+            return std::make_unique<ScriptedPort>(*this, name);
+        }
+    }
+    return nullptr;
+}
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv {
+  public:
+    ScopedEnv(const std::string& name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name.c_str()))
+            saved_ = old;
+        had_ = std::getenv(name.c_str()) != nullptr;
+        Set(value);
+    }
+    ~ScopedEnv() { Set(had_ ? saved_.c_str() : nullptr); }
+
+  private:
+    void Set(const char* value) {
+        if (value) {
+            ::setenv(name_.c_str(), value, 1);
+        } else {
+            ::unsetenv(name_.c_str());
+        }
+    }
+    std::string name_, saved_;
+    bool had_ = false;
+};
+
+// A fresh folder below the system's temporary folder, removed with the object.
+class TempDir {
+  public:
+    explicit TempDir(const std::string& tag) {
+        static int counter = 0;
+        path_ = std::filesystem::temp_directory_path() /
+                ("bpconf-" + tag + "-" + std::to_string(std::random_device{}()) + "-" +
+                 std::to_string(++counter));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::filesystem::path& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+}  // namespace bpconf::test

@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Doubles.h"
+#include "TestSupport.h"
+#include "operator/SystemLanguage.h"
+#include "platform/Backends.h"
+#include "platform/RegFileCounterStore.h"
+#include "transport/untFunction.h"
+
+namespace bpconf::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = StoredValue::Kind;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+const std::string kKey = "[HKEY_CURRENT_USER\\SOFTWARE\\kelvor\\PrinterTest]";
+
+TEST(CounterStore, ReadsTheStringValueOnly) {
+    test::TempDir dir("counter");
+    const struct {
+        const char* what;
+        std::string content;  // nothing written when empty
+        Kind kind;
+        const char* text;
+    } cases[] = {
+        {"missing file", "", Kind::Missing, ""},
+        {"missing key",
+         "Windows Registry Editor Version "
+         "5.00\r\n\r\n[HKEY_CURRENT_USER\\Other]\r\n\"Num\"=\"0007\"\r\n",
+         Kind::Missing, ""},
+        {"missing value",
+         "Windows Registry Editor Version 5.00\r\n\r\n" + kKey + "\r\n\"Other\"=\"1\"\r\n",
+         Kind::Missing, ""},
+        {"string",
+         "Windows Registry Editor Version 5.00\r\n\r\n" + kKey + "\r\n\"Num\"=\"0003\"\r\n",
+         Kind::Text, "0003"},
+        {"name in any case",
+         "Windows Registry Editor Version 5.00\n\n" + kKey + "\n\"nUM\"=\"12\"\n", Kind::Text,
+         "12"},
+        {"key in any case", "[hkey_current_user\\software\\KELVOR\\printertest]\n\"Num\"=\"abc\"\n",
+         Kind::Text, "abc"},
+        {"empty string", kKey + "\n\"Num\"=\"\"\n", Kind::Text, ""},
+        {"escaped", kKey + "\n\"Num\"=\"a\\\"b\\\\c\"\n", Kind::Text, "a\"b\\c"},
+        {"dword", kKey + "\n\"Num\"=dword:0000000c\n", Kind::NotAString, ""},
+        {"hex", kKey + "\n\"Num\"=hex:30,00\n", Kind::NotAString, ""},
+        {"expandable as hex", kKey + "\n\"Num\"=hex(2):30,00\n", Kind::NotAString, ""},
+        {"value of another key",
+         "[HKEY_CURRENT_USER\\A]\n\"Num\"=\"5\"\n" + kKey + "\n\"X\"=\"1\"\n", Kind::Missing, ""},
+    };
+    int i = 0;
+    for (const auto& c : cases) {
+        const std::string path = dir / ("c" + std::to_string(++i) + ".reg");
+        if (!c.content.empty())
+            WriteFile(path, c.content);
+        RegFileCounterStore store(path);
+        const StoredValue v = store.Read();
+        EXPECT_EQ(v.kind, c.kind) << c.what;
+        EXPECT_EQ(v.text, c.text) << c.what;
+    }
+}
+
+TEST(CounterStore, FirstWriteCreatesFolderAndFileInRegistryExportForm) {
+    test::TempDir dir("counter");
+    RegFileCounterStore store(dir / "kelvor/PrinterTest.reg");
+    ASSERT_TRUE(store.Write("0001"));
+    EXPECT_EQ(ReadFile(dir / "kelvor/PrinterTest.reg"),
+              "Windows Registry Editor Version 5.00\r\n\r\n" + kKey + "\r\n\"Num\"=\"0001\"\r\n");
+    ASSERT_TRUE(store.Write("0002"));
+    EXPECT_EQ(store.Read().text, "0002");
+}
+
+TEST(CounterStore, RewriteKeepsOtherKeysAndValuesAndReplacesTheNameInAnyCase) {
+    test::TempDir dir("counter");
+    const std::string path = dir / "p.reg";
+    WriteFile(path,
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Other]\r\n"
+              "\"Num\"=\"keep\"\r\n\r\n" +
+                  kKey +
+                  "\r\n\"Before\"=\"b\"\r\n\"num\"=dword:00000001\r\n"
+                  "\"After\"=\"a\"\r\n\r\n[HKEY_CURRENT_USER\\Last]\r\n@=\"x\"\r\n");
+    RegFileCounterStore store(path);
+    ASSERT_TRUE(store.Write("0042"));
+    EXPECT_EQ(ReadFile(path),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Other]\r\n"
+              "\"Num\"=\"keep\"\r\n\r\n" +
+                  kKey +
+                  "\r\n\"Before\"=\"b\"\r\n\"Num\"=\"0042\"\r\n"
+                  "\"After\"=\"a\"\r\n\r\n[HKEY_CURRENT_USER\\Last]\r\n@=\"x\"\r\n");
+
+    // A key without the value gets it after its last value line.
+    WriteFile(path, kKey + "\r\n\"A\"=\"1\"\r\n\r\n[HKEY_CURRENT_USER\\B]\r\n");
+    ASSERT_TRUE(store.Write("7"));
+    EXPECT_EQ(ReadFile(path),
+              kKey + "\r\n\"A\"=\"1\"\r\n\"Num\"=\"7\"\r\n\r\n[HKEY_CURRENT_USER\\B]\r\n");
+}
+
+TEST(CounterStore, UnwritableLocationFails) {
+    test::TempDir dir("counter");
+    WriteFile(dir / "file", "x");
+    RegFileCounterStore store(dir / "file/sub/PrinterTest.reg");
+    EXPECT_FALSE(store.Write("0001"));
+}
+
+// A writer killed between writing the new file and putting it in place leaves the old value.
+TEST(CounterStoreDeathTest, KilledWriterLeavesTheOldValue) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    test::TempDir dir("counter");
+    const std::string path = dir / "PrinterTest.reg";
+    RegFileCounterStore store(path);
+    ASSERT_TRUE(store.Write("0005"));
+    EXPECT_DEATH(
+        {
+            store.SetBeforeReplaceHook([] { std::abort(); });
+            store.Write("0006");
+        },
+        "");
+    EXPECT_EQ(RegFileCounterStore(path).Read().text, "0005");
+    EXPECT_TRUE(RegFileCounterStore(path).Write("0006"));
+    EXPECT_EQ(RegFileCounterStore(path).Read().text, "0006");
+}
+
+TEST(CounterStore, DefaultPathFollowsXdgConfigHome) {
+    {
+        test::ScopedEnv xdg("XDG_CONFIG_HOME", "/tmp/xdg");
+        EXPECT_EQ(DefaultCounterFilePath(), "/tmp/xdg/kelvor/PrinterTest.reg");
+    }
+    test::ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+    test::ScopedEnv home("HOME", "/home/op");
+    EXPECT_EQ(DefaultCounterFilePath(), "/home/op/.config/kelvor/PrinterTest.reg");
+}
+
+TEST(Locale, LanguageIdsAndTheLanguageTheyGive) {
+    const struct {
+        const char* locale;
+        const char* id;
+        const char* language;
+    } cases[] = {
+        {"zh_CN.UTF-8", "0804", "CHINESE"}, {"zh_SG.UTF-8", "1004", "CHINESE"},
+        {"zh_TW.UTF-8", "0404", "ENGLISH"}, {"zh_HK.UTF-8", "0C04", "ENGLISH"},
+        {"zh_MO.UTF-8", "1404", "ENGLISH"}, {"zh", "0004", "CHINESE"},
+        {"zh_CN", "0804", "CHINESE"},       {"zh_CN.GB18030", "0804", "CHINESE"},
+        {"en_US.UTF-8", "0409", "ENGLISH"}, {"en_GB.UTF-8", "0809", "ENGLISH"},
+        {"de_DE.UTF-8", "0407", "ENGLISH"}, {"de_DE.UTF-8@euro", "0407", "ENGLISH"},
+        {"ja_JP.UTF-8", "0411", "ENGLISH"}, {"ko_KR.UTF-8", "0412", "ENGLISH"},
+        {"C", "0409", "ENGLISH"},           {"POSIX", "0409", "ENGLISH"},
+        {"C.UTF-8", "0409", "ENGLISH"},     {"zh_XX", "0004", "CHINESE"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LanguageIdForLocale(c.locale), c.id) << c.locale;
+        EXPECT_EQ(op::GetSystemLanguage(LanguageIdForLocale(c.locale)), c.language) << c.locale;
+    }
+    EXPECT_EQ(op::GetSystemLanguage("garbage"), "ENGLISH");
+    EXPECT_EQ(op::GetSystemLanguage(""), "ENGLISH");
+}
+
+TEST(Locale, EnvironmentOrderIsLcAllThenLcMessagesThenLang) {
+    auto locale = CreateSystemLocale();
+    test::ScopedEnv all("LC_ALL", "zh_CN.UTF-8");
+    test::ScopedEnv messages("LC_MESSAGES", "de_DE.UTF-8");
+    test::ScopedEnv lang("LANG", "ja_JP.UTF-8");
+    EXPECT_EQ(locale->UserLanguageId(), "0804");
+    {
+        test::ScopedEnv noAll("LC_ALL", "");
+        EXPECT_EQ(locale->UserLanguageId(), "0407");
+        test::ScopedEnv noMessages("LC_MESSAGES", nullptr);
+        EXPECT_EQ(locale->UserLanguageId(), "0411");
+        test::ScopedEnv noLang("LANG", nullptr);
+        EXPECT_EQ(locale->UserLanguageId(), "0409");
+    }
+}
+
+TEST(CapturePrinter, AddsOnePrinterAndWritesNumberedJobFiles) {
+    test::TempDir dir("capture");
+    class NoPrinters : public IPrinterList {
+        std::vector<std::string> InstalledPrinters() override { return {}; }
+        std::optional<std::string> DefaultPrinter() override { return std::nullopt; }
+    };
+    auto printers = CreateCapturePrinterList(std::make_unique<NoPrinters>());
+    EXPECT_EQ(printers->InstalledPrinters(), std::vector<std::string>{"bpconf-capture"});
+    EXPECT_EQ(printers->DefaultPrinter(), std::optional<std::string>("bpconf-capture"));
+
+    auto spooler = CreateCaptureSpooler(std::make_unique<test::ScriptedSpooler>(),
+                                        (dir.path() / "jobs").string());
+    test::ScriptedPorts ports;
+    test::RecordingBoxes boxes;
+    TTransport transport(*spooler, ports, boxes);
+    EXPECT_TRUE(transport.SendString(std::string("a\0b", 3), "bpconf-capture", "drive", ""));
+    EXPECT_TRUE(transport.SendString("", "bpconf-capture", "drive", ""));
+    EXPECT_TRUE(transport.SendString("c", "bpconf-capture", "drive", ""));
+    EXPECT_EQ(ReadFile((dir.path() / "jobs/job-0001.bin").string()), std::string("a\0b", 3));
+    EXPECT_EQ(ReadFile((dir.path() / "jobs/job-0002.bin").string()), "");
+    EXPECT_EQ(ReadFile((dir.path() / "jobs/job-0003.bin").string()), "c");
+    EXPECT_FALSE(fs::exists(dir.path() / "jobs/job-0004.bin"));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// Port devices through the real POSIX back end, on a FIFO made for the test.
+class PortDevice : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fifo_ = dir_ / "lpt";
+        ASSERT_EQ(std::system(("mkfifo '" + fifo_ + "'").c_str()), 0);
+    }
+    test::TempDir dir_{"port"};
+    std::string fifo_;
+    std::unique_ptr<IPortDevices> devices_ = CreateSystemPortDevices();
+    std::unique_ptr<ISpooler> spooler_ = std::make_unique<test::ScriptedSpooler>();
+    test::RecordingBoxes boxes_;
+    TTransport transport_{*spooler_, *devices_, boxes_};
+};
+
+TEST_F(PortDevice, BytesArriveInOrder) {
+    // Opened for reading and writing, so the FIFO has a reader and never blocks this test.
+    std::fstream reader(fifo_, std::ios::in | std::ios::out | std::ios::binary);
+    ASSERT_TRUE(reader.is_open());
+    const std::string message = test::Bytes("1B 23 23 44 4C 53 46 03 00 00 0A FF");
+    EXPECT_TRUE(transport_.SendString(message, "ignored", "lpt", fifo_));
+    std::string got(message.size(), '?');
+    reader.read(got.data(), static_cast<std::streamsize>(got.size()));
+    EXPECT_EQ(test::Hex(got), test::Hex(message));
+    EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(PortDevice, FifoWithoutReaderIsRefusedAtOnce) {
+    EXPECT_FALSE(transport_.SendString("abc", "", "lpt", fifo_));
+    EXPECT_EQ(boxes_.shown, std::vector<std::string>{"错误: " + PortErrorText(fifo_)});
+}
+
+TEST_F(PortDevice, MissingDeviceIsNeverCreated) {
+    const std::string missing = dir_ / "nothing";
+    EXPECT_FALSE(transport_.SendString("abc", "", "lpt", missing));
+    EXPECT_EQ(boxes_.shown, std::vector<std::string>{"错误: 连接出错，端口" + missing +
+                                                     "不存在或已被其它程序占用"});
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(PortDevice, DeviceHeldByAnotherWriterIsRefused) {
+    std::fstream reader(fifo_, std::ios::in | std::ios::out | std::ios::binary);
+    auto first = devices_->Open(fifo_);
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(transport_.SendString("abc", "", "lpt", fifo_));
+    EXPECT_EQ(boxes_.shown, std::vector<std::string>{"错误: " + PortErrorText(fifo_)});
+    first.reset();
+    EXPECT_TRUE(transport_.SendString("abc", "", "lpt", fifo_));
+    std::string got(3, '?');
+    reader.read(got.data(), 3);
+    EXPECT_EQ(got, "abc");
+}
+
+TEST(PortNames, ParallelPortsNameTheirDevices) {
+    EXPECT_EQ(PortDevicePath("LPT1"), "/dev/lp0");
+    EXPECT_EQ(PortDevicePath("LPT2"), "/dev/lp1");
+    EXPECT_EQ(PortDevicePath("LPT3"), "/dev/lp2");
+    EXPECT_EQ(PortDevicePath("/dev/ttyUSB0"), "/dev/ttyUSB0");
+}
+
+}  // namespace
+}  // namespace bpconf::platform

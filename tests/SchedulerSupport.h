@@ -1,0 +1,84 @@
+// Tests through the real CUPS scheduler that scripts/test starts (CUPS_SERVER names it), with a
+// printer emulator per queue inside the test process.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/TcpJobServer.h"
+
+namespace bpconf::test {
+
+// Output of a shell command (standard output only), or "" when it failed to run.
+inline std::string RunCommand(const std::string& command) {
+    const std::string out = std::filesystem::temp_directory_path() /
+                            ("bpconf-cmd-" + std::to_string(std::random_device{}()));
+    const int rc = std::system((command + " >'" + out + "' 2>/dev/null").c_str());
+    std::ifstream in(out);
+    std::stringstream s;
+    s << in.rdbuf();
+    std::remove(out.c_str());
+    return rc == 0 ? s.str() : std::string();
+}
+
+// Skips (or, under scripts/test, fails) when no private scheduler is running.
+#define REQUIRE_SCHEDULER()                                                     \
+    do {                                                                        \
+        if (std::getenv("CUPS_SERVER") == nullptr) {                            \
+            if (std::getenv("BPCONF_REQUIRE_SCHEDULER") != nullptr) {           \
+                FAIL() << "CUPS_SERVER is not set: start scripts/print-server"; \
+            }                                                                   \
+            GTEST_SKIP() << "no private CUPS scheduler (CUPS_SERVER unset)";    \
+        }                                                                       \
+    } while (0)
+
+// Removes every queue of the scheduler.
+inline void RemoveAllQueues() {
+    std::istringstream lines(RunCommand("LANG=C lpstat -e"));
+    std::string name;
+    while (std::getline(lines, name)) {
+        if (!name.empty())
+            std::system(("lpadmin -x '" + name + "' 2>/dev/null").c_str());
+    }
+}
+
+// A raw queue printing to its own emulator; removed with the object.
+class EmulatedQueue {
+  public:
+    explicit EmulatedQueue(std::string name, bool makeDefault = false) : name_(std::move(name)) {
+        ok_ = server_.Start(0) && std::system(("lpadmin -p '" + name_ + "' -v socket://127.0.0.1:" +
+                                               std::to_string(server_.Port()) + " -E 2>/dev/null")
+                                                  .c_str()) == 0;
+        if (ok_ && makeDefault) {
+            ok_ = std::system(("lpadmin -d '" + name_ + "'").c_str()) == 0;
+        }
+    }
+    ~EmulatedQueue() {
+        std::system(("lpadmin -x '" + name_ + "' 2>/dev/null").c_str());
+        server_.Stop();
+    }
+    bool ok() const { return ok_; }
+    const std::string& name() const { return name_; }
+    platform::TcpJobServer& printer() { return server_; }
+
+    // Waits for count jobs at the emulator (generous: a loaded CI machine is slow).
+    std::vector<std::string> Jobs(std::size_t count) {
+        server_.WaitForJobs(count, 60000);
+        return server_.Jobs();
+    }
+
+  private:
+    std::string name_;
+    platform::TcpJobServer server_;
+    bool ok_ = false;
+};
+
+}  // namespace bpconf::test

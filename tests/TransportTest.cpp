@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "Doubles.h"
+#include "TestSupport.h"
+#include "transport/untFunction.h"
+
+namespace bpconf {
+namespace {
+
+using test::Bytes;
+
+class TransportUnit : public ::testing::Test {
+  protected:
+    test::ScriptedSpooler spooler;
+    test::ScriptedPorts ports;
+    test::RecordingBoxes boxes;
+    TTransport transport{spooler, ports, boxes};
+};
+
+TEST_F(TransportUnit, ConnectionKindChoosesThePathAndIgnoresTheOtherName) {
+    const struct {
+        const char* kind;
+        bool driver;
+    } kinds[] = {{"drive", true},   {"DRIVE", true},   {"Drive", true},
+                 {"dRiVe", true},   {"lpt", false},    {"", false},
+                 {"driver", false}, {" drive", false}, {"LPT", false}};
+    for (const auto& k : kinds) {
+        spooler.log.clear();
+        ports.opened.clear();
+        EXPECT_TRUE(transport.SendString("x", "P1", k.kind, "LPT1")) << k.kind;
+        if (k.driver) {
+            EXPECT_EQ(spooler.log.front(), "Open P1") << k.kind;
+            EXPECT_TRUE(ports.opened.empty()) << k.kind;
+        } else {
+            EXPECT_TRUE(spooler.log.empty()) << k.kind;
+            EXPECT_EQ(ports.opened, std::vector<std::string>{"LPT1"}) << k.kind;
+        }
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(TransportUnit, OneJobWithEveryStageInOrderAndTheWholeMessageInOneWrite) {
+    const std::string message = Bytes("1B 23 23 45 44 43 44 00");
+    EXPECT_TRUE(transport.SendString(message, "P1", "drive", ""));
+    EXPECT_EQ(spooler.log,
+              (std::vector<std::string>{"Open P1", "StartDoc Printer Test RAW", "StartPage",
+                                        "Write " + message, "EndPage", "EndDoc", "Close"}));
+}
+
+TEST_F(TransportUnit, UnopenedPrinterGivesTheErrorNumberAndSendsNothing) {
+    spooler.openError = 1801;
+    EXPECT_FALSE(transport.SendString("x", "NoSuchPrinter", "drive", ""));
+    EXPECT_EQ(spooler.log, std::vector<std::string>{"Open NoSuchPrinter"});
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"打印机监控升级工具: error 1801"});
+    EXPECT_EQ(transport.FailedDeliveries(), 1);
+}
+
+// A failure after the printer was opened is reported once, with the first error, and every
+// later stage still runs.
+TEST_F(TransportUnit, FailuresAfterOpenAreReportedOncePerMessage) {
+    spooler.failAt = {{"Write", 59}, {"EndDoc", 31}};
+    EXPECT_FALSE(transport.SendString("ab", "P1", "DRIVE", ""));
+    EXPECT_EQ(spooler.log.size(), 7u);
+    EXPECT_EQ(spooler.log.back(), "Close");
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"打印机监控升级工具: error 59"});
+    EXPECT_TRUE(transport.SendString("ab", "P1", "DRIVE", "") == false);
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(transport.FailedDeliveries(), 2);
+}
+
+TEST_F(TransportUnit, EmptyMessages) {
+    EXPECT_TRUE(transport.SendBytes(THfByteList(), "P1", "drive", ""));
+    EXPECT_EQ(spooler.log[3], "Write ");
+    EXPECT_TRUE(transport.SendBytes(THfByteList(), "", "lpt", "LPT1"));
+    EXPECT_EQ(ports.written["LPT1"], "");
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(TransportUnit, PortErrorNamesThePortAndWritesNothing) {
+    EXPECT_FALSE(transport.SendString("abc", "P1", "lpt", "LPT9"));
+    EXPECT_EQ(boxes.shown,
+              std::vector<std::string>{"错误: 连接出错，端口LPT9不存在或已被其它程序占用"});
+    EXPECT_TRUE(ports.written.empty());
+    EXPECT_TRUE(spooler.log.empty());
+}
+
+TEST_F(TransportUnit, PortWriteFailureIsReportedOnceAndTheRestIsNotWritten) {
+    ports.failAfter = 2;
+    EXPECT_FALSE(transport.SendString(Bytes("01 02 03 04 05"), "", "lpt", "LPT1"));
+    EXPECT_EQ(test::Hex(ports.written["LPT1"]), "01 02");
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"打印机监控升级工具: error 1117"});
+}
+
+TEST_F(TransportUnit, ZeroBytesAreData) {
+    const std::string message("\0\0a\0", 4);
+    EXPECT_TRUE(transport.SendString(message, "", "lpt", "LPT1"));
+    EXPECT_EQ(ports.written["LPT1"], message);
+}
+
+TEST(TransportBoxes, WarningAndErrorCaptions) {
+    test::ScriptedSpooler spooler;
+    test::ScriptedPorts ports;
+    test::RecordingBoxes boxes;
+    TTransport transport(spooler, ports, boxes);
+    transport.ShowWarning("更新文件有问题！！");
+    transport.ShowError("x");
+    EXPECT_EQ(boxes.shown, (std::vector<std::string>{"警告: 更新文件有问题！！", "错误: x"}));
+}
+
+}  // namespace
+}  // namespace bpconf
