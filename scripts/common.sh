@@ -10,6 +10,8 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbe
                 libcups2-dev qt6-base-dev fonts-wqy-microhei)
 # Packages of the private print server the tests and benchmarks start.
 SCHEDULER_PACKAGES=(cups cups-client)
+# Packages of the window tests under a private X server.
+DISPLAY_PACKAGES=(xvfb x11-utils imagemagick)
 
 # Installs the named Debian packages that are missing; apt-get update runs first, once.
 ensure_packages() {

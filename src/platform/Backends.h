@@ -48,6 +48,17 @@ std::unique_ptr<IClock> CreateSystemClock();
 // Message boxes written to standard error as "CAPTION: TEXT", for the command line.
 std::unique_ptr<IMessageBoxes> CreateConsoleMessageBoxes();
 
+// The platform's services for the tool, the capture printer added when captureDir is not empty.
+struct SystemBackends {
+    std::unique_ptr<IPrinterList> printers;
+    std::unique_ptr<ISpooler> spooler;
+    std::unique_ptr<IPortDevices> ports;
+    std::unique_ptr<ICounterStore> counter;
+    std::unique_ptr<ILocale> locale;
+    std::unique_ptr<IClock> clock;
+};
+SystemBackends CreateSystemBackends(const std::string& captureDir);
+
 // A job as the scheduler keeps it, for checking what was queued.
 struct SpoolerJob {
     int id = 0;

@@ -1,0 +1,39 @@
+// bpconf: the operator's window.
+#include <QApplication>
+#include <cstdlib>
+#include <string>
+
+#include "operator/OperatorWindow.h"
+#include "platform/AnsiText.h"
+#include "platform/Backends.h"
+#include "transport/untFunction.h"
+#include "ui/QtDialogs.h"
+#include "ui/Unit1.h"
+#include "ui/untWait.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // The application title: the taskbar text and the caption of the plain and error boxes.
+    QApplication::setApplicationName(QString::fromUtf8(bpconf::platform::kApplicationTitle));
+
+    // The first argument ("-client", "-KelvorServer") is read but changes nothing: window
+    // creation switches both modes on.
+    const std::string firstArgument = argc > 1 ? argv[1] : "";
+    (void)firstArgument;
+
+    const char* capture = std::getenv("BPCONF_CAPTURE_DIR");
+    auto backends = bpconf::platform::CreateSystemBackends(capture != nullptr ? capture : "");
+    bpconf::ui::QtMessageBoxes boxes;
+    bpconf::ui::QtFileDialog fileDialog;
+    bpconf::ui::QtPacer pacer;
+    bpconf::TTransport transport(*backends.spooler, *backends.ports, boxes);
+    bpconf::op::Services services{
+        *backends.printers, transport,       *backends.counter,
+        *backends.locale,   *backends.clock, boxes,
+        fileDialog,         pacer,           bpconf::platform::Utf8ToAnsi};
+
+    bpconf::ui::TForm1 form1(services);
+    bpconf::ui::TfrmWait frmWait(&form1);
+    form1.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,116 @@
+// The operator window's logic: start-up, printer list, interface language, serial number, the
+// update package and the update run. Toolkit-free: it reads and writes the window through IForm
+// and reaches the platform through the services it is given.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "operator/Form.h"
+#include "operator/Pacer.h"
+#include "platform/CounterStore.h"
+#include "platform/Dialogs.h"
+#include "platform/Environment.h"
+#include "platform/Printers.h"
+#include "transport/untByteList.h"
+#include "transport/untFunction.h"
+
+namespace bpconf::op {
+
+struct Services {
+    platform::IPrinterList& printers;
+    TTransport& transport;
+    platform::ICounterStore& counter;
+    platform::ILocale& locale;
+    platform::IClock& clock;
+    platform::IMessageBoxes& boxes;
+    platform::IFileDialog& fileDialog;
+    IPacer& pacer;
+    // Converts the operator's UTF-8 text to the system's ANSI code page (printer name).
+    std::function<std::string(const std::string&)> toAnsi;
+};
+
+// How an update run ended.
+enum class RunEnd { Normal, Conversion, Oversized, Closed, NotStarted };
+
+class OperatorWindow {
+  public:
+    OperatorWindow(IForm& form, Services services) : form_(form), s_(std::move(services)) {}
+
+    // Window creation, in the order of the design (serial counter read before the printer list,
+    // shown after it).
+    void FormCreate();
+    // Empties cmbDriver, adds the installed printers and selects the default printer.
+    void FillPrinterList();
+    // One of rdbDriver, rdbLpt, rdbCom became selected.
+    void rdbDriverClick();
+    // Button4 closes the window (through closeWindow); any other sender switches the language.
+    void Button4Click(const std::string& sender);
+    // The language switch of Button5.
+    void SwitchLanguage();
+    // The window closes: the counter is stored and the package released. During a run the run
+    // is stopped first, at its next pump or pause, so nothing it advanced is lost.
+    void FormClose();
+
+    // Serial number.
+    void DTPUpdateNoChange();
+    void UpdateYearMonthStamp(const platform::LocalDateTime& date);
+    // A character typed into txtUpdateNo passes when it is a digit or backspace.
+    static bool CounterKeyPasses(char32_t typed);
+    // Text pasted into txtUpdateNo, keeping only what typing would let through.
+    static std::string FilterCounterText(const std::string& text);
+    void AdvanceSerialCounter();
+    void SaveSerialCounter();
+
+    // The update run of Button3, and the package buttons.
+    RunEnd Button3Click();
+    void Button1Click();
+    void Button2Click();
+
+    // Calls a handler and shows any failure it raises in the standard error box, so that no
+    // failure ever crosses the event loop; the window stays usable.
+    bool Guarded(const std::function<void()>& handler);
+
+    const std::string& InterfaceLanguage() const { return interfaceLanguage_; }
+    void SetInterfaceLanguage(const std::string& language) { interfaceLanguage_ = language; }
+    bool SpecialMode() const { return specialMode_; }
+    bool ProductionMode() const { return productionMode_; }
+    ByteLists& PackageList() { return packageList_; }
+    bool Running() const { return running_; }
+    bool CloseRequested() const { return closeRequested_; }
+    // What Button4 and a close request during a run call to close the window.
+    void SetCloseWindow(std::function<void()> closeWindow) {
+        closeWindow_ = std::move(closeWindow);
+    }
+
+  private:
+    class RunStopped {};
+
+    int LoadSerialCounterStored();
+    void LoadSerialCounterShow(int counter);
+    void Show(const char* chinese, const std::string& english);
+    void Advance();
+    // Pump and pause, stopping the run when the window is to close.
+    void Pump();
+    void Pause(int milliseconds);
+    void Send(const std::string& frame);
+    bool DriverPath() const;
+    void RunSteps();
+    void SelfTestStep();
+
+    IForm& form_;
+    Services s_;
+    bool specialMode_ = false;
+    bool productionMode_ = false;
+    std::string interfaceLanguage_ = "english";
+    ByteLists packageList_;
+    bool running_ = false;
+    bool closeRequested_ = false;
+    RunEnd runEnd_ = RunEnd::Normal;
+    std::function<void()> closeWindow_;
+};
+
+// "%.4d": zero-filled to at least four digits (a sign counts apart).
+std::string FormatCounter(long long value);
+
+}  // namespace bpconf::op

@@ -1,0 +1,21 @@
+// The pacing of an update run: letting pending window messages run, and the fixed pauses that
+// are the printer's only pacing.
+#pragma once
+
+namespace bpconf::op {
+
+inline constexpr int kStepPauseMs = 500;
+inline constexpr int kFinalWaitMs = 5000;
+
+class IPacer {
+  public:
+    virtual ~IPacer() = default;
+    // Lets every pending window message run, then returns.
+    virtual void Pump() = 0;
+    // Waits the given time (the window keeps its messages running where it can).
+    virtual void Pause(int milliseconds) = 0;
+    // Ends a pause under way early (the window is closing); later pauses are not affected.
+    virtual void Interrupt() {}
+};
+
+}  // namespace bpconf::op

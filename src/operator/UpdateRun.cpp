@@ -1,0 +1,304 @@
+// The update run of Button3 and the package buttons Button1 and Button2.
+#include "operator/LanguageTables.h"
+#include "operator/OperatorWindow.h"
+#include "protocol/Commands.h"
+#include "protocol/IntConv.h"
+#include "protocol/SelfTestMessage.h"
+#include "transport/Errors.h"
+
+namespace bpconf::op {
+
+namespace {
+
+// A package above this size is no update package; it is refused before it is read.
+constexpr std::uint64_t kMaxPackageBytes = 16u << 20;
+constexpr int kProgressMaximum = 20;
+
+}  // namespace
+
+void OperatorWindow::Show(const char* chinese, const std::string& english) {
+    form_.SetText(ctl::StatusPanel1, IsChinese(interfaceLanguage_) ? chinese : english);
+}
+
+void OperatorWindow::Advance() {
+    form_.SetProgressPosition(form_.ProgressPosition() + 1);
+}
+
+void OperatorWindow::Pump() {
+    s_.pacer.Pump();
+    if (closeRequested_)
+        throw RunStopped();
+}
+
+void OperatorWindow::Pause(int milliseconds) {
+    s_.pacer.Pause(milliseconds);
+    if (closeRequested_)
+        throw RunStopped();
+}
+
+void OperatorWindow::Send(const std::string& frame) {
+    s_.transport.SendString(frame, form_.Text(ctl::cmbDriver), kKindDrive, "");
+}
+
+bool OperatorWindow::DriverPath() const {
+    return form_.Checked(ctl::rdbDriver);
+}
+
+RunEnd OperatorWindow::Button3Click() {
+    if (running_)
+        return RunEnd::NotStarted;
+    running_ = true;
+    runEnd_ = RunEnd::Normal;
+    std::string failure;
+    try {
+        RunSteps();
+    } catch (const RunStopped&) {
+        runEnd_ = RunEnd::Closed;
+    } catch (const Exception& e) {
+        runEnd_ = RunEnd::Conversion;
+        failure = e.Message();
+    } catch (const std::exception& e) {
+        runEnd_ = RunEnd::Conversion;
+        failure = e.what();
+    }
+    running_ = false;
+    // After an early end the operator can mend the value and run again.
+    if (runEnd_ == RunEnd::Conversion || runEnd_ == RunEnd::Oversized) {
+        form_.SetEnabled(ctl::Button3, true);
+    }
+    if (!failure.empty() || runEnd_ == RunEnd::Conversion) {
+        s_.boxes.Uncaught(failure);
+    }
+    if (runEnd_ == RunEnd::Closed && closeWindow_) {
+        closeRequested_ = false;
+        closeWindow_();
+    }
+    return runEnd_;
+}
+
+void OperatorWindow::RunSteps() {
+    using namespace protocol;
+    form_.SetProgressRange(0, kProgressMaximum, 1);
+    form_.SetProgressPosition(1);
+    Show("启动更新....", "Start the update....");
+    Advance();
+    form_.SetEnabled(ctl::Button3, false);
+    Pump();
+    Pause(kStepPauseMs);
+
+    if (DriverPath()) {
+        Send(OpeningMessage());
+        Advance();
+        Pump();
+
+        Show("是否更新默认字库代码", "Whether to update the default font code");
+        if (form_.Checked(ctl::CheckBox1))
+            Send(BuildSLAN(form_.Text(ctl::cboLanage)));
+        Advance();
+        Pump();
+        Pause(kStepPauseMs);
+
+        Show("更新打印浓度", "To update the print concentration");
+        if (form_.Checked(ctl::CheckBox2))
+            Send(BuildSTDP(form_.Text(ctl::cboLevel)));
+        Advance();
+        Pump();
+        Pause(kStepPauseMs);
+
+        if (specialMode_ || productionMode_) {
+            const std::string aging = form_.Text(ctl::Edit4);
+            Show(("更新老化时间为：" + aging + "秒").c_str(), "Aging time:" + aging + "s");
+            if (form_.Checked(ctl::CheckBox12))
+                Send(BuildBDIT(aging));
+            Advance();
+            Pump();
+            Pause(kStepPauseMs);
+
+            const std::string lineFeed = form_.Text(ctl::ComboBox2);
+            Show(("更新换行指令为：" + lineFeed).c_str(),
+                 "Update the newline instruction:" + lineFeed);
+            Send(BuildLFCH(form_.Checked(ctl::CheckBox9), form_.ItemIndex(ctl::ComboBox2)));
+            Advance();
+            Pump();
+            Pause(kStepPauseMs);
+
+            Show("更新加密模式", "The Update encryption mode");
+            if (form_.Checked(ctl::CheckBox3)) {
+                Show("更新加密模式为开启", "Encryption mode to open");
+                Send(BuildEDCD(true));
+            } else {
+                Show("更新加密模式为关闭", "Encryption mode is off");
+                Send(BuildEDCD(false));
+            }
+            Advance();
+            Pump();
+            Pause(kStepPauseMs);
+
+            Show("更新加密模式下的条码标记检测模式",
+                 "Updating encrypted bar code symbol detection mode under");
+            if (form_.Checked(ctl::CheckBox4)) {
+                Show("更新加密模式下的条码标记检测模式开启",
+                     "Updating encrypted bar code symbol detection mode under");
+                Send(BuildBLSP(true));
+            } else {
+                Show("更新加密模式下的条码标记检测模式关闭",
+                     "Close the bar code symbol detection mode encryption mode");
+                Send(BuildBLSP(false));
+            }
+            Advance();
+            Pump();
+            Pause(kStepPauseMs);
+        }
+
+        const std::string standby = form_.Text(ctl::Edit3);
+        Show(("更新待机时间为：" + standby + "秒").c_str(), "Standby time:" + standby + "s");
+        if (form_.Checked(ctl::CheckBox11))
+            Send(BuildSPTI(standby));
+        Advance();
+        Pump();
+        Pause(kStepPauseMs);
+
+        const std::string font = form_.Text(ctl::ComboBox3);
+        Show(("更新字体模式为：" + font).c_str(), "Update font mode:" + font);
+        if (form_.Checked(ctl::CheckBox13))
+            Send(BuildCHTY(form_.ItemIndex(ctl::ComboBox3)));
+        Advance();
+        Pump();
+        Pause(kStepPauseMs);
+
+        if (productionMode_ && form_.Checked(ctl::chkUpdateNo)) {
+            Send(BuildSTSN(form_.Text(ctl::lblNoYearMonth), form_.Text(ctl::txtUpdateNo)));
+            AdvanceSerialCounter();
+            Advance();
+            Pump();
+            Pause(kStepPauseMs);
+        }
+
+        if (form_.Checked(ctl::CheckBox7)) {
+            const std::string sensor = Trim(form_.Text(ctl::Edit2));
+            Show(("置黑标传感器的值为:" + sensor).c_str(),
+                 "The black label sensor value:" + sensor);
+            Send(BuildSBCV(form_.Text(ctl::Edit2)));
+            Advance();
+            Pump();
+            Pause(kStepPauseMs);
+        }
+
+        Show("开启强连接模式", "Open the strong connection mode");
+        Frame forced;
+        if (form_.Checked(ctl::CheckBox6)) {
+            Show("开启强连接模式开启", "Open open strong connection mode");
+            forced = BuildBTLK(true);
+        } else {
+            Show("开启强连接模式关闭", "Open the strong connection mode off");
+            forced = BuildBTLK(false);
+        }
+        Advance();
+        Send(forced);
+        Pump();
+        Pause(kStepPauseMs);
+    }
+
+    if (form_.Checked(ctl::CheckBox8)) {
+        SelfTestStep();
+        if (runEnd_ == RunEnd::Oversized)
+            return;
+    }
+
+    if (DriverPath()) {
+        if (form_.Checked(ctl::CheckBox10)) {
+            const std::string rate = form_.Text(ctl::cboNewCom);
+            Show(("设置波特率为：" + rate).c_str(), "New Baud rate:" + rate);
+            Send(BuildSBDR(rate));
+            Advance();
+            Pump();
+            Pause(kStepPauseMs);
+        }
+
+        std::optional<Frame> name;
+        const std::string trimmedName = Trim(form_.Text(ctl::Edit1));
+        if (form_.Checked(ctl::CheckBox5) && !trimmedName.empty()) {
+            Show(("设置打印机名称为：" + trimmedName).c_str(),
+                 "Set the printer name:" + trimmedName);
+            name = BuildBTRN(s_.toAnsi ? s_.toAnsi(trimmedName) : trimmedName);
+        }
+        Advance();
+        if (name)
+            Send(*name);
+        Pump();
+        Pause(kStepPauseMs);
+    }
+
+    form_.SetProgressPosition(kProgressMaximum);
+    Pump();
+    Pause(kFinalWaitMs);
+    Show("更新结束", "End of update ");
+    form_.SetEnabled(ctl::Button3, true);
+}
+
+void OperatorWindow::SelfTestStep() {
+    using namespace protocol;
+    Show("初使化自检测信息", "The beginning of the self inspection information");
+    Pause(kStepPauseMs);
+    THfByteList message = StartSelfTestMessage(
+        form_.Checked(ctl::RadioButton1) ? SelfTestHeader::Old : SelfTestHeader::New);
+    Show("加载自检测信息数据到缓存", "Loading data into the cache since the detection information");
+    Advance();
+    Pump();
+    Pause(kStepPauseMs);
+
+    // The package is read here, so one loaded during the run's earlier pumps is the one sent.
+    const std::size_t n = FillSelfTestMessage(message, packageList_);
+    if (n > kMaxSelfTestPayload) {
+        s_.transport.ShowWarning(
+            Pick(interfaceLanguage_, "更新文件有问题！！", "There is a problem updating files!!"));
+        runEnd_ = RunEnd::Oversized;
+        return;
+    }
+    Advance();
+    Show("开始更新打印机自检测信息", "To start the update printer self detection information ");
+    Pump();
+    Pause(kStepPauseMs);
+
+    if (DriverPath()) {
+        s_.transport.SendBytes(message, form_.Text(ctl::cmbDriver), kKindDrive, "");
+    } else {
+        s_.transport.SendBytes(message, form_.Text(ctl::cmbDriver), kKindLpt,
+                               Trim(form_.Text(ctl::cmbLpt)));
+    }
+}
+
+void OperatorWindow::Button1Click() {
+    if (form_.ItemCount(ctl::cmbDriver) == 0) {
+        s_.transport.ShowWarning(
+            Pick(interfaceLanguage_, "请安排打印机驱动程序", "Please arrange the printer driver"));
+        return;
+    }
+    if (const auto file = s_.fileDialog.OpenFile("*.bin", ".")) {
+        packageList_.clear();
+        form_.ClearMemo();
+        auto package = std::make_unique<THfByteList>();
+        package->LoadFromFile(*file, kMaxPackageBytes);
+        packageList_.push_back(std::move(package));
+        for (const auto& list : packageList_)
+            form_.AddMemoLine(list->HexDump());
+    }
+    form_.SetEnabled(ctl::Button2, true);
+}
+
+void OperatorWindow::Button2Click() {
+    s_.transport.ShowWarning(Pick(interfaceLanguage_,
+                                  "测试所打印的内容为打印机升级后的打印自检效果",
+                                  "Test print content to print a self-test result printer after "
+                                  "the upgrade"));
+    for (std::size_t i = 0; i < packageList_.size(); ++i) {
+        if (DriverPath()) {
+            s_.transport.SendBytes(*packageList_[i], form_.Text(ctl::cmbDriver), kKindDrive, "");
+        } else {
+            s_.transport.SendBytes(*packageList_[i], form_.Text(ctl::cmbDriver), kKindLpt,
+                                   protocol::Trim(form_.Text(ctl::cmbLpt)));
+        }
+    }
+}
+
+}  // namespace bpconf::op

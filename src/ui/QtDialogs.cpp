@@ -1,0 +1,45 @@
+#include "ui/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace bpconf::ui {
+
+namespace {
+
+void Box(QMessageBox::Icon icon, const char* caption, const std::string& text) {
+    QMessageBox box(icon, QString::fromUtf8(caption), QString::fromStdString(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+}  // namespace
+
+void QtMessageBoxes::Warning(const std::string& text) {
+    Box(QMessageBox::Warning, platform::kWarningCaption, text);
+}
+
+void QtMessageBoxes::Error(const std::string& text) {
+    Box(QMessageBox::Critical, platform::kErrorCaption, text);
+}
+
+void QtMessageBoxes::Plain(const std::string& text) {
+    Box(QMessageBox::NoIcon, platform::kApplicationTitle, text);
+}
+
+void QtMessageBoxes::Uncaught(const std::string& text) {
+    Box(QMessageBox::Critical, platform::kApplicationTitle, text + ".");
+}
+
+std::optional<std::string> QtFileDialog::OpenFile(const std::string& pattern,
+                                                  const std::string& initialFolder) {
+    const QString file = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                                      QString::fromStdString(initialFolder),
+                                                      QString::fromStdString(pattern));
+    if (file.isEmpty())
+        return std::nullopt;
+    return file.toStdString();
+}
+
+}  // namespace bpconf::ui

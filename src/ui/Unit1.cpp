@@ -1,0 +1,419 @@
+#include "ui/Unit1.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QValidator>
+
+#include "operator/Design.h"
+
+namespace bpconf::ui {
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::string S(const QString& s) {
+    return s.toStdString();
+}
+
+// txtUpdateNo: digits only, typed or pasted; everything else is dropped.
+class CounterValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        const QString filtered =
+            QString::fromStdString(op::OperatorWindow::FilterCounterText(input.toStdString()));
+        if (filtered != input) {
+            const int dropped = static_cast<int>(input.size()) - static_cast<int>(filtered.size());
+            pos = std::max(0, pos - dropped);
+            input = filtered;
+        }
+        return Acceptable;
+    }
+};
+
+// The design limit of an edit box binds typing only: a longer text the system writes (the
+// counter 10000 in a four-character box) is kept whole, and the limit returns once the operator
+// has shortened the text again.
+constexpr const char* kDesignLimit = "designMaxLength";
+
+void SetLimitedText(QLineEdit* edit, const QString& text) {
+    const int limit = edit->property(kDesignLimit).toInt();
+    if (limit > 0)
+        edit->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    edit->setText(text);
+}
+
+template <typename T>
+T* Make(QWidget* parent, const char* name, int x, int y, int w, int h) {
+    auto* widget = new T(parent);
+    widget->setObjectName(name);
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QLabel* UnitLabel(QWidget* parent, const char* text, int x, int y) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setGeometry(x, y, 24, 20);
+    return label;
+}
+
+}  // namespace
+
+void QtPacer::Pump() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtPacer::Pause(int milliseconds) {
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(milliseconds);
+    QEventLoop* outer = loop_;
+    loop_ = &loop;
+    loop.exec();
+    loop_ = outer;
+}
+
+void QtPacer::Interrupt() {
+    if (loop_ != nullptr)
+        loop_->quit();
+}
+
+TForm1::TForm1(op::Services services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::CustomizeWindowHint),
+      pacer_(services.pacer) {
+    setObjectName("Form1");
+    BuildLayout();
+    logic_ = std::make_unique<op::OperatorWindow>(*this, std::move(services));
+    logic_->SetCloseWindow([this] { QTimer::singleShot(0, this, [this] { close(); }); });
+    op::ApplyDesign(*this);
+    Bind();
+    logic_->Guarded([this] { logic_->FormCreate(); });
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildLayout() {
+    setFixedSize(411, 544);
+    move(503, 150);
+    QFont font("Tahoma");
+    font.setPixelSize(12);
+    setFont(font);
+
+    auto* group = Make<QGroupBox>(this, op::ctl::GroupBox1, 9, 2, 393, 57);
+    auto* rdbDriver = Make<QRadioButton>(group, op::ctl::rdbDriver, 8, 24, 84, 20);
+    Make<QComboBox>(group, op::ctl::cmbDriver, 92, 23, 150, 22);
+    Make<QPushButton>(group, op::ctl::Button1, 246, 21, 70, 26);
+    Make<QPushButton>(group, op::ctl::Button2, 318, 21, 70, 26);
+    auto* rdbLpt = Make<QRadioButton>(group, op::ctl::rdbLpt, 8, 24, 100, 20);
+    Make<QComboBox>(group, op::ctl::cmbLpt, 110, 23, 70, 22);
+    auto* rdbCom = Make<QRadioButton>(group, op::ctl::rdbCom, 8, 24, 100, 20);
+    Make<QComboBox>(group, op::ctl::cmbCom, 110, 23, 70, 22);
+    Make<QLabel>(group, op::ctl::Panel5, 190, 24, 50, 20);
+    Make<QComboBox>(group, op::ctl::cmbBaudRate, 240, 23, 70, 22);
+    Make<QComboBox>(group, op::ctl::cmbShareHand, 310, 23, 80, 22);
+    auto* connection = new QButtonGroup(this);
+    for (QRadioButton* b : {rdbDriver, rdbLpt, rdbCom})
+        connection->addButton(b);
+    auto* rb1 = Make<QRadioButton>(group, op::ctl::RadioButton1, 200, 4, 60, 16);
+    auto* rb2 = Make<QRadioButton>(group, op::ctl::RadioButton2, 260, 4, 60, 16);
+    auto* header = new QButtonGroup(this);
+    header->addButton(rb1);
+    header->addButton(rb2);
+
+    // The stamp label sits on the window behind the log pane (created first, so underneath).
+    Make<QLabel>(this, op::ctl::lblNoYearMonth, 20, 250, 60, 16);
+
+    auto* pages = Make<QTabWidget>(this, op::ctl::PageControl1, 9, 62, 393, 146);
+    auto* page1 = new QWidget;
+    page1->setObjectName(op::ctl::TabSheet1);
+    auto* page2 = new QWidget;
+    page2->setObjectName(op::ctl::TabSheet2);
+    auto* page3 = new QWidget;
+    page3->setObjectName(op::ctl::TabSheet3);
+    pages->addTab(page1, QString());
+    pages->addTab(page2, QString());
+    pages->addTab(page3, QString());
+
+    Make<QCheckBox>(page1, op::ctl::CheckBox1, 6, 6, 84, 20);
+    auto* cboLanage = Make<QComboBox>(page1, op::ctl::cboLanage, 90, 5, 290, 22);
+    cboLanage->setMaxVisibleItems(16);
+    Make<QCheckBox>(page1, op::ctl::CheckBox2, 6, 29, 110, 20);
+    Make<QComboBox>(page1, op::ctl::cboLevel, 116, 28, 50, 22);
+    Make<QCheckBox>(page1, op::ctl::CheckBox13, 196, 29, 84, 20);
+    Make<QComboBox>(page1, op::ctl::ComboBox3, 280, 28, 100, 22);
+    Make<QCheckBox>(page1, op::ctl::CheckBox5, 6, 52, 124, 20);
+    Make<QLineEdit>(page1, op::ctl::Edit1, 128, 51, 64, 22);
+    Make<QCheckBox>(page1, op::ctl::CheckBox11, 196, 52, 84, 20);
+    Make<QLineEdit>(page1, op::ctl::Edit3, 280, 51, 64, 22);
+    UnitLabel(page1, "s", 348, 52);
+    Make<QCheckBox>(page1, op::ctl::CheckBox7, 6, 75, 100, 20);
+    Make<QLineEdit>(page1, op::ctl::Edit2, 106, 74, 56, 22)->setMaxLength(32767);
+    UnitLabel(page1, "mV", 164, 75);
+    Make<QCheckBox>(page1, op::ctl::CheckBox6, 196, 75, 180, 20);
+    Make<QCheckBox>(page1, op::ctl::CheckBox10, 6, 98, 110, 20);
+    Make<QComboBox>(page1, op::ctl::cboNewCom, 116, 97, 80, 22);
+    auto* restart = Make<QLabel>(page1, op::ctl::Label5, 200, 98, 90, 20);
+    restart->setStyleSheet("color: red");
+
+    Make<QCheckBox>(page2, op::ctl::CheckBox3, 6, 6, 200, 20);
+    Make<QCheckBox>(page2, op::ctl::CheckBox9, 6, 32, 90, 20);
+    Make<QComboBox>(page2, op::ctl::ComboBox2, 96, 31, 60, 22);
+    Make<QCheckBox>(page2, op::ctl::CheckBox4, 6, 58, 260, 20);
+    Make<QCheckBox>(page2, op::ctl::CheckBox12, 6, 84, 90, 20);
+    Make<QLineEdit>(page2, op::ctl::Edit4, 96, 83, 64, 22);
+    UnitLabel(page2, "s", 164, 84);
+
+    Make<QCheckBox>(page3, op::ctl::chkUpdateNo, 6, 10, 130, 20);
+    auto* date = Make<QDateEdit>(page3, op::ctl::DTPUpdateNo, 136, 9, 90, 22);
+    date->setDisplayFormat("yyyyMM");
+    date->setCalendarPopup(false);
+    auto* counter = Make<QLineEdit>(page3, op::ctl::txtUpdateNo, 232, 9, 60, 22);
+    counter->setFrame(false);
+    counter->setValidator(new CounterValidator(counter));
+    Make<QLabel>(page3, op::ctl::Label4, 6, 44, 200, 24);
+    auto* units = Make<QLineEdit>(page3, op::ctl::txtUpdateOverNum, 72, 44, 60, 24);
+    units->setReadOnly(true);
+    units->setFrame(false);
+    units->setStyleSheet("color: red; background: transparent");
+    QFont big = units->font();
+    big.setPixelSize(16);
+    units->setFont(big);
+
+    Make<QCheckBox>(this, op::ctl::CheckBox8, 9, 212, 200, 20);
+    auto* memo = Make<QPlainTextEdit>(this, op::ctl::Memo1, 9, 234, 393, 238);
+    memo->setReadOnly(true);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont memoFont("Tahoma");
+    memoFont.setPixelSize(12);
+    memo->setFont(memoFont);
+
+    Make<QProgressBar>(this, op::ctl::ProgressBar1, 9, 481, 175, 22)->setTextVisible(false);
+    Make<QPushButton>(this, op::ctl::Button3, 190, 478, 70, 28);
+    Make<QPushButton>(this, op::ctl::Button4, 264, 478, 66, 28);
+    Make<QPushButton>(this, op::ctl::Button5, 334, 478, 68, 28);
+
+    auto* status = Make<QStatusBar>(this, "StatusBar1", 0, 516, 411, 28);
+    status->setSizeGripEnabled(false);
+    auto* panel0 = new QLabel(status);
+    panel0->setObjectName(op::ctl::StatusPanel0);
+    panel0->setFixedWidth(80);
+    auto* panel1 = new QLabel(status);
+    panel1->setObjectName(op::ctl::StatusPanel1);
+    panel1->setMinimumWidth(50);
+    status->addWidget(panel0);
+    status->addWidget(panel1, 1);
+
+    for (const auto& limit : op::TextLimits()) {
+        auto* edit = findChild<QLineEdit*>(limit.control);
+        edit->setProperty(kDesignLimit, limit.maxLength);
+        edit->setMaxLength(limit.maxLength);
+        connect(edit, &QLineEdit::textEdited, edit, [edit, limit](const QString& text) {
+            if (text.size() <= limit.maxLength)
+                edit->setMaxLength(limit.maxLength);
+        });
+    }
+}
+
+void TForm1::Bind() {
+    auto guarded = [this](std::function<void()> f) { return [this, f] { logic_->Guarded(f); }; };
+    for (const char* name : {op::ctl::rdbDriver, op::ctl::rdbLpt, op::ctl::rdbCom}) {
+        auto* button = findChild<QRadioButton*>(name);
+        connect(button, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                logic_->Guarded([this] { logic_->rdbDriverClick(); });
+        });
+    }
+    for (const char* name : {op::ctl::Button4, op::ctl::Button5}) {
+        const std::string sender = name;
+        connect(findChild<QPushButton*>(name), &QPushButton::clicked, this,
+                guarded([this, sender] { logic_->Button4Click(sender); }));
+    }
+    connect(findChild<QPushButton*>(op::ctl::Button3), &QPushButton::clicked, this,
+            guarded([this] { logic_->Button3Click(); }));
+    connect(findChild<QPushButton*>(op::ctl::Button1), &QPushButton::clicked, this,
+            guarded([this] { logic_->Button1Click(); }));
+    connect(findChild<QPushButton*>(op::ctl::Button2), &QPushButton::clicked, this,
+            guarded([this] { logic_->Button2Click(); }));
+    connect(findChild<QDateEdit*>(op::ctl::DTPUpdateNo), &QDateEdit::dateChanged, this,
+            guarded([this] { logic_->DTPUpdateNoChange(); }));
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (logic_->Running()) {
+        // The run stops at its next pump or pause, stores what it advanced and closes again.
+        logic_->FormClose();
+        pacer_.Interrupt();
+        event->ignore();
+        return;
+    }
+    if (!closing_) {
+        closing_ = true;
+        logic_->Guarded([this] { logic_->FormClose(); });
+    }
+    event->accept();
+}
+
+QWidget* TForm1::Control(const std::string& name) const {
+    if (name == op::ctl::Form)
+        return const_cast<TForm1*>(this);
+    return findChild<QWidget*>(Q(name));
+}
+
+std::string TForm1::Text(const std::string& control) const {
+    QWidget* w = Control(control);
+    if (w == this)
+        return S(windowTitle());
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return S(b->text());
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        return S(c->currentText());
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return S(e->text());
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return S(l->text());
+    if (auto* g = qobject_cast<QGroupBox*>(w))
+        return S(g->title());
+    if (auto* pages = findChild<QTabWidget*>(op::ctl::PageControl1);
+        pages && w && pages->indexOf(w) >= 0) {
+        return S(pages->tabText(pages->indexOf(w)));
+    }
+    return std::string();
+}
+
+void TForm1::SetText(const std::string& control, const std::string& text) {
+    QWidget* w = Control(control);
+    if (w == this) {
+        setWindowTitle(Q(text));
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        b->setText(Q(text));
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+        c->setCurrentIndex(c->findText(Q(text), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        SetLimitedText(e, Q(text));
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
+        l->setText(Q(text));
+    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        g->setTitle(Q(text));
+    } else if (auto* pages = findChild<QTabWidget*>(op::ctl::PageControl1);
+               pages && w && pages->indexOf(w) >= 0) {
+        pages->setTabText(pages->indexOf(w), Q(text));
+    }
+}
+
+bool TForm1::Checked(const std::string& control) const {
+    auto* b = qobject_cast<QAbstractButton*>(Control(control));
+    return b != nullptr && b->isChecked();
+}
+
+void TForm1::SetChecked(const std::string& control, bool checked) {
+    if (auto* b = qobject_cast<QAbstractButton*>(Control(control)))
+        b->setChecked(checked);
+}
+
+int TForm1::ItemIndex(const std::string& control) const {
+    auto* c = qobject_cast<QComboBox*>(Control(control));
+    return c != nullptr ? c->currentIndex() : -1;
+}
+
+void TForm1::SetItemIndex(const std::string& control, int index) {
+    if (auto* c = qobject_cast<QComboBox*>(Control(control)))
+        c->setCurrentIndex(index);
+}
+
+int TForm1::ItemCount(const std::string& control) const {
+    auto* c = qobject_cast<QComboBox*>(Control(control));
+    return c != nullptr ? c->count() : 0;
+}
+
+void TForm1::SetItems(const std::string& control, const std::vector<std::string>& items) {
+    auto* c = qobject_cast<QComboBox*>(Control(control));
+    if (c == nullptr)
+        return;
+    c->clear();
+    for (const auto& item : items)
+        c->addItem(Q(item));
+    c->setCurrentIndex(-1);
+}
+
+bool TForm1::Enabled(const std::string& control) const {
+    QWidget* w = Control(control);
+    return w != nullptr && w->isEnabled();
+}
+
+void TForm1::SetEnabled(const std::string& control, bool enabled) {
+    if (QWidget* w = Control(control))
+        w->setEnabled(enabled);
+}
+
+void TForm1::SetVisible(const std::string& control, bool visible) {
+    QWidget* w = Control(control);
+    if (w == nullptr || w == this)
+        return;
+    auto* pages = findChild<QTabWidget*>(op::ctl::PageControl1);
+    if (pages != nullptr && pages->indexOf(w) >= 0) {
+        pages->setTabVisible(pages->indexOf(w), visible);
+        return;
+    }
+    w->setVisible(visible);
+}
+
+void TForm1::SetProgressRange(int minimum, int maximum, int) {
+    findChild<QProgressBar*>(op::ctl::ProgressBar1)->setRange(minimum, maximum);
+}
+
+int TForm1::ProgressPosition() const {
+    return findChild<QProgressBar*>(op::ctl::ProgressBar1)->value();
+}
+
+void TForm1::SetProgressPosition(int position) {
+    auto* bar = findChild<QProgressBar*>(op::ctl::ProgressBar1);
+    bar->setValue(std::clamp(position, bar->minimum(), bar->maximum()));
+}
+
+platform::LocalDateTime TForm1::Date() const {
+    const QDate d = findChild<QDateEdit*>(op::ctl::DTPUpdateNo)->date();
+    platform::LocalDateTime t;
+    t.year = d.year();
+    t.month = d.month();
+    t.day = d.day();
+    return t;
+}
+
+void TForm1::SetDate(const platform::LocalDateTime& date) {
+    findChild<QDateEdit*>(op::ctl::DTPUpdateNo)->setDate(QDate(date.year, date.month, date.day));
+}
+
+void TForm1::ClearMemo() {
+    findChild<QPlainTextEdit*>(op::ctl::Memo1)->clear();
+}
+
+void TForm1::AddMemoLine(const std::string& text) {
+    // The dump's "\r\n" line breaks become lines of the pane.
+    QString lines = Q(text);
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    findChild<QPlainTextEdit*>(op::ctl::Memo1)->appendPlainText(lines);
+}
+
+}  // namespace bpconf::ui

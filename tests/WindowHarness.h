@@ -1,0 +1,182 @@
+// The real window, offscreen, with test doubles for the services a test must control: the
+// printers, the boxes, the file dialog, the clock, the locale and the pacing. The counter store
+// is the real file store in a temporary folder.
+#pragma once
+
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Doubles.h"
+#include "operator/OperatorWindow.h"
+#include "platform/Backends.h"
+#include "platform/RegFileCounterStore.h"
+#include "protocol/Decoder.h"
+#include "transport/untFunction.h"
+#include "ui/Unit1.h"
+
+namespace bpconf::test {
+
+class FixedPrinters : public platform::IPrinterList {
+  public:
+    std::vector<std::string> names;
+    std::optional<std::string> defaultName;
+    std::vector<std::string> InstalledPrinters() override { return names; }
+    std::optional<std::string> DefaultPrinter() override { return defaultName; }
+};
+
+class FixedLocale : public platform::ILocale {
+  public:
+    std::string id = "0804";
+    std::string UserLanguageId() override { return id; }
+};
+
+class FixedClock : public platform::IClock {
+  public:
+    platform::LocalDateTime now{2026, 12, 7, 10, 30, 0};
+    platform::LocalDateTime Now() override { return now; }
+};
+
+class ScriptedFileDialog : public platform::IFileDialog {
+  public:
+    std::optional<std::string> next;  // the file the operator picks; nothing: cancel
+    std::vector<std::string> asked;
+    std::optional<std::string> OpenFile(const std::string& pattern,
+                                        const std::string& folder) override {
+        asked.push_back(pattern + " in " + folder);
+        return next;
+    }
+};
+
+// Records every raw job (printer and bytes); a printer not in `known` fails with 1801.
+class JobRecorder : public platform::ISpooler {
+  public:
+    struct Job {
+        std::string printer;
+        std::string bytes;
+    };
+    std::vector<Job> jobs;
+    std::vector<std::string> known = {"Line1", "Line2"};
+
+    std::unique_ptr<platform::IRawJob> Open(const std::string& name, std::uint32_t& error) override;
+    std::vector<std::string> Decoded() const;
+};
+
+class RecordedJob : public platform::IRawJob {
+  public:
+    RecordedJob(JobRecorder& r, std::string printer) : r_(r), printer_(std::move(printer)) {}
+    std::uint32_t StartDoc(const std::string&, const std::string&) override { return 0; }
+    std::uint32_t StartPage() override { return 0; }
+    std::uint32_t Write(const std::uint8_t* d, std::size_t n) override {
+        bytes_.append(reinterpret_cast<const char*>(d), n);
+        return 0;
+    }
+    std::uint32_t EndPage() override { return 0; }
+    std::uint32_t EndDoc() override {
+        r_.jobs.push_back({printer_, bytes_});
+        return 0;
+    }
+    std::uint32_t Close() override { return 0; }
+
+  private:
+    JobRecorder& r_;
+    std::string printer_, bytes_;
+};
+
+inline std::unique_ptr<platform::IRawJob> JobRecorder::Open(const std::string& name,
+                                                            std::uint32_t& error) {
+    for (const auto& k : known) {
+        if (k == name) {
+            error = 0;
+            return std::make_unique<RecordedJob>(*this, name);
+        }
+    }
+    error = 1801;
+    return nullptr;
+}
+
+inline std::vector<std::string> JobRecorder::Decoded() const {
+    std::vector<std::string> out;
+    for (const auto& j : jobs) {
+        for (const auto& m : protocol::Decode(j.bytes))
+            out.push_back(protocol::Describe(m));
+    }
+    return out;
+}
+
+// Returns at once; records each pump and pause and lets the test act during a pause.
+class RecordingPacer : public op::IPacer {
+  public:
+    std::vector<int> pauses;
+    int pumps = 0;
+    std::function<void(std::size_t pauseNumber)> duringPause;  // 1-based
+    void Pump() override {
+        ++pumps;
+        QCoreApplication::processEvents();
+    }
+    void Pause(int ms) override {
+        pauses.push_back(ms);
+        if (duringPause)
+            duringPause(pauses.size());
+    }
+};
+
+class WindowHarness {
+  public:
+    explicit WindowHarness(const std::string& languageId = "0804",
+                           std::vector<std::string> printers = {"Line1", "Line2"},
+                           std::optional<std::string> defaultPrinter = "Line1")
+        : dir_("window"), store_(dir_ / "kelvor/PrinterTest.reg") {
+        printers_.names = std::move(printers);
+        printers_.defaultName = std::move(defaultPrinter);
+        locale_.id = languageId;
+    }
+
+    // The window is created on first use, so a test can prepare the counter file first.
+    ui::TForm1& Form() {
+        if (!form_) {
+            platform::IPrinterList& printers = realPrinters ? *realPrinters : printers_;
+            op::Services services{printers, transport(), store_, locale_, clock_,
+                                  boxes_,   dialog_,     pacer_, toAnsi};
+            form_ = std::make_unique<ui::TForm1>(services);
+            auto* bar = form_->findChild<QProgressBar*>("ProgressBar1");
+            QObject::connect(bar, &QProgressBar::valueChanged,
+                             [this](int v) { progress_.push_back(v); });
+        }
+        return *form_;
+    }
+    op::OperatorWindow& Logic() { return Form().Logic(); }
+
+    FixedPrinters printers_;
+    JobRecorder spooler_;
+    ScriptedPorts ports_;
+    RecordingBoxes boxes_;
+    ScriptedFileDialog dialog_;
+    FixedClock clock_;
+    FixedLocale locale_;
+    RecordingPacer pacer_;
+    TempDir dir_;
+    platform::RegFileCounterStore store_;
+    TTransport transport_{spooler_, ports_, boxes_};
+    std::vector<int> progress_;
+    std::function<std::string(const std::string&)> toAnsi = [](const std::string& s) { return s; };
+
+    // Set before the window is created to use the system's printers and spooler instead.
+    std::unique_ptr<platform::IPrinterList> realPrinters;
+    std::unique_ptr<platform::ISpooler> realSpooler;
+    std::unique_ptr<TTransport> realTransport;
+    TTransport& transport() {
+        if (realSpooler && !realTransport) {
+            realTransport = std::make_unique<TTransport>(*realSpooler, ports_, boxes_);
+        }
+        return realTransport ? *realTransport : transport_;
+    }
+
+  private:
+    std::unique_ptr<ui::TForm1> form_;
+};
+
+}  // namespace bpconf::test

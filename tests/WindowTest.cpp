@@ -1,0 +1,405 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "WindowHarness.h"
+#include "operator/LanguageTables.h"
+#include "ui/untWait.h"
+
+namespace bpconf {
+namespace {
+
+using test::WindowHarness;
+
+template <typename T>
+T* W(ui::TForm1& form, const char* name) {
+    T* w = form.findChild<T*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+std::string Str(const QString& s) {
+    return s.toStdString();
+}
+
+TEST(WindowStart, DefaultsOfTheDesignAfterCreation) {
+    WindowHarness h("0804");
+    auto& f = h.Form();
+    EXPECT_EQ(Str(f.windowTitle()), "蓝牙打印机配置文件下载工具 V1.0");
+    EXPECT_EQ(f.size(), QSize(411, 544));
+    EXPECT_EQ(f.minimumSize(), f.maximumSize());
+    EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    EXPECT_EQ(Str(W<QLineEdit>(f, "Edit1")->text()), "");
+    EXPECT_EQ(Str(W<QLineEdit>(f, "Edit2")->text()), "2800");
+    EXPECT_EQ(Str(W<QLineEdit>(f, "Edit3")->text()), "1800");
+    EXPECT_EQ(Str(W<QLineEdit>(f, "Edit4")->text()), "300");
+    const struct {
+        const char* box;
+        bool ticked;
+    } ticks[] = {{"CheckBox1", false},  {"CheckBox2", true},   {"CheckBox3", true},
+                 {"CheckBox4", true},   {"CheckBox5", false},  {"CheckBox6", true},
+                 {"CheckBox7", true},   {"CheckBox8", false},  {"CheckBox9", true},
+                 {"CheckBox10", false}, {"CheckBox11", false}, {"CheckBox12", true},
+                 {"CheckBox13", true},  {"chkUpdateNo", true}};
+    for (const auto& t : ticks)
+        EXPECT_EQ(W<QCheckBox>(f, t.box)->isChecked(), t.ticked) << t.box;
+    EXPECT_TRUE(W<QRadioButton>(f, "RadioButton2")->isChecked());
+    EXPECT_FALSE(W<QRadioButton>(f, "RadioButton1")->isChecked());
+    EXPECT_FALSE(W<QRadioButton>(f, "RadioButton1")->isEnabled());
+    EXPECT_TRUE(W<QRadioButton>(f, "rdbDriver")->isChecked());
+    EXPECT_FALSE(W<QPushButton>(f, "Button2")->isEnabled());
+    EXPECT_TRUE(W<QComboBox>(f, "cmbDriver")->isEnabled());
+    EXPECT_FALSE(W<QComboBox>(f, "cmbLpt")->isEnabled());
+
+    auto* cboLanage = W<QComboBox>(f, "cboLanage");
+    EXPECT_EQ(cboLanage->count(), 35);
+    EXPECT_EQ(cboLanage->currentIndex(), 14);
+    EXPECT_EQ(Str(cboLanage->currentText()), "15,CP936 [简体中文]");
+    EXPECT_EQ(cboLanage->maxVisibleItems(), 16);
+    EXPECT_EQ(W<QComboBox>(f, "cboLevel")->count(), 40);
+    EXPECT_EQ(Str(W<QComboBox>(f, "cboLevel")->currentText()), "28");
+    EXPECT_EQ(W<QComboBox>(f, "cboNewCom")->currentIndex(), 5);
+    EXPECT_EQ(Str(W<QComboBox>(f, "cboNewCom")->currentText()), "38400");
+    EXPECT_EQ(Str(W<QComboBox>(f, "ComboBox2")->currentText()), "0A");
+    EXPECT_EQ(Str(W<QComboBox>(f, "ComboBox3")->currentText()), "等宽");
+    EXPECT_EQ(Str(W<QComboBox>(f, "cmbLpt")->currentText()), "LPT1");
+    EXPECT_EQ(W<QComboBox>(f, "cmbCom")->count(), 29);
+    EXPECT_EQ(Str(W<QComboBox>(f, "cmbBaudRate")->currentText()), "9600");
+    EXPECT_EQ(Str(W<QComboBox>(f, "cmbShareHand")->currentText()), "无握手");
+
+    auto* pages = W<QTabWidget>(f, "PageControl1");
+    ASSERT_EQ(pages->count(), 3);
+    EXPECT_EQ(pages->currentIndex(), 0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(pages->isTabVisible(i)) << i;
+    EXPECT_EQ(Str(pages->tabText(0)), "常用设置");
+    EXPECT_EQ(Str(pages->tabText(1)), "特殊设置");
+    EXPECT_EQ(Str(pages->tabText(2)), "生产设置");
+
+    // The hidden controls of the design stay hidden.
+    for (const char* hidden : {"rdbLpt", "cmbLpt", "rdbCom", "cmbCom", "Panel5", "cmbBaudRate",
+                               "cmbShareHand", "RadioButton1", "RadioButton2"}) {
+        EXPECT_TRUE(W<QWidget>(f, hidden)->isHidden()) << hidden;
+    }
+    EXPECT_EQ(Str(W<QLabel>(f, "StatusBar1.Panel0")->text()), "提示信息：");
+    EXPECT_EQ(Str(W<QLabel>(f, "Label4")->text()), " 已更新：           台");
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "0");
+    EXPECT_TRUE(W<QLineEdit>(f, "txtUpdateOverNum")->isReadOnly());
+    EXPECT_EQ(Str(W<QLabel>(f, "lblNoYearMonth")->text()), "202612");
+    EXPECT_EQ(Str(W<QDateEdit>(f, "DTPUpdateNo")->displayFormat()), "yyyyMM");
+    EXPECT_FALSE(W<QDateEdit>(f, "DTPUpdateNo")->calendarPopup());
+    EXPECT_EQ(Str(W<QPushButton>(f, "Button4")->text()), "退出(&Q)");
+}
+
+TEST(WindowStart, SwitchButtonNamesTheOtherLanguageAndEverythingElseStaysChinese) {
+    const struct {
+        const char* id;
+        const char* button5;
+        const char* language;
+    } cases[] = {{"0804", "english", "chinese"}, {"0004", "english", "chinese"},
+                 {"1004", "english", "chinese"}, {"0404", "chinese", "english"},
+                 {"0C04", "chinese", "english"}, {"0409", "chinese", "english"}};
+    for (const auto& c : cases) {
+        WindowHarness h(c.id);
+        auto& f = h.Form();
+        EXPECT_EQ(Str(W<QPushButton>(f, "Button5")->text()), c.button5) << c.id;
+        EXPECT_EQ(h.Logic().InterfaceLanguage(), c.language) << c.id;
+        EXPECT_EQ(Str(f.windowTitle()), "蓝牙打印机配置文件下载工具 V1.0") << c.id;
+        EXPECT_EQ(Str(W<QPushButton>(f, "Button3")->text()), "开始更新") << c.id;
+        EXPECT_EQ(Str(W<QCheckBox>(f, "CheckBox1")->text()), "语言设置：") << c.id;
+    }
+}
+
+TEST(WindowStart, LengthLimitsOfTheEditBoxes) {
+    WindowHarness h;
+    auto& f = h.Form();
+    const std::string seventeen = "abcdefghijklmnopq";
+    for (const char* name : {"Edit1", "Edit3", "Edit4"}) {
+        auto* edit = W<QLineEdit>(f, name);
+        edit->clear();
+        QTest::keyClicks(edit, QString::fromStdString(seventeen));
+        EXPECT_EQ(Str(edit->text()), seventeen.substr(0, 16)) << name;
+    }
+    auto* edit2 = W<QLineEdit>(f, "Edit2");
+    edit2->clear();
+    QTest::keyClicks(edit2, QString(40, QChar('7')));
+    EXPECT_EQ(edit2->text().size(), 40);
+}
+
+TEST(WindowStart, NoDefaultPrinterLeavesTheListUnselectedAndFinishesCreation) {
+    WindowHarness h("0804", {"Line1", "Line2"}, std::nullopt);
+    auto& f = h.Form();
+    auto* list = W<QComboBox>(f, "cmbDriver");
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->currentIndex(), -1);
+    // The creation steps after the printer list were done.
+    EXPECT_EQ(Str(W<QLineEdit>(f, "Edit4")->text()), "300");
+    EXPECT_EQ(Str(W<QPushButton>(f, "Button5")->text()), "english");
+    EXPECT_TRUE(h.boxes_.shown.empty());
+}
+
+TEST(WindowStart, NoPrinterInstalled) {
+    WindowHarness h("0804", {}, std::nullopt);
+    auto& f = h.Form();
+    EXPECT_EQ(W<QComboBox>(f, "cmbDriver")->count(), 0);
+    EXPECT_EQ(W<QComboBox>(f, "cmbDriver")->currentIndex(), -1);
+    EXPECT_FALSE(W<QPushButton>(f, "Button2")->isEnabled());
+    EXPECT_TRUE(h.boxes_.shown.empty());
+}
+
+const std::vector<std::pair<const char*, const char*>>& ChineseColumn() {
+    static const std::vector<std::pair<const char*, const char*>> kRows = {
+        {"GroupBox1", "连接设置"},    {"rdbDriver", "选择打印机驱动:"},
+        {"CheckBox1", "语言设置："},  {"CheckBox8", "更新自检信息"},
+        {"Button1", "打开文件"},      {"Button2", "测试文件"},
+        {"Button3", "启动更新"},      {"Button4", "退出"},
+        {"Button5", "English"},       {"Label5", "(需重启)"},
+        {"CheckBox12", "老化时间："},
+    };
+    return kRows;
+}
+
+std::string Caption(ui::TForm1& f, const char* control) {
+    return f.Text(control);
+}
+
+TEST(WindowLanguage, SwitchAppliesEitherCaptionColumnWhole) {
+    WindowHarness h("0804");
+    auto& f = h.Form();
+    QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
+    EXPECT_EQ(h.Logic().InterfaceLanguage(), "english");
+    for (const auto& row : op::CaptionTable()) {
+        EXPECT_EQ(Caption(f, row.control), row.english) << row.control;
+    }
+    EXPECT_EQ(Str(f.windowTitle()), "Bluetooth printer configuration tool V1.7");
+    EXPECT_EQ(Caption(f, "CheckBox1"), "language: ");
+    EXPECT_EQ(Caption(f, "CheckBox8"), "he update check information");
+    EXPECT_EQ(Str(W<QComboBox>(f, "cboLanage")->currentText()), "15, CP936 [simplified Chinese]");
+    EXPECT_EQ(Str(W<QComboBox>(f, "cboLanage")->itemText(4)), "05, PC865 Nordic German, Germanic]");
+    EXPECT_EQ(Str(W<QComboBox>(f, "ComboBox3")->itemText(1)), "Unequal width");
+    // Never translated.
+    EXPECT_EQ(Caption(f, "chkUpdateNo"), "自动更新序列号： ");
+    EXPECT_EQ(Caption(f, "Label4"), " 已更新：           台");
+
+    QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
+    EXPECT_EQ(h.Logic().InterfaceLanguage(), "chinese");
+    for (const auto& row : op::CaptionTable()) {
+        EXPECT_EQ(Caption(f, row.control), row.chinese) << row.control;
+    }
+    for (const auto& [control, text] : ChineseColumn())
+        EXPECT_EQ(Caption(f, control), text);
+    EXPECT_EQ(Str(f.windowTitle()), "蓝牙打印机配置文件下载工具  V1.7");
+    EXPECT_EQ(Str(W<QComboBox>(f, "cboLanage")->currentText()), "15,CP936 [简体中文]");
+    EXPECT_EQ(Str(W<QComboBox>(f, "ComboBox3")->currentText()), "等宽");
+}
+
+TEST(WindowLanguage, NonChineseSystemFirstPressLeadsToChinese) {
+    WindowHarness h("0409");
+    auto& f = h.Form();
+    EXPECT_EQ(h.Logic().InterfaceLanguage(), "english");
+    QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
+    EXPECT_EQ(h.Logic().InterfaceLanguage(), "chinese");
+    EXPECT_EQ(Str(f.windowTitle()), "蓝牙打印机配置文件下载工具  V1.7");
+    EXPECT_EQ(Caption(f, "Button3"), "启动更新");
+    EXPECT_EQ(Caption(f, "Button5"), "English");
+}
+
+TEST(WindowLanguage, KeptAndResetStates) {
+    WindowHarness h("0804", {"Line1", "Line2"}, "Line2");
+    auto& f = h.Form();
+    W<QCheckBox>(f, "CheckBox1")->setChecked(true);
+    W<QCheckBox>(f, "CheckBox6")->setChecked(false);
+    W<QLineEdit>(f, "Edit2")->setText("1234");
+    W<QComboBox>(f, "cboLevel")->setCurrentIndex(3);
+    W<QComboBox>(f, "ComboBox2")->setCurrentIndex(1);
+    W<QComboBox>(f, "cboNewCom")->setCurrentIndex(7);
+    W<QComboBox>(f, "cboLanage")->setCurrentIndex(2);
+    W<QComboBox>(f, "ComboBox3")->setCurrentIndex(1);
+    W<QComboBox>(f, "cmbDriver")->setCurrentIndex(0);
+    W<QTabWidget>(f, "PageControl1")->setCurrentIndex(2);
+    f.AddMemoLine(" 00 01");
+
+    for (int press = 0; press < 3; ++press) {
+        QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
+        EXPECT_TRUE(W<QCheckBox>(f, "CheckBox1")->isChecked());
+        EXPECT_FALSE(W<QCheckBox>(f, "CheckBox6")->isChecked());
+        EXPECT_EQ(Str(W<QLineEdit>(f, "Edit2")->text()), "1234");
+        EXPECT_EQ(W<QComboBox>(f, "cboLevel")->currentIndex(), 3);
+        EXPECT_EQ(W<QComboBox>(f, "ComboBox2")->currentIndex(), 1);
+        EXPECT_EQ(W<QComboBox>(f, "cboNewCom")->currentIndex(), 7);
+        EXPECT_EQ(W<QTabWidget>(f, "PageControl1")->currentIndex(), 2);
+        EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "0001");
+        // Reset: default printer, code page 15, first font type.
+        EXPECT_EQ(W<QComboBox>(f, "cboLanage")->currentIndex(), 14);
+        EXPECT_EQ(W<QComboBox>(f, "ComboBox3")->currentIndex(), 0);
+        EXPECT_EQ(Str(W<QComboBox>(f, "cmbDriver")->currentText()), "Line2");
+        EXPECT_EQ(W<QComboBox>(f, "cmbDriver")->count(), 2);
+    }
+    EXPECT_EQ(Str(f.findChild<QPlainTextEdit*>("Memo1")->toPlainText()), " 00 01");
+}
+
+std::string StoredCounter(WindowHarness& h) {
+    const auto v = h.store_.Read();
+    return v.kind == platform::StoredValue::Kind::Text ? v.text : "<not text>";
+}
+
+TEST(WindowSerial, FirstStartCreatesTheValue) {
+    WindowHarness h;
+    EXPECT_EQ(Str(W<QLineEdit>(h.Form(), "txtUpdateNo")->text()), "0001");
+    EXPECT_EQ(StoredCounter(h), "0001");
+}
+
+TEST(WindowSerial, StoredValuesAndWhatTheBoxShows) {
+    const struct {
+        const char* stored;  // the whole value line
+        const char* shown;
+        const char* storedAfter;
+    } cases[] = {
+        {"\"Num\"=\"12\"", "0012", "12"},        {"\"Num\"=\"0003\"", "0003", "0003"},
+        {"\"num\"=\"12345\"", "12345", "12345"}, {"\"Num\"=\"abc\"", "0001", "0001"},
+        {"\"Num\"=\"\"", "0001", "0001"},        {"\"Num\"=dword:0000000c", "0001", "0001"},
+        {"\"Num\"=\" 7\"", "0007", " 7"},
+    };
+    for (const auto& c : cases) {
+        WindowHarness h;
+        std::filesystem::create_directories(h.dir_.path() / "kelvor");
+        std::ofstream(h.store_.Path()) << "Windows Registry Editor Version 5.00\r\n\r\n"
+                                          "[HKEY_CURRENT_USER\\SOFTWARE\\kelvor\\PrinterTest]\r\n"
+                                       << c.stored << "\r\n";
+        EXPECT_EQ(Str(W<QLineEdit>(h.Form(), "txtUpdateNo")->text()), c.shown) << c.stored;
+        EXPECT_EQ(StoredCounter(h), c.storedAfter) << c.stored;
+    }
+}
+
+TEST(WindowSerial, AdvanceHasNoWrapAndIsStoredAtOnce) {
+    WindowHarness h;
+    auto& f = h.Form();
+    W<QLineEdit>(f, "txtUpdateNo")->setText("9999");
+    h.Logic().AdvanceSerialCounter();
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "10000");
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "1");
+    // Stored before any close: a killed process keeps every advance.
+    EXPECT_EQ(StoredCounter(h), "10000");
+    h.Logic().AdvanceSerialCounter();
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "10001");
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "2");
+    EXPECT_EQ(StoredCounter(h), "10001");
+}
+
+TEST(WindowSerial, TypingAndPastingKeepOnlyDigits) {
+    WindowHarness h;
+    auto* box = W<QLineEdit>(h.Form(), "txtUpdateNo");
+    box->clear();
+    QTest::keyClicks(box, "a1 -+2x");
+    EXPECT_EQ(Str(box->text()), "12");
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(Str(box->text()), "1");
+    QTest::keyClicks(box, "2345");
+    EXPECT_EQ(Str(box->text()), "1234");
+    box->clear();
+    box->insert("1-a3");  // what a paste inserts
+    EXPECT_EQ(Str(box->text()), "13");
+    // The system may write more than four digits; typing can only shorten it.
+    h.Form().SetText("txtUpdateNo", "10000");
+    EXPECT_EQ(Str(box->text()), "10000");
+    box->end(false);
+    QTest::keyClicks(box, "5");
+    EXPECT_EQ(Str(box->text()), "10000");
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(Str(box->text()), "1000");
+    QTest::keyClicks(box, "99");
+    EXPECT_EQ(Str(box->text()), "1000");
+    EXPECT_TRUE(op::OperatorWindow::CounterKeyPasses(U'7'));
+    EXPECT_TRUE(op::OperatorWindow::CounterKeyPasses(U'\b'));
+    EXPECT_FALSE(op::OperatorWindow::CounterKeyPasses(U'-'));
+    EXPECT_FALSE(op::OperatorWindow::CounterKeyPasses(U'５'));
+}
+
+TEST(WindowSerial, DateChangeMovesTheStampOnly) {
+    WindowHarness h;
+    auto& f = h.Form();
+    W<QDateEdit>(f, "DTPUpdateNo")->setDate(QDate(2027, 3, 1));
+    EXPECT_EQ(Str(W<QLabel>(f, "lblNoYearMonth")->text()), "202703");
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "0001");
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "0");
+}
+
+TEST(WindowSerial, ClosingByButton4OrCloseBoxStoresTheCounter) {
+    for (bool byButton : {true, false}) {
+        WindowHarness h;
+        auto& f = h.Form();
+        f.show();
+        W<QLineEdit>(f, "txtUpdateNo")->setText("0042");
+        if (byButton) {
+            QTest::mouseClick(W<QPushButton>(f, "Button4"), Qt::LeftButton);
+            QTest::qWait(50);
+        } else {
+            f.close();
+        }
+        EXPECT_FALSE(f.isVisible()) << byButton;
+        EXPECT_EQ(StoredCounter(h), "0042") << byButton;
+        EXPECT_TRUE(h.Logic().PackageList().empty());
+    }
+}
+
+TEST(WindowFailures, HandlerFailuresReachTheStandardErrorBoxAndTheWindowStays) {
+    WindowHarness h;
+    auto& f = h.Form();
+    W<QLineEdit>(f, "txtUpdateNo")->setText("");
+    EXPECT_FALSE(h.Logic().Guarded([&] { h.Logic().AdvanceSerialCounter(); }));
+    EXPECT_EQ(h.boxes_.shown,
+              std::vector<std::string>{"打印机监控升级工具! '' is not a valid integer value."});
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "");
+}
+
+TEST(WaitDialog, DesignAndEveryShowingGetsItsFullPeriod) {
+    ui::TfrmWait dialog;
+    EXPECT_EQ(Str(dialog.windowTitle()), "请稍候...");
+    EXPECT_EQ(dialog.size(), QSize(287, 90));
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(Str(dialog.findChild<QLabel*>("Label1")->text()), "正在发送数据，请稍候...");
+    EXPECT_EQ(Str(dialog.findChild<QPushButton*>("BitBtn1")->text()), "取消(&C)");
+    EXPECT_FALSE(dialog.Timer1()->isActive());
+    EXPECT_EQ(dialog.Timer1()->interval(), 1000);
+    for (int showing = 0; showing < 2; ++showing) {
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(dialog.exec(), ui::TfrmWait::kOk);
+        EXPECT_GE(clock.elapsed(), 990) << showing;
+        EXPECT_FALSE(dialog.Timer1()->isActive());
+    }
+}
+
+TEST(WaitDialog, CancelByButtonOrEscThenTheNextShowingStillGetsItsPeriod) {
+    ui::TfrmWait dialog;
+    QTimer::singleShot(100, &dialog, [&] {
+        QTest::mouseClick(dialog.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton);
+    });
+    EXPECT_EQ(dialog.exec(), ui::TfrmWait::kCancel);
+    QTimer::singleShot(100, &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    EXPECT_EQ(dialog.exec(), ui::TfrmWait::kCancel);
+    // The close box is not there, and a close request from the system is refused.
+    QTimer::singleShot(100, &dialog, [&] { dialog.close(); });
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(dialog.exec(), ui::TfrmWait::kOk);
+    EXPECT_GE(clock.elapsed(), 990);
+}
+
+}  // namespace
+}  // namespace bpconf
