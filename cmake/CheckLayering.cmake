@@ -1,5 +1,5 @@
 # Fails when a file outside src/platform includes an OS or CUPS header, or when a file outside
-# src/ui, src/app and tests includes Qt.
+# src/ui, src/app, tests and bench includes Qt.
 set(os_headers "cups/|unistd\\.h|fcntl\\.h|sys/|windows\\.h|winspool\\.h|iconv\\.h|pthread\\.h|netinet/|arpa/|dirent\\.h|signal\\.h|termios\\.h|pwd\\.h|poll\\.h")
 file(GLOB_RECURSE sources "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/src/*.h"
      "${SOURCE_DIR}/tests/*.cpp" "${SOURCE_DIR}/tests/*.h"
@@ -12,7 +12,7 @@ foreach(file IN LISTS sources)
         if(NOT rel MATCHES "^src/platform/" AND line MATCHES "[<\"](${os_headers})")
             list(APPEND failures "${rel}: ${line}")
         endif()
-        if(NOT rel MATCHES "^(src/ui|src/app|tests)/" AND line MATCHES "[<\"]Q[A-Za-z]+")
+        if(NOT rel MATCHES "^(src/ui|src/app|tests|bench)/" AND line MATCHES "[<\"]Q[A-Za-z]+")
             list(APPEND failures "${rel}: ${line}")
         endif()
     endforeach()

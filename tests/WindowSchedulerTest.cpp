@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <fstream>
 
 #include "SchedulerSupport.h"
 #include "WindowHarness.h"
@@ -63,6 +66,121 @@ TEST_F(WindowScheduler, SeveralPrintersWithTheDefaultSelectedAfterAnyNumberOfSwi
         EXPECT_EQ(Listed(), expected) << press;
         EXPECT_EQ(Selected(), "Bench") << press;
     }
+}
+
+std::vector<std::string> DecodedJobs(const std::vector<std::string>& jobs) {
+    std::vector<std::string> lines;
+    for (const auto& job : jobs) {
+        const auto messages = protocol::Decode(job);
+        // One message per job, never two in one and never one split over two.
+        EXPECT_EQ(messages.size(), 1u) << protocol::DescribeAll(messages);
+        for (const auto& m : messages)
+            lines.push_back(protocol::Describe(m));
+    }
+    return lines;
+}
+
+TEST_F(WindowScheduler, DefaultRunReachesThePrinterAsTenJobs) {
+    test::EmulatedQueue line("Line1", true);
+    ASSERT_TRUE(line.ok());
+    QTest::mouseClick(h_.Form().findChild<QPushButton*>("Button3"), Qt::LeftButton);
+    EXPECT_EQ(
+        DecodedJobs(line.Jobs(10)),
+        (std::vector<std::string>{"OPEN", "STDP 28", "BDIT 300", "LFCH 0A", "EDCD 1", "BLSP 1",
+                                  "CHTY 82", "STSN \"2026120001\"", "SBCV 2800", "BTLK 1"}));
+    EXPECT_TRUE(h_.boxes_.shown.empty());
+    EXPECT_EQ(h_.Form().Text("StatusBar1.Panel1"), "更新结束");
+}
+
+TEST_F(WindowScheduler, EveryBoxTickedWithAPackageOfTheLargestSize) {
+    test::EmulatedQueue line("Line1", true);
+    ASSERT_TRUE(line.ok());
+    auto& f = h_.Form();
+    for (const char* box : {"CheckBox1", "CheckBox5", "CheckBox8", "CheckBox10", "CheckBox11"}) {
+        f.SetChecked(box, true);
+    }
+    f.SetText("Edit1", "P-01");
+    const std::string package = h_.dir_ / "max.bin";
+    std::string bytes(4094, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 13);
+    std::ofstream(package, std::ios::binary) << bytes;
+    h_.dialog_.next = package;
+    QTest::mouseClick(f.findChild<QPushButton*>("Button1"), Qt::LeftButton);
+    QTest::mouseClick(f.findChild<QPushButton*>("Button3"), Qt::LeftButton);
+    const auto jobs = line.Jobs(15);
+    EXPECT_EQ(DecodedJobs(jobs),
+              (std::vector<std::string>{"OPEN", "SLAN 15", "STDP 28", "BDIT 300", "LFCH 0A",
+                                        "EDCD 1", "BLSP 1", "SPTI 1800", "CHTY 82",
+                                        "STSN \"2026120001\"", "SBCV 2800", "BTLK 1",
+                                        "DLSF new 4094 bytes", "SBDR 38400", "BTRN \"P-01\""}));
+    ASSERT_EQ(jobs.size(), 15u);
+    EXPECT_EQ(jobs[12].size(), 4103u);
+    EXPECT_EQ(jobs[12].substr(7, 2), "\xFE\x0F");
+    EXPECT_EQ(jobs[12].substr(9), bytes);
+    EXPECT_TRUE(h_.boxes_.shown.empty());
+}
+
+TEST_F(WindowScheduler, OversizedPayloadIsRefusedBeforeItIsSent) {
+    test::EmulatedQueue line("Line1", true);
+    ASSERT_TRUE(line.ok());
+    auto& f = h_.Form();
+    f.SetChecked("CheckBox8", true);
+    const std::string package = h_.dir_ / "over.bin";
+    std::ofstream(package, std::ios::binary) << std::string(4095, 'x');
+    h_.dialog_.next = package;
+    QTest::mouseClick(f.findChild<QPushButton*>("Button1"), Qt::LeftButton);
+    QTest::mouseClick(f.findChild<QPushButton*>("Button3"), Qt::LeftButton);
+    const auto jobs = line.Jobs(10);
+    line.printer().WaitUntilQuiet(1000, 10000);
+    EXPECT_EQ(line.printer().Jobs().size(), 10u);
+    EXPECT_EQ(DecodedJobs(jobs).back(), "BTLK 1");
+    EXPECT_EQ(h_.boxes_.shown, std::vector<std::string>{"警告: 更新文件有问题！！"});
+}
+
+TEST_F(WindowScheduler, UnknownPrinterReportsError1801ForEveryMessage) {
+    test::EmulatedQueue line("Line1", true);
+    ASSERT_TRUE(line.ok());
+    auto& f = h_.Form();
+    ASSERT_EQ(std::system("lpadmin -x Line1"), 0);  // gone after the list was filled
+    QTest::mouseClick(f.findChild<QPushButton*>("Button3"), Qt::LeftButton);
+    EXPECT_EQ(h_.boxes_.shown, std::vector<std::string>(10, "打印机监控升级工具: error 1801"));
+    EXPECT_EQ(f.Text("StatusBar1.Panel1"), "更新结束");
+    EXPECT_TRUE(line.printer().Jobs().empty());
+}
+
+// With the window's own pacing: the pauses keep their lengths and the window stays responsive.
+TEST_F(WindowScheduler, RealPacingKeepsTheWindowResponsive) {
+    test::EmulatedQueue line("Line1", true);
+    ASSERT_TRUE(line.ok());
+    ui::QtPacer pacer;
+    test::WindowHarness real;
+    real.realPrinters = platform::CreateSystemPrinterList();
+    real.realSpooler = platform::CreateSystemSpooler();
+    op::Services services{*real.realPrinters,
+                          real.transport(),
+                          real.store_,
+                          real.locale_,
+                          real.clock_,
+                          real.boxes_,
+                          real.dialog_,
+                          pacer,
+                          [](const std::string& s) { return s; }};
+    ui::TForm1 form(services);
+    form.show();
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(100);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(form.findChild<QPushButton*>("Button3"), Qt::LeftButton);
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_EQ(line.Jobs(10).size(), 10u);
+    EXPECT_GE(elapsed, 13 * 500 + 5000 - 50);
+    // Timers kept firing during the pauses: the event loop ran all along.
+    EXPECT_GE(ticks, 50);
+    EXPECT_EQ(form.Text("StatusBar1.Panel1"), "更新结束");
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -18,6 +17,7 @@
 
 #include "WindowHarness.h"
 #include "operator/LanguageTables.h"
+#include "ui/LogPane.h"
 #include "ui/untWait.h"
 
 namespace bpconf {
@@ -250,7 +250,7 @@ TEST(WindowLanguage, KeptAndResetStates) {
         EXPECT_EQ(Str(W<QComboBox>(f, "cmbDriver")->currentText()), "Line2");
         EXPECT_EQ(W<QComboBox>(f, "cmbDriver")->count(), 2);
     }
-    EXPECT_EQ(Str(f.findChild<QPlainTextEdit*>("Memo1")->toPlainText()), " 00 01");
+    EXPECT_EQ(Str(f.findChild<ui::LogPane*>("Memo1")->toPlainText()), " 00 01");
 }
 
 std::string StoredCounter(WindowHarness& h) {

@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,6 +19,7 @@
 #include <QValidator>
 
 #include "operator/Design.h"
+#include "ui/LogPane.h"
 
 namespace bpconf::ui {
 
@@ -201,10 +201,7 @@ void TForm1::BuildLayout() {
     units->setFont(big);
 
     Make<QCheckBox>(this, op::ctl::CheckBox8, 9, 212, 200, 20);
-    auto* memo = Make<QPlainTextEdit>(this, op::ctl::Memo1, 9, 234, 393, 238);
-    memo->setReadOnly(true);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* memo = Make<LogPane>(this, op::ctl::Memo1, 9, 234, 393, 238);
     QFont memoFont("Tahoma");
     memoFont.setPixelSize(12);
     memo->setFont(memoFont);
@@ -406,14 +403,11 @@ void TForm1::SetDate(const platform::LocalDateTime& date) {
 }
 
 void TForm1::ClearMemo() {
-    findChild<QPlainTextEdit*>(op::ctl::Memo1)->clear();
+    findChild<LogPane*>(op::ctl::Memo1)->clear();
 }
 
 void TForm1::AddMemoLine(const std::string& text) {
-    // The dump's "\r\n" line breaks become lines of the pane.
-    QString lines = Q(text);
-    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    findChild<QPlainTextEdit*>(op::ctl::Memo1)->appendPlainText(lines);
+    findChild<LogPane*>(op::ctl::Memo1)->appendLines(text);
 }
 
 }  // namespace bpconf::ui

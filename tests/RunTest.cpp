@@ -1,0 +1,503 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "WindowHarness.h"
+#include "ui/LogPane.h"
+
+namespace bpconf {
+namespace {
+
+using test::WindowHarness;
+using Strings = std::vector<std::string>;
+
+std::string Str(const QString& s) {
+    return s.toStdString();
+}
+
+class Run : public ::testing::Test {
+  protected:
+    template <typename T>
+    T* W(const char* name) {
+        T* w = h_.Form().findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void Tick(const char* box, bool on) { W<QAbstractButton>(box)->setChecked(on); }
+    void SetEdit(const char* edit, const std::string& text) { h_.Form().SetText(edit, text); }
+    std::string Status() { return h_.Form().Text("StatusBar1.Panel1"); }
+
+    // Presses "开始更新" and returns the status texts seen at each pause.
+    Strings Press() {
+        h_.Form();
+        h_.progress_.clear();
+        Strings statuses;
+        auto during = h_.pacer_.duringPause;
+        h_.pacer_.duringPause = [&, during](std::size_t n) {
+            statuses.push_back(Status());
+            if (during)
+                during(n);
+        };
+        QTest::mouseClick(W<QPushButton>("Button3"), Qt::LeftButton);
+        h_.pacer_.duringPause = during;
+        return statuses;
+    }
+    Strings Sent() { return h_.spooler_.Decoded(); }
+    std::string Counter() { return Str(W<QLineEdit>("txtUpdateNo")->text()); }
+    std::string Units() { return Str(W<QLineEdit>("txtUpdateOverNum")->text()); }
+
+    std::string WritePackage(const std::string& name, const std::string& bytes) {
+        const std::string path = h_.dir_ / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    void LoadPackage(const std::string& path) {
+        h_.dialog_.next = path;
+        QTest::mouseClick(W<QPushButton>("Button1"), Qt::LeftButton);
+    }
+    std::string Memo() { return Str(W<ui::LogPane>("Memo1")->toPlainText()); }
+
+    WindowHarness h_;
+};
+
+std::vector<int> Range(int from, int to) {
+    std::vector<int> v;
+    for (int i = from; i <= to; ++i)
+        v.push_back(i);
+    return v;
+}
+
+TEST_F(Run, DefaultSettingsSendTenMessagesAsTenJobs) {
+    const auto statuses = Press();
+    EXPECT_EQ(Sent(), (Strings{"OPEN", "STDP 28", "BDIT 300", "LFCH 0A", "EDCD 1", "BLSP 1",
+                               "CHTY 82", "STSN \"2026120001\"", "SBCV 2800", "BTLK 1"}));
+    ASSERT_EQ(h_.spooler_.jobs.size(), 10u);
+    for (const auto& job : h_.spooler_.jobs)
+        EXPECT_EQ(job.printer, "Line1");
+    auto progress = Range(1, 15);
+    progress.push_back(20);
+    EXPECT_EQ(h_.progress_, progress);
+    EXPECT_EQ(Counter(), "0002");
+    EXPECT_EQ(Units(), "1");
+    std::vector<int> pauses(13, 500);
+    pauses.push_back(5000);
+    EXPECT_EQ(h_.pacer_.pauses, pauses);
+    EXPECT_EQ(statuses,
+              (Strings{"启动更新....", "是否更新默认字库代码", "更新打印浓度",
+                       "更新老化时间为：300秒", "更新换行指令为：0A", "更新加密模式为开启",
+                       "更新加密模式下的条码标记检测模式开启", "更新待机时间为：1800秒",
+                       "更新字体模式为：等宽", "更新字体模式为：等宽", "置黑标传感器的值为:2800",
+                       "开启强连接模式开启", "开启强连接模式开启", "开启强连接模式开启"}));
+    EXPECT_EQ(Status(), "更新结束");
+    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
+    EXPECT_TRUE(h_.boxes_.shown.empty());
+}
+
+TEST_F(Run, EveryBoxUntickedStillSendsFiveMessages) {
+    h_.Form();
+    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4", "CheckBox5",
+                            "CheckBox6", "CheckBox7", "CheckBox8", "CheckBox9", "CheckBox10",
+                            "CheckBox11", "CheckBox12", "CheckBox13", "chkUpdateNo"}) {
+        Tick(box, false);
+    }
+    W<QComboBox>("ComboBox2")->setCurrentIndex(1);
+    Press();
+    EXPECT_EQ(Sent(), (Strings{"OPEN", "LFCH 0A", "EDCD 0", "BLSP 0", "BTLK 0"}));
+    auto progress = Range(1, 13);
+    progress.push_back(20);
+    EXPECT_EQ(h_.progress_, progress);
+    EXPECT_EQ(Counter(), "0001");
+    EXPECT_EQ(Units(), "0");
+}
+
+TEST_F(Run, EveryBoxTickedWithAPackage) {
+    h_.Form();
+    for (const char* box : {"CheckBox1", "CheckBox5", "CheckBox8", "CheckBox10", "CheckBox11"}) {
+        Tick(box, true);
+    }
+    SetEdit("Edit1", " Line-7 ");
+    W<QComboBox>("ComboBox2")->setCurrentIndex(1);
+    W<QComboBox>("ComboBox3")->setCurrentIndex(1);
+    W<QComboBox>("cboNewCom")->setCurrentIndex(7);
+    W<QComboBox>("cboLanage")->setCurrentIndex(0);
+    LoadPackage(WritePackage("p.bin", std::string(100, '\x41')));
+    Press();
+    EXPECT_EQ(Sent(), (Strings{"OPEN", "SLAN 0", "STDP 28", "BDIT 300", "LFCH 0D", "EDCD 1",
+                               "BLSP 1", "SPTI 1800", "CHTY 81", "STSN \"2026120001\"", "SBCV 2800",
+                               "BTLK 1", "DLSF new 100 bytes", "SBDR 115200", "BTRN \"Line-7\""}));
+    EXPECT_EQ(h_.spooler_.jobs.size(), 15u);
+    EXPECT_EQ(h_.progress_, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
+                                              17, 18, 20}));
+    // The self-test message carries its length bytes in front of the package.
+    EXPECT_EQ(h_.spooler_.jobs[12].bytes.substr(0, 9), std::string("\x1B##DLSF\x64\x00", 9));
+}
+
+TEST_F(Run, LineFeedFollowsTheBoxAndTheList) {
+    h_.Form();
+    W<QComboBox>("ComboBox2")->setCurrentIndex(1);
+    Tick("CheckBox9", false);
+    Press();
+    EXPECT_EQ(Sent()[3], "LFCH 0A");
+    h_.spooler_.jobs.clear();
+    Tick("CheckBox9", true);
+    Press();
+    EXPECT_EQ(Sent()[3], "LFCH 0D");
+}
+
+TEST_F(Run, NameOfBlanksOnlySendsNothingButStillAdvancesAndPauses) {
+    h_.Form();
+    Tick("CheckBox5", true);
+    SetEdit("Edit1", "    ");
+    const auto statuses = Press();
+    EXPECT_EQ(Sent().size(), 10u);
+    EXPECT_EQ(statuses.back(), "开启强连接模式开启");
+    EXPECT_EQ(h_.pacer_.pauses.size(), 14u);
+    EXPECT_EQ(h_.progress_[h_.progress_.size() - 2], 15);
+}
+
+TEST_F(Run, PrinterNameGoesOutInTheAnsiCodePage) {
+    h_.toAnsi = [](const std::string& utf8) {
+        return utf8 == "中文" ? std::string("\xD6\xD0\xCE\xC4") : utf8;
+    };
+    h_.Form();
+    Tick("CheckBox5", true);
+    SetEdit("Edit1", "中文");
+    Press();
+    EXPECT_EQ(h_.spooler_.jobs.back().bytes, std::string("\x1B##BTRN\x04\xD6\xD0\xCE\xC4"));
+    EXPECT_EQ(Status(), "更新结束");
+}
+
+TEST_F(Run, SelfTestWithoutPackageSendsTheHeaderAlone) {
+    h_.Form();
+    Tick("CheckBox8", true);
+    const auto statuses = Press();
+    EXPECT_EQ(Sent().back(), "DLSF new 0 bytes");
+    EXPECT_EQ(h_.spooler_.jobs.back().bytes, std::string("\x1B##DLSF\x00\x00", 9));
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "初使化自检测信息"), statuses.end());
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "开始更新打印机自检测信息"),
+              statuses.end());
+}
+
+TEST_F(Run, OldHeaderWhenTheHiddenRadioButtonIsSelected) {
+    h_.Form();
+    Tick("CheckBox8", true);
+    Tick("RadioButton1", true);
+    Press();
+    EXPECT_EQ(Sent().back(), "DLSF old 0 bytes");
+}
+
+TEST_F(Run, LargestPayloadIsSentAndOneByteMoreEndsTheRun) {
+    h_.Form();
+    Tick("CheckBox8", true);
+    Tick("CheckBox10", true);
+    LoadPackage(WritePackage("max.bin", std::string(4094, '\x5A')));
+    Press();
+    EXPECT_EQ(h_.spooler_.jobs[10].bytes.size(), 4103u);
+    EXPECT_EQ(h_.spooler_.jobs[10].bytes.substr(7, 2), "\xFE\x0F");
+    EXPECT_EQ(Sent().back(), "SBDR 38400");
+
+    h_.spooler_.jobs.clear();
+    LoadPackage(WritePackage("over.bin", std::string(4095, '\x5A')));
+    Press();
+    EXPECT_EQ(Sent(), (Strings{"OPEN", "STDP 28", "BDIT 300", "LFCH 0A", "EDCD 1", "BLSP 1",
+                               "CHTY 82", "STSN \"2026120002\"", "SBCV 2800", "BTLK 1"}));
+    EXPECT_EQ(h_.boxes_.shown, Strings{"警告: 更新文件有问题！！"});
+    EXPECT_EQ(Status(), "加载自检测信息数据到缓存");
+    EXPECT_EQ(h_.progress_.back(), 15);
+    EXPECT_EQ(h_.pacer_.pauses.back(), 500);
+    // Mended: the operator can run again without restarting the tool.
+    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
+}
+
+TEST_F(Run, PortPathSendsOnlyTheSelfTestMessageToThePort) {
+    h_.Form();
+    Tick("rdbLpt", true);
+    auto statuses = Press();
+    EXPECT_TRUE(h_.spooler_.jobs.empty());
+    EXPECT_TRUE(h_.ports_.opened.empty());
+    EXPECT_EQ(statuses, (Strings{"启动更新....", "启动更新...."}));
+    EXPECT_EQ(h_.pacer_.pauses, (std::vector<int>{500, 5000}));
+    EXPECT_EQ(h_.progress_, (std::vector<int>{1, 2, 20}));
+    EXPECT_EQ(Status(), "更新结束");
+
+    Tick("CheckBox8", true);
+    W<QComboBox>("cmbLpt")->setCurrentIndex(0);
+    h_.progress_.clear();
+    Press();
+    EXPECT_TRUE(h_.spooler_.jobs.empty());
+    EXPECT_EQ(h_.ports_.written["LPT1"], std::string("\x1B##DLSF\x00\x00", 9));
+    EXPECT_EQ(h_.progress_, (std::vector<int>{1, 2, 3, 4, 20}));
+}
+
+TEST_F(Run, AgingTimeIsShownUnconvertedAndFailsOnlyWhenSent) {
+    h_.Form();
+    SetEdit("Edit4", "abc");
+    Tick("CheckBox12", false);
+    auto statuses = Press();
+    EXPECT_EQ(statuses[3], "更新老化时间为：abc秒");
+    EXPECT_TRUE(h_.boxes_.shown.empty());
+    EXPECT_EQ(Status(), "更新结束");
+
+    h_.spooler_.jobs.clear();
+    Tick("CheckBox12", true);
+    Press();
+    EXPECT_EQ(Sent(), (Strings{"OPEN", "STDP 28"}));
+    EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! 'abc' is not a valid integer value."});
+    EXPECT_EQ(Status(), "更新老化时间为：abc秒");
+    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
+}
+
+TEST_F(Run, EnglishStatusTexts) {
+    WindowHarness english("0409");
+    english.Form();
+    Strings statuses;
+    english.pacer_.duringPause = [&](std::size_t) {
+        statuses.push_back(english.Form().Text("StatusBar1.Panel1"));
+    };
+    english.Logic().Button3Click();
+    EXPECT_EQ(statuses[0], "Start the update....");
+    EXPECT_EQ(statuses[3], "Aging time:300s");
+    EXPECT_EQ(statuses[5], "Encryption mode to open");
+    EXPECT_EQ(english.Form().Text("StatusBar1.Panel1"), "End of update ");
+}
+
+TEST_F(Run, LanguageSwitchDuringARunChangesTheNextStatusText) {
+    h_.Form();
+    h_.pacer_.duringPause = [&](std::size_t n) {
+        if (n == 2)
+            QTest::mouseClick(W<QPushButton>("Button5"), Qt::LeftButton);
+    };
+    const auto statuses = Press();
+    EXPECT_EQ(statuses[1], "是否更新默认字库代码");
+    EXPECT_EQ(statuses[2], "To update the print concentration");
+    EXPECT_EQ(Status(), "End of update ");
+}
+
+TEST_F(Run, EveryStepReadsTheWindowWhenItComes) {
+    h_.Form();
+    Tick("CheckBox8", true);
+    const std::string package = WritePackage("late.bin", "xyz");
+    h_.pacer_.duringPause = [&](std::size_t n) {
+        if (n == 1)
+            Tick("CheckBox2", false);  // before the density step
+        if (n == 3)
+            SetEdit("Edit3", "60");  // before the standby step
+        if (n == 3)
+            Tick("CheckBox11", true);
+        if (n == 5)
+            LoadPackage(package);  // before the self-test step
+    };
+    Press();
+    const auto sent = Sent();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "STDP 28"), 0);
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "SPTI 60"), sent.end());
+    EXPECT_EQ(sent.back(), "DLSF new 3 bytes");
+}
+
+TEST_F(Run, SerialNumberAcrossRunsAndClose) {
+    h_.Form();
+    Press();
+    EXPECT_EQ(Sent()[7], "STSN \"2026120001\"");
+    EXPECT_EQ(Counter(), "0002");
+    EXPECT_EQ(Units(), "1");
+    h_.spooler_.jobs.clear();
+    Press();
+    EXPECT_EQ(Sent()[7], "STSN \"2026120002\"");
+    EXPECT_EQ(Counter(), "0003");
+    EXPECT_EQ(Units(), "2");
+    h_.Form().close();
+    EXPECT_EQ(h_.store_.Read().text, "0003");
+}
+
+TEST_F(Run, CounterPastFourDigits) {
+    h_.Form();
+    SetEdit("txtUpdateNo", "9999");
+    Press();
+    EXPECT_EQ(Sent()[7], "STSN \"2026129999\"");
+    EXPECT_EQ(Counter(), "10000");
+    EXPECT_EQ(h_.store_.Read().text, "10000");
+    h_.spooler_.jobs.clear();
+    Press();
+    EXPECT_EQ(h_.spooler_.jobs[7].bytes, std::string("\x1B##STSN\x0B"
+                                                     "20261210000"));
+}
+
+TEST_F(Run, TypedShortCounter) {
+    h_.Form();
+    auto* box = W<QLineEdit>("txtUpdateNo");
+    box->clear();
+    QTest::keyClicks(box, "5");
+    Press();
+    EXPECT_EQ(h_.spooler_.jobs[7].bytes, std::string("\x1B##STSN\x07"
+                                                     "2026125"));
+    EXPECT_EQ(Counter(), "0006");
+}
+
+TEST_F(Run, ClearedCounterSendsTheStampAloneThenStops) {
+    h_.Form();
+    SetEdit("txtUpdateNo", "");
+    Press();
+    EXPECT_EQ(Sent().back(), "STSN \"202612\"");
+    EXPECT_EQ(h_.spooler_.jobs.back().bytes.substr(7, 1), "\x06");
+    EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! '' is not a valid integer value."});
+    EXPECT_EQ(Counter(), "");
+    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
+}
+
+TEST_F(Run, UntickedSerialSendsNoStampAndKeepsTheCounter) {
+    h_.Form();
+    Tick("chkUpdateNo", false);
+    Press();
+    for (const auto& m : Sent())
+        EXPECT_EQ(m.rfind("STSN", 0), std::string::npos);
+    EXPECT_EQ(Counter(), "0001");
+    EXPECT_EQ(Units(), "0");
+    EXPECT_EQ(h_.pacer_.pauses.size(), 13u);  // 12 of 500 ms and the final wait
+}
+
+TEST_F(Run, ClosingDuringARunStoresTheAdvancedCounterAndThenCloses) {
+    auto& f = h_.Form();
+    f.show();
+    h_.pacer_.duringPause = [&](std::size_t n) {
+        if (n == 11)
+            f.close();  // after the serial-number step
+    };
+    Press();
+    QTest::qWait(50);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(h_.store_.Read().text, "0002");
+    EXPECT_TRUE(h_.Logic().PackageList().empty());
+    EXPECT_EQ(Sent().back(), "SBCV 2800");  // nothing after the close
+}
+
+TEST_F(Run, UnknownPrinterReportsEveryMessageAndTheRunEndsNormally) {
+    h_.printers_.names = {"Gone"};
+    h_.printers_.defaultName = "Gone";
+    Press();
+    EXPECT_EQ(h_.boxes_.shown, Strings(10, "打印机监控升级工具: error 1801"));
+    EXPECT_EQ(Status(), "更新结束");
+    EXPECT_EQ(Counter(), "0002");
+}
+
+TEST_F(Run, ASecondPressDuringARunIsIgnored) {
+    h_.Form();
+    h_.pacer_.duringPause = [&](std::size_t n) {
+        if (n == 3) {
+            EXPECT_EQ(h_.Logic().Button3Click(), op::RunEnd::NotStarted);
+        }
+    };
+    Press();
+    EXPECT_EQ(Sent().size(), 10u);
+    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
+}
+
+TEST_F(Run, PackageNeedsAPrinter) {
+    for (const char* id : {"0804", "0409"}) {
+        WindowHarness none(id, {}, std::nullopt);
+        none.dialog_.next = "/anything.bin";
+        QTest::mouseClick(none.Form().findChild<QPushButton*>("Button1"), Qt::LeftButton);
+        EXPECT_EQ(none.boxes_.shown,
+                  Strings{std::string("警告: ") + (std::string(id) == "0804"
+                                                       ? "请安排打印机驱动程序"
+                                                       : "Please arrange the printer driver")});
+        EXPECT_TRUE(none.dialog_.asked.empty());
+        EXPECT_FALSE(none.Form().findChild<QPushButton*>("Button2")->isEnabled());
+    }
+}
+
+TEST_F(Run, PackageIsLoadedDumpedAndReplaced) {
+    h_.Form();
+    std::string bytes;
+    for (int i = 0; i < 16; ++i)
+        bytes += static_cast<char>(i);
+    LoadPackage(WritePackage("a.bin", bytes));
+    EXPECT_EQ(h_.dialog_.asked, Strings{"*.bin in ."});
+    EXPECT_EQ(Memo(), " 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n");
+    EXPECT_TRUE(W<QPushButton>("Button2")->isEnabled());
+
+    LoadPackage(WritePackage("b.bin", "\x1B\xFF"));
+    ASSERT_EQ(h_.Logic().PackageList().size(), 1u);
+    EXPECT_EQ(h_.Logic().PackageList()[0]->ToString(), "\x1B\xFF");
+    EXPECT_EQ(Memo(), " 1B FF");
+
+    // Cancel keeps the package and the pane.
+    h_.dialog_.next.reset();
+    QTest::mouseClick(W<QPushButton>("Button1"), Qt::LeftButton);
+    EXPECT_EQ(h_.Logic().PackageList().size(), 1u);
+    EXPECT_EQ(Memo(), " 1B FF");
+}
+
+TEST_F(Run, CancelledFirstSelectionEnablesTheTestPrintWhichSendsNothing) {
+    h_.Form();
+    h_.dialog_.next.reset();
+    QTest::mouseClick(W<QPushButton>("Button1"), Qt::LeftButton);
+    EXPECT_TRUE(W<QPushButton>("Button2")->isEnabled());
+    QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
+    EXPECT_EQ(h_.boxes_.shown, Strings{"警告: 测试所打印的内容为打印机升级后的打印自检效果"});
+    EXPECT_TRUE(h_.spooler_.jobs.empty());
+}
+
+TEST_F(Run, EmptyPackageGivesAnEmptyLineAndAnEmptyJob) {
+    h_.Form();
+    LoadPackage(WritePackage("empty.bin", ""));
+    ASSERT_EQ(h_.Logic().PackageList().size(), 1u);
+    EXPECT_EQ(h_.Logic().PackageList()[0]->Count(), 0);
+    EXPECT_EQ(W<ui::LogPane>("Memo1")->lineCount(), 1);
+    EXPECT_EQ(Memo(), "");
+    QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
+    ASSERT_EQ(h_.spooler_.jobs.size(), 1u);
+    EXPECT_EQ(h_.spooler_.jobs[0].bytes, "");
+}
+
+TEST_F(Run, TestPrintSendsThePackageUnchangedOnEitherPath) {
+    h_.Form();
+    const std::string bytes("\x1B\x40\x00hello\x0A", 9);
+    LoadPackage(WritePackage("t.bin", bytes));
+    QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
+    ASSERT_EQ(h_.spooler_.jobs.size(), 1u);
+    EXPECT_EQ(h_.spooler_.jobs[0].bytes, bytes);
+    Tick("rdbLpt", true);
+    W<QComboBox>("cmbLpt")->setCurrentIndex(0);
+    QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
+    EXPECT_EQ(h_.spooler_.jobs.size(), 1u);
+    EXPECT_EQ(h_.ports_.written["LPT1"], bytes);
+}
+
+TEST_F(Run, UnreadablePackagesLeaveListAndPaneEmpty) {
+    h_.Form();
+    LoadPackage(WritePackage("ok.bin", "ok"));
+    const std::string missing = h_.dir_ / "missing.bin";
+    const std::string folder = h_.dir_.path().string();
+    const std::string big = h_.dir_ / "big.bin";
+    std::filesystem::resize_file(WritePackage("big.bin", ""), (16u << 20) + 1);
+    const struct {
+        std::string path, reason;
+    } cases[] = {{missing, "No such file or directory"},
+                 {folder, "Is a directory"},
+                 {big, "file too large"}};
+    for (const auto& c : cases) {
+        h_.boxes_.shown.clear();
+        LoadPackage(c.path);
+        EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! Cannot open file \"" + c.path +
+                                           "\". " + c.reason + "."});
+        EXPECT_TRUE(h_.Logic().PackageList().empty());
+        EXPECT_EQ(Memo(), "");
+    }
+}
+
+TEST_F(Run, FailedFirstLoadLeavesTheTestPrintDisabled) {
+    h_.Form();
+    LoadPackage(h_.dir_ / "missing.bin");
+    EXPECT_FALSE(W<QPushButton>("Button2")->isEnabled());
+}
+
+}  // namespace
+}  // namespace bpconf
