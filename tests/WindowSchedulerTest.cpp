@@ -7,7 +7,9 @@
 #include <QTimer>
 #include <fstream>
 
+#include "CliSupport.h"
 #include "SchedulerSupport.h"
+#include "TestSupport.h"
 #include "WindowHarness.h"
 
 namespace bpconf {
@@ -147,6 +149,49 @@ TEST_F(WindowScheduler, UnknownPrinterReportsError1801ForEveryMessage) {
     EXPECT_EQ(h_.boxes_.shown, std::vector<std::string>(10, "打印机监控升级工具: error 1801"));
     EXPECT_EQ(f.Text("StatusBar1.Panel1"), "更新结束");
     EXPECT_TRUE(line.printer().Jobs().empty());
+}
+
+// The same settings through the window and through bpconf-cli reach the printer as the same jobs.
+TEST_F(WindowScheduler, WindowAndCommandLineSendTheSameJobs) {
+    test::EmulatedQueue line("Line1", true);
+    ASSERT_TRUE(line.ok());
+    auto& f = h_.Form();
+    f.SetChecked("CheckBox1", true);
+    f.SetItemIndex("cboLanage", 20);
+    f.SetItemIndex("cboLevel", 7);
+    f.SetText("Edit4", "$3C");
+    f.SetItemIndex("ComboBox2", 1);
+    f.SetChecked("CheckBox3", false);
+    f.SetChecked("CheckBox11", true);
+    f.SetText("Edit3", "600");
+    f.SetItemIndex("ComboBox3", 1);
+    f.SetText("txtUpdateNo", "0042");
+    f.SetText("Edit2", " 2500 ");
+    f.SetChecked("CheckBox10", true);
+    f.SetItemIndex("cboNewCom", 9);
+    f.SetChecked("CheckBox5", true);
+    f.SetText("Edit1", "Station-3");
+    QTest::mouseClick(f.findChild<QPushButton*>("Button3"), Qt::LeftButton);
+    const auto fromWindow = line.Jobs(14);
+    ASSERT_EQ(fromWindow.size(), 14u);
+
+    test::TempDir home("cli");
+    const auto r = test::Cli(
+        "run --no-pacing --printer Line1 --set codepage.send=yes --set codepage=21"
+        " --set density=7 --set 'aging_time=$3C' --set line_feed=0D --set encryption=off"
+        " --set standby_time.send=yes --set standby_time=600 --set font=proportional"
+        " --set serial.month=202612 --set serial.counter=0042 --set 'sensor=\" 2500 \"'"
+        " --set baud_rate.send=yes --set baud_rate=230400 --set printer_name.send=yes"
+        " --set printer_name=Station-3",
+        home);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto all = line.Jobs(28);
+    ASSERT_EQ(all.size(), 28u);
+    const std::vector<std::string> fromCli(all.begin() + 14, all.end());
+    for (std::size_t i = 0; i < fromWindow.size(); ++i) {
+        EXPECT_EQ(test::Hex(fromCli[i]), test::Hex(fromWindow[i])) << i;
+    }
+    EXPECT_EQ(DecodedJobs(fromCli)[9], "STSN \"2026120042\"");
 }
 
 // With the window's own pacing: the pauses keep their lengths and the window stays responsive.

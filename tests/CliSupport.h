@@ -1,0 +1,52 @@
+// Runs bpconf-cli as a user would, with its own counter folder, and collects what it printed.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "Doubles.h"
+
+namespace bpconf::test {
+
+struct CliResult {
+    int status = -1;
+    std::string out, err;
+};
+
+inline std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs `bpconf-cli ARGS` in a shell with XDG_CONFIG_HOME=home (the counter file's folder).
+inline CliResult Cli(const std::string& args, const TempDir& home, const std::string& env = "") {
+    const std::string out = home / "stdout", err = home / "stderr";
+    const std::string command = "XDG_CONFIG_HOME='" + home.path().string() +
+                                "' LANG=C LC_ALL= " + env + " '" BPCONF_CLI "' " + args + " >'" +
+                                out + "' 2>'" + err + "' </dev/null";
+    const int raw = std::system(command.c_str());
+    CliResult r;
+    r.status = raw == -1 ? -1 : (raw >> 8) & 0xFF;  // the exit status of a POSIX shell
+    r.out = Slurp(out);
+    r.err = Slurp(err);
+    return r;
+}
+
+inline std::string CounterFile(const TempDir& home) {
+    return (home.path() / "kelvor/PrinterTest.reg").string();
+}
+
+inline void WriteCounter(const TempDir& home, const std::string& value) {
+    std::filesystem::create_directories(home.path() / "kelvor");
+    std::ofstream(CounterFile(home)) << "Windows Registry Editor Version 5.00\r\n\r\n"
+                                        "[HKEY_CURRENT_USER\\SOFTWARE\\kelvor\\PrinterTest]\r\n"
+                                        "\"Num\"=\""
+                                     << value << "\"\r\n";
+}
+
+}  // namespace bpconf::test

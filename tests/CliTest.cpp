@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "CliSupport.h"
+#include "TestSupport.h"
+#include "platform/RegFileCounterStore.h"
+
+namespace bpconf {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Cli;
+
+std::string Stored(const test::TempDir& home) {
+    return platform::RegFileCounterStore(test::CounterFile(home)).Read().text;
+}
+
+std::vector<std::string> JobFiles(const std::string& dir) {
+    std::vector<std::string> files;
+    if (!fs::exists(dir))
+        return files;
+    for (const auto& e : fs::directory_iterator(dir))
+        files.push_back(e.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The last line of the frames output that starts with the frame of a code.
+std::string FrameOf(const std::string& out, const std::string& codeHex) {
+    std::istringstream lines(out);
+    std::string found;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("1B 23 23 " + codeHex, 0) == 0)
+            found = line;
+    }
+    return found;
+}
+
+TEST(CliFrames, DefaultRunIsTheTenMessagesOfTheWindow) {
+    test::TempDir home("cli");
+    test::WriteCounter(home, "0001");
+    const auto r = Cli("frames --set serial.month=202612", home);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "1D 45 43 01\n"
+              "1B 23 23 53 54 44 50 1C\n"
+              "1B 23 23 42 44 49 54 2C 01 00 00\n"
+              "1B 23 23 4C 46 43 48 0A\n"
+              "1B 23 23 45 44 43 44 01\n"
+              "1B 23 23 42 4C 53 50 01\n"
+              "1B 23 23 43 48 54 59 82\n"
+              "1B 23 23 53 54 53 4E 0A 32 30 32 36 31 32 30 30 30 31\n"
+              "1B 23 23 53 42 43 56 F0 0A\n"
+              "1B 23 23 42 54 4C 4B 01\n");
+    // A dry run never changes the stored counter.
+    EXPECT_EQ(Stored(home), "0001");
+}
+
+TEST(CliFrames, FrameExamplesThroughProfileKeys) {
+    const struct {
+        std::string sets;
+        std::string code;
+        std::string frame;
+    } cases[] = {
+        {"codepage.send=yes", "53 4C 41 4E", "1B 23 23 53 4C 41 4E 0F"},
+        {"codepage.send=yes --set codepage=00", "53 4C 41 4E", "1B 23 23 53 4C 41 4E 00"},
+        {"codepage.send=on --set codepage=41", "53 4C 41 4E", "1B 23 23 53 4C 41 4E 29"},
+        {"density=39", "53 54 44 50", "1B 23 23 53 54 44 50 27"},
+        {"density=0", "53 54 44 50", "1B 23 23 53 54 44 50 00"},
+        {"aging_time=-1", "42 44 49 54", "1B 23 23 42 44 49 54 FF FF FF FF"},
+        {"aging_time=4294967296", "42 44 49 54", "1B 23 23 42 44 49 54 00 00 00 00"},
+        {"'aging_time=$12C'", "42 44 49 54", "1B 23 23 42 44 49 54 2C 01 00 00"},
+        {"'aging_time=\" 300\"'", "42 44 49 54", "1B 23 23 42 44 49 54 2C 01 00 00"},
+        {"line_feed=0D", "4C 46 43 48", "1B 23 23 4C 46 43 48 0D"},
+        {"line_feed=0D --set line_feed.send=no", "4C 46 43 48", "1B 23 23 4C 46 43 48 0A"},
+        {"encryption=off", "45 44 43 44", "1B 23 23 45 44 43 44 00"},
+        {"black_mark_stop=false", "42 4C 53 50", "1B 23 23 42 4C 53 50 00"},
+        {"standby_time.send=yes", "53 50 54 49", "1B 23 23 53 50 54 49 08 07 00 00"},
+        {"font=proportional", "43 48 54 59", "1B 23 23 43 48 54 59 81"},
+        {"sensor=' 2800 '", "53 42 43 56", "1B 23 23 53 42 43 56 F0 0A"},
+        {"sensor=x", "53 42 43 56", "1B 23 23 53 42 43 56 B8 0B"},
+        {"sensor=70000", "53 42 43 56", "1B 23 23 53 42 43 56 70 11"},
+        {"forced_connection=0", "42 54 4C 4B", "1B 23 23 42 54 4C 4B 00"},
+        {"baud_rate.send=yes", "53 42 44 52", "1B 23 23 53 42 44 52 00 96 00 00"},
+        {"baud_rate.send=1 --set baud_rate=230400", "53 42 44 52",
+         "1B 23 23 53 42 44 52 00 84 03 00"},
+        {"printer_name.send=yes --set printer_name=abc", "42 54 52 4E",
+         "1B 23 23 42 54 52 4E 03 61 62 63"},
+        {"serial.month=202612 --set serial.counter=10000", "53 54 53 4E", ""},
+        {"serial.month=202612 --set serial.counter=5", "53 54 53 4E",
+         "1B 23 23 53 54 53 4E 07 32 30 32 36 31 32 35"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir home("cli");
+        const auto r = Cli("frames --set " + c.sets, home);
+        if (c.frame.empty()) {
+            EXPECT_EQ(r.status, 2) << c.sets;  // five digits cannot be typed into the box
+            continue;
+        }
+        EXPECT_EQ(r.status, 0) << c.sets << "\n" << r.err;
+        EXPECT_EQ(FrameOf(r.out, c.code), c.frame) << c.sets;
+    }
+}
+
+TEST(CliFrames, ChineseNameInTheChineseCodePage) {
+    test::TempDir home("cli");
+    const auto r = Cli("frames --set printer_name.send=yes --set printer_name=中文", home,
+                       "LC_ALL=zh_CN.UTF-8");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(FrameOf(r.out, "42 54 52 4E"), "1B 23 23 42 54 52 4E 04 D6 D0 CE C4");
+}
+
+TEST(CliFrames, ProfileFileAndSetsAppliedAfterItLaterWins) {
+    test::TempDir home("cli");
+    std::ofstream(home / "line.ini") << "; station 3\n[settings]\ndensity = 12\n"
+                                        "self_test.send = yes\nserial.send = no\n"
+                                        "sensor.send = no\n";
+    std::ofstream(home / "pkg.bin", std::ios::binary) << std::string("\x01\x02\x03", 3);
+    const auto r =
+        Cli("frames --profile '" + (home / "line.ini") +
+                "' --set density=13 --set density=14 --package '" + (home / "pkg.bin") + "'",
+            home);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "1D 45 43 01\n"
+              "1B 23 23 53 54 44 50 0E\n"
+              "1B 23 23 42 44 49 54 2C 01 00 00\n"
+              "1B 23 23 4C 46 43 48 0A\n"
+              "1B 23 23 45 44 43 44 01\n"
+              "1B 23 23 42 4C 53 50 01\n"
+              "1B 23 23 43 48 54 59 82\n"
+              "1B 23 23 42 54 4C 4B 01\n"
+              "1B 23 23 44 4C 53 46 03 00 01 02 03\n");
+}
+
+TEST(CliFrames, PortPathSendsOnlyTheSelfTestMessage) {
+    test::TempDir home("cli");
+    const auto r = Cli("frames --port /dev/lp9 --set self_test.send=yes", home);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1B 23 23 44 4C 53 46 00 00\n");
+}
+
+TEST(CliFrames, EarlyEndPrintsTheMessagesUpToThatPoint) {
+    test::TempDir home("cli");
+    auto r = Cli("frames --set aging_time=abc", home);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "1D 45 43 01\n1B 23 23 53 54 44 50 1C\n");
+    EXPECT_EQ(r.err, "打印机监控升级工具: 'abc' is not a valid integer value.\n");
+
+    std::ofstream(home / "big.bin", std::ios::binary) << std::string(4095, 'x');
+    r = Cli("frames --set self_test.send=yes --package '" + (home / "big.bin") + "'", home);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10);
+    EXPECT_EQ(r.err, "警告: There is a problem updating files!!\n");
+}
+
+TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
+    test::TempDir home("cli");
+    std::ofstream(home / "bad.ini") << "[settings]\nnot_a_key=1\n";
+    std::ofstream(home / "outside.ini") << "density=1\n";
+    const std::string jobs = home / "jobs";
+    const struct {
+        std::string args;
+        std::string says;
+    } cases[] = {
+        {"fly", "unknown command fly"},
+        {"run --bogus", "unknown option --bogus"},
+        {"run --printer", "--printer needs a value"},
+        {"run --set density", "expected KEY=VALUE: density"},
+        {"run --set colour=red", "unknown key colour (value 'red')"},
+        {"run --set density=40", "bad value for density: '40'"},
+        {"run --set codepage=01", "bad value for codepage: '01'"},
+        {"run --set line_feed=0C", "bad value for line_feed: '0C'"},
+        {"run --set font=bold", "bad value for font: 'bold'"},
+        {"run --set baud_rate=300", "bad value for baud_rate: '300'"},
+        {"run --set encryption=maybe", "bad value for encryption: 'maybe'"},
+        {"run --set aging_time=12345678901234567", "bad value for aging_time"},
+        {"run --set printer_name=abcdefghijklmnopq", "bad value for printer_name"},
+        {"run --set serial.counter=12a", "bad value for serial.counter: '12a'"},
+        {"run --set serial.counter=12345", "bad value for serial.counter: '12345'"},
+        {"run --set serial.month=2026-12", "bad value for serial.month"},
+        {"run --language german", "--language takes chinese or english"},
+        {"run --profile '" + (home / "missing.ini") + "'", "cannot read profile"},
+        {"run --profile '" + (home / "bad.ini") + "'", "unknown key not_a_key"},
+        {"run --profile '" + (home / "outside.ini") + "'", "outside [settings]"},
+        {"run --package '" + (home / "missing.bin") + "'", "Cannot open file"},
+        {"run --printer A --port B", "exclude each other"},
+        {"send", "send takes one FILE"},
+    };
+    for (const auto& c : cases) {
+        // The capture printer goes right after the command, so a missing value stays missing.
+        const auto space = c.args.find(' ');
+        const std::string command = c.args.substr(0, space);
+        const std::string rest = space == std::string::npos ? "" : c.args.substr(space);
+        const auto r = Cli(command + " --capture '" + jobs + "'" + rest, home);
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args << "\n" << r.err;
+        EXPECT_TRUE(r.out.empty()) << c.args;
+        EXPECT_TRUE(JobFiles(jobs).empty()) << c.args;
+    }
+    EXPECT_FALSE(fs::exists(test::CounterFile(home) + ".new"));
+}
+
+TEST(CliRun, StatusLinesJobsAndTheCounterPastFourDigits) {
+    test::TempDir home("cli");
+    test::WriteCounter(home, "9999");
+    const std::string jobs = home / "jobs";
+    auto r = Cli("run --no-pacing --capture '" + jobs + "' --set serial.month=202612", home);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "[1/20] Start the update....");
+    EXPECT_NE(r.out.find("[5/20] Aging time:300s\n"), std::string::npos);
+    EXPECT_EQ(r.out.substr(r.out.rfind("[20/20]")), "[20/20] End of update \n");
+    ASSERT_EQ(JobFiles(jobs).size(), 10u);
+    EXPECT_EQ(test::Slurp(JobFiles(jobs)[7]), std::string("\x1B##STSN\x0A"
+                                                          "2026129999"));
+    EXPECT_EQ(Stored(home), "10000");
+
+    r = Cli("run --no-pacing --capture '" + jobs + "' --set serial.month=202612", home);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(JobFiles(jobs).size(), 20u);
+    EXPECT_EQ(test::Slurp(JobFiles(jobs)[17]), std::string("\x1B##STSN\x0B"
+                                                           "20261210000"));
+    EXPECT_EQ(Stored(home), "10001");
+}
+
+TEST(CliRun, ChineseStatusLinesUnderAChineseLocale) {
+    test::TempDir home("cli");
+    const auto r =
+        Cli("run --no-pacing --capture '" + (home / "jobs") + "'", home, "LC_ALL=zh_CN.UTF-8");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "[1/20] 启动更新....");
+    EXPECT_EQ(r.out.substr(r.out.rfind("[20/20]")), "[20/20] 更新结束\n");
+}
+
+TEST(CliRun, ExitStatusOfEveryEnd) {
+    test::TempDir home("cli");
+    const std::string jobs = home / "jobs";
+    std::ofstream(home / "big.bin", std::ios::binary) << std::string(4095, 'x');
+    const struct {
+        std::string args;
+        int status;
+        std::size_t jobs;  // how many more reached the capture printer
+    } cases[] = {
+        {"run --no-pacing", 0, 10},
+        {"run --no-pacing --set standby_time.send=yes --set standby_time=soon", 1, 6},
+        {"run --no-pacing --set self_test.send=yes --package '" + (home / "big.bin") + "'", 1, 10},
+        {"run --no-pacing --printer NoSuchPrinter", 3, 0},
+        {"run --no-pacing --port '" + (home / "no-such-port") + "' --set self_test.send=yes", 3, 0},
+    };
+    std::size_t total = 0;
+    for (const auto& c : cases) {
+        const auto r = Cli(c.args + " --capture '" + jobs + "'", home);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+        total += c.jobs;
+        EXPECT_EQ(JobFiles(jobs).size(), total) << c.args;
+    }
+}
+
+TEST(CliSend, PackageUnchangedAsOneJob) {
+    test::TempDir home("cli");
+    const std::string jobs = home / "jobs";
+    const std::string bytes("\x1B\x40\x00test\x0A", 7);
+    std::ofstream(home / "t.bin", std::ios::binary) << bytes;
+    auto r = Cli("send --capture '" + jobs + "' '" + (home / "t.bin") + "'", home);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(JobFiles(jobs).size(), 1u);
+    EXPECT_EQ(test::Slurp(JobFiles(jobs)[0]), bytes);
+    r = Cli("send --printer NoSuchPrinter '" + (home / "t.bin") + "'", home);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "打印机监控升级工具: error 1801\n");
+    r = Cli("send '" + (home / "none.bin") + "'", home);
+    EXPECT_EQ(r.status, 2);
+}
+
+TEST(CliDecode, JobsOfAFullRunGiveBackTheSettings) {
+    test::TempDir home("cli");
+    const std::string jobs = home / "jobs";
+    const auto r = Cli("run --no-pacing --capture '" + jobs +
+                           "' --set density=7 --set aging_time=60 --set line_feed=0D"
+                           " --set encryption=off --set serial.month=202701 --set sensor=2500"
+                           " --set baud_rate.send=yes --set baud_rate=9600"
+                           " --set printer_name.send=yes --set printer_name=Station-3",
+                       home);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string files;
+    for (const auto& f : JobFiles(jobs))
+        files += " '" + f + "'";
+    const auto d = Cli("decode" + files, home);
+    EXPECT_EQ(d.status, 0);
+    EXPECT_EQ(d.out,
+              "OPEN\nSTDP 7\nBDIT 60\nLFCH 0D\nEDCD 0\nBLSP 1\nCHTY 82\n"
+              "STSN \"2027010001\"\nSBCV 2500\nBTLK 1\nSBDR 9600\nBTRN \"Station-3\"\n");
+}
+
+}  // namespace
+}  // namespace bpconf
