@@ -90,6 +90,8 @@ class OperatorWindow {
     void LoadSerialCounterShow(int counter);
     void Show(const char* chinese, const std::string& english);
     void Advance();
+    // The end of a run step: advance the bar, pump, pause.
+    void EndStep();
     // Pump and pause, stopping the run when the window is to close.
     void Pump();
     void Pause(int milliseconds);

@@ -24,6 +24,12 @@ void OperatorWindow::Advance() {
     form_.SetProgressPosition(form_.ProgressPosition() + 1);
 }
 
+void OperatorWindow::EndStep() {
+    Advance();
+    Pump();
+    Pause(kStepPauseMs);
+}
+
 void OperatorWindow::Pump() {
     s_.pacer.Pump();
     if (closeRequested_)
@@ -94,33 +100,25 @@ void OperatorWindow::RunSteps() {
         Show("是否更新默认字库代码", "Whether to update the default font code");
         if (form_.Checked(ctl::CheckBox1))
             Send(BuildSLAN(form_.Text(ctl::cboLanage)));
-        Advance();
-        Pump();
-        Pause(kStepPauseMs);
+        EndStep();
 
         Show("更新打印浓度", "To update the print concentration");
         if (form_.Checked(ctl::CheckBox2))
             Send(BuildSTDP(form_.Text(ctl::cboLevel)));
-        Advance();
-        Pump();
-        Pause(kStepPauseMs);
+        EndStep();
 
         if (specialMode_ || productionMode_) {
             const std::string aging = form_.Text(ctl::Edit4);
             Show(("更新老化时间为：" + aging + "秒").c_str(), "Aging time:" + aging + "s");
             if (form_.Checked(ctl::CheckBox12))
                 Send(BuildBDIT(aging));
-            Advance();
-            Pump();
-            Pause(kStepPauseMs);
+            EndStep();
 
             const std::string lineFeed = form_.Text(ctl::ComboBox2);
             Show(("更新换行指令为：" + lineFeed).c_str(),
                  "Update the newline instruction:" + lineFeed);
             Send(BuildLFCH(form_.Checked(ctl::CheckBox9), form_.ItemIndex(ctl::ComboBox2)));
-            Advance();
-            Pump();
-            Pause(kStepPauseMs);
+            EndStep();
 
             Show("更新加密模式", "The Update encryption mode");
             if (form_.Checked(ctl::CheckBox3)) {
@@ -130,9 +128,7 @@ void OperatorWindow::RunSteps() {
                 Show("更新加密模式为关闭", "Encryption mode is off");
                 Send(BuildEDCD(false));
             }
-            Advance();
-            Pump();
-            Pause(kStepPauseMs);
+            EndStep();
 
             Show("更新加密模式下的条码标记检测模式",
                  "Updating encrypted bar code symbol detection mode under");
@@ -145,33 +141,25 @@ void OperatorWindow::RunSteps() {
                      "Close the bar code symbol detection mode encryption mode");
                 Send(BuildBLSP(false));
             }
-            Advance();
-            Pump();
-            Pause(kStepPauseMs);
+            EndStep();
         }
 
         const std::string standby = form_.Text(ctl::Edit3);
         Show(("更新待机时间为：" + standby + "秒").c_str(), "Standby time:" + standby + "s");
         if (form_.Checked(ctl::CheckBox11))
             Send(BuildSPTI(standby));
-        Advance();
-        Pump();
-        Pause(kStepPauseMs);
+        EndStep();
 
         const std::string font = form_.Text(ctl::ComboBox3);
         Show(("更新字体模式为：" + font).c_str(), "Update font mode:" + font);
         if (form_.Checked(ctl::CheckBox13))
             Send(BuildCHTY(form_.ItemIndex(ctl::ComboBox3)));
-        Advance();
-        Pump();
-        Pause(kStepPauseMs);
+        EndStep();
 
         if (productionMode_ && form_.Checked(ctl::chkUpdateNo)) {
             Send(BuildSTSN(form_.Text(ctl::lblNoYearMonth), form_.Text(ctl::txtUpdateNo)));
             AdvanceSerialCounter();
-            Advance();
-            Pump();
-            Pause(kStepPauseMs);
+            EndStep();
         }
 
         if (form_.Checked(ctl::CheckBox7)) {
@@ -179,9 +167,7 @@ void OperatorWindow::RunSteps() {
             Show(("置黑标传感器的值为:" + sensor).c_str(),
                  "The black label sensor value:" + sensor);
             Send(BuildSBCV(form_.Text(ctl::Edit2)));
-            Advance();
-            Pump();
-            Pause(kStepPauseMs);
+            EndStep();
         }
 
         Show("开启强连接模式", "Open the strong connection mode");
@@ -210,9 +196,7 @@ void OperatorWindow::RunSteps() {
             const std::string rate = form_.Text(ctl::cboNewCom);
             Show(("设置波特率为：" + rate).c_str(), "New Baud rate:" + rate);
             Send(BuildSBDR(rate));
-            Advance();
-            Pump();
-            Pause(kStepPauseMs);
+            EndStep();
         }
 
         std::optional<Frame> name;
