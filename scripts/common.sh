@@ -10,6 +10,8 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbe
                 libcups2-dev qt6-base-dev fonts-wqy-microhei)
 # Packages of the private print server the tests and benchmarks start.
 SCHEDULER_PACKAGES=(cups cups-client)
+# Packages of the Windows build and its tests under wine (locales-all: the locales wine maps).
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 locales-all zip)
 # Packages of the window tests under a private X server.
 DISPLAY_PACKAGES=(xvfb x11-utils imagemagick)
 
@@ -26,6 +28,13 @@ ensure_packages() {
     echo "Installing: ${missing[*]}"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# The Windows build (cross-compiled with mingw-w64): the toolkit-free libraries, bpconf-cli.exe
+# and the tests.
+build_windows() {
+    build_tree "$ROOT/build-win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DBPCONF_BUILD_UI=OFF -DBPCONF_BUILD_BENCH=OFF
 }
 
 # Configures (first time) and builds one build folder: build_tree DIR [cmake options...]

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "Doubles.h"
 #include "TestSupport.h"
 #include "platform/AnsiText.h"
 
@@ -47,19 +48,16 @@ TEST(AnsiText, ConversionTable) {
     EXPECT_EQ(CodePageToUtf8(test::Bytes("D6 D0 CE C4"), "CP936"), "中文");
 }
 
+#ifndef _WIN32
 TEST(AnsiText, UserLocaleChoosesTheCodePage) {
-    const char* saved = std::getenv("LC_ALL");
-    const std::string savedValue = saved ? saved : "";
-    ::setenv("LC_ALL", "zh_CN.UTF-8", 1);
-    EXPECT_EQ(test::Hex(Utf8ToAnsi("中文")), "D6 D0 CE C4");
-    ::setenv("LC_ALL", "en_US.UTF-8", 1);
-    EXPECT_EQ(test::Hex(Utf8ToAnsi("中文")), "3F 3F");
-    if (saved) {
-        ::setenv("LC_ALL", savedValue.c_str(), 1);
-    } else {
-        ::unsetenv("LC_ALL");
+    {
+        test::ScopedEnv all("LC_ALL", "zh_CN.UTF-8");
+        EXPECT_EQ(test::Hex(Utf8ToAnsi("中文")), "D6 D0 CE C4");
     }
+    test::ScopedEnv all("LC_ALL", "en_US.UTF-8");
+    EXPECT_EQ(test::Hex(Utf8ToAnsi("中文")), "3F 3F");
 }
+#endif
 
 }  // namespace
 }  // namespace bpconf::platform

@@ -154,15 +154,20 @@ TEST_F(ByteListFile, EmptyFileGivesEmptyList) {
 TEST_F(ByteListFile, FailuresLeaveTheListAndNameFileAndReason) {
     const std::string missing = (dir_ / "missing.bin").string();
     const std::string big = Write("big.bin", std::string(100, 'x'));
+#ifdef _WIN32
+    // The system's own words, whatever they are in this Windows.
+    const std::string noFile, isFolder;
+#else
+    const std::string noFile = "No such file or directory", isFolder = "Is a directory";
+#endif
     const struct {
         std::string path;
         std::uint64_t limit;
         std::string message;
     } cases[] = {
-        {missing, THfByteList::kNoSizeLimit,
-         "Cannot open file \"" + missing + "\". No such file or directory"},
+        {missing, THfByteList::kNoSizeLimit, "Cannot open file \"" + missing + "\". " + noFile},
         {dir_.string(), THfByteList::kNoSizeLimit,
-         "Cannot open file \"" + dir_.string() + "\". Is a directory"},
+         "Cannot open file \"" + dir_.string() + "\". " + isFolder},
         {big, 99, "Cannot open file \"" + big + "\". file too large"},
     };
     for (const auto& c : cases) {
@@ -171,7 +176,13 @@ TEST_F(ByteListFile, FailuresLeaveTheListAndNameFileAndReason) {
             list.LoadFromFile(c.path, c.limit);
             ADD_FAILURE() << c.path << " loaded";
         } catch (const EFOpenError& e) {
-            EXPECT_EQ(e.what(), c.message);
+            const std::string message = e.what();
+            if (c.message.back() == ' ') {
+                EXPECT_EQ(message.substr(0, c.message.size()), c.message);
+                EXPECT_GT(message.size(), c.message.size());
+            } else {
+                EXPECT_EQ(message, c.message);
+            }
         }
         EXPECT_EQ(test::Hex(list.ToString()), "00 01 02 03");
     }

@@ -222,7 +222,7 @@ TEST_F(WindowScheduler, RealPacingKeepsTheWindowResponsive) {
     QTest::mouseClick(form.findChild<QPushButton*>("Button3"), Qt::LeftButton);
     const qint64 elapsed = clock.elapsed();
     EXPECT_EQ(line.Jobs(10).size(), 10u);
-    EXPECT_GE(elapsed, 13 * 500 + 5000 - 50);
+    EXPECT_GE(elapsed, 13 * 500 + 5000);
     // Timers kept firing during the pauses: the event loop ran all along.
     EXPECT_GE(ticks, 50);
     EXPECT_EQ(form.Text("StatusBar1.Panel1"), "更新结束");

@@ -1,13 +1,12 @@
 // bpconf-cli: the headless tool for line engineers. It drives the very same update run as the
 // window, through an in-memory window, with the window's defaults as its defaults.
-#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "operator/Design.h"
@@ -16,6 +15,7 @@
 #include "operator/Profile.h"
 #include "platform/AnsiText.h"
 #include "platform/Backends.h"
+#include "platform/Environment.h"
 #include "protocol/Decoder.h"
 #include "transport/Errors.h"
 #include "transport/untFunction.h"
@@ -66,7 +66,7 @@ class CliForm : public op::FormModel {
 class SleepPacer : public op::IPacer {
   public:
     void Pump() override {}
-    void Pause(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    void Pause(int ms) override { platform::SleepMilliseconds(ms); }
 };
 
 class NoPacer : public op::IPacer {
@@ -161,7 +161,7 @@ std::string HexLine(const std::string& bytes) {
 }
 
 bool ReadFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     if (!in)
         return false;
     out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -176,7 +176,9 @@ struct Options {
 };
 
 // Parses the options after the command; false with a message on a usage error.
-bool ParseOptions(int argc, char** argv, bool runOptions, Options& o, std::string& error) {
+bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options& o,
+                  std::string& error) {
+    const int argc = static_cast<int>(argv.size());
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](std::string& into) {
@@ -368,16 +370,18 @@ int Run(const Options& o, bool dryRun) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2)
+    platform::PrepareConsole();
+    const std::vector<std::string> args = platform::CommandLineArguments(argc, argv);
+    if (args.size() < 2)
         return Usage("");
-    const std::string command = argv[1];
+    const std::string command = args[1];
     const bool runLike = command == "run" || command == "frames";
     Options options;
     std::string error;
     if (command != "printers" && command != "decode" && command != "send" && !runLike) {
         return Usage("unknown command " + command);
     }
-    if (!ParseOptions(argc, argv, runLike, options, error))
+    if (!ParseOptions(args, runLike, options, error))
         return Usage(error);
     if (command == "printers")
         return Printers();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace bpconf::platform {
 
@@ -22,5 +23,15 @@ class IClock {
     virtual ~IClock() = default;
     virtual LocalDateTime Now() = 0;
 };
+
+// Sleeps on the calling thread (Sleep on Windows).
+void SleepMilliseconds(int milliseconds);
+
+// The program's arguments in UTF-8 (Windows hands a program its arguments in the ANSI code page,
+// which cannot hold every character the operator may type).
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// Lets the console show UTF-8 text (the Chinese status texts) on Windows; nothing elsewhere.
+void PrepareConsole();
 
 }  // namespace bpconf::platform

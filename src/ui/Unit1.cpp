@@ -84,6 +84,8 @@ void QtPacer::Pause(int milliseconds) {
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; the printer needs the whole pause.
+    timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(milliseconds);
     QEventLoop* outer = loop_;

@@ -9,10 +9,6 @@ namespace bpconf::platform {
 
 namespace {
 
-bool StartsWith(const std::string& s, const char* prefix) {
-    return s.rfind(prefix, 0) == 0;
-}
-
 // Number of bytes of the UTF-8 sequence whose lead byte is b (1 for a stray byte).
 std::size_t Utf8SequenceLength(unsigned char b) {
     if (b >= 0xF0 && b <= 0xF4)
@@ -81,18 +77,6 @@ std::string EnvLocale(const char* first, const char* second, const char* third) 
 }
 
 }  // namespace
-
-std::string AnsiCodePageForLocale(const std::string& localeName) {
-    if (StartsWith(localeName, "zh_CN") || StartsWith(localeName, "zh_SG"))
-        return "CP936";
-    if (StartsWith(localeName, "zh_TW") || StartsWith(localeName, "zh_HK"))
-        return "CP950";
-    if (StartsWith(localeName, "ja"))
-        return "CP932";
-    if (StartsWith(localeName, "ko"))
-        return "CP949";
-    return "CP1252";
-}
 
 std::string UserAnsiCodePage() {
     return AnsiCodePageForLocale(EnvLocale("LC_ALL", "LC_CTYPE", "LANG"));

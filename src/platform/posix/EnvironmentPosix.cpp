@@ -1,6 +1,7 @@
 // Language ID from the locale environment, local time from the C library.
 #include <time.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 
@@ -77,6 +78,20 @@ std::string LanguageIdForLocale(const std::string& localeName) {
     if (const char* id = FindId(language))
         return id;
     return "0409";  // C, POSIX and anything unknown: English (United States)
+}
+
+void SleepMilliseconds(int milliseconds) {
+    struct timespec t {};
+    t.tv_sec = milliseconds / 1000;
+    t.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+    while (::nanosleep(&t, &t) != 0 && errno == EINTR) {
+    }
+}
+
+void PrepareConsole() {}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
 }
 
 std::unique_ptr<ILocale> CreateSystemLocale() {

@@ -1,0 +1,255 @@
+// Files, ports, the registry, the locale, the clock and text conversion on Windows.
+// windows.h comes first: the other Windows headers build on it.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include <cstring>
+
+#include "platform/AnsiText.h"
+#include "platform/Backends.h"
+#include "platform/Files.h"
+
+namespace bpconf::platform {
+
+namespace {
+
+// The system's text for an error number, without the trailing line break.
+std::string SystemMessage(DWORD error) {
+    char* text = nullptr;
+    const DWORD n = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string message = n > 0 && text != nullptr ? std::string(text, n) : std::string();
+    if (text != nullptr)
+        ::LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == '\r' || message.back() == '\n' || message.back() == ' ')) {
+        message.pop_back();
+    }
+    if (message.empty())
+        message = "error " + std::to_string(error);
+    return message;
+}
+
+class Win32Port : public IPort {
+  public:
+    explicit Win32Port(HANDLE h) : h_(h) {}
+    ~Win32Port() override { ::CloseHandle(h_); }
+    std::uint32_t WriteByte(std::uint8_t value) override {
+        DWORD written = 0;
+        if (!::WriteFile(h_, &value, 1, &written, nullptr)) {
+            const DWORD e = ::GetLastError();
+            return e != 0 ? e : winerror::kGenFailure;
+        }
+        return written == 1 ? winerror::kSuccess : winerror::kGenFailure;
+    }
+
+  private:
+    HANDLE h_;
+};
+
+class Win32PortDevices : public IPortDevices {
+  public:
+    std::unique_ptr<IPort> Open(const std::string& portName) override {
+        const HANDLE h = ::CreateFileA(Utf8ToAnsi(portName).c_str(), GENERIC_WRITE, 0, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return nullptr;
+        return std::make_unique<Win32Port>(h);
+    }
+};
+
+// HKEY_CURRENT_USER\SOFTWARE\kelvor\PrinterTest, value "Num" (names match regardless of case).
+class RegistryCounterStore : public ICounterStore {
+  public:
+    StoredValue Read() override {
+        StoredValue result;
+        HKEY key = nullptr;
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, kCounterKeyPath, 0, nullptr, 0,
+                              KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+            return result;
+        }
+        DWORD type = 0, size = 0;
+        if (::RegQueryValueExA(key, kCounterValueName, nullptr, &type, nullptr, &size) ==
+            ERROR_SUCCESS) {
+            if (type == REG_SZ || type == REG_EXPAND_SZ) {
+                std::string text(size, '\0');
+                if (::RegQueryValueExA(key, kCounterValueName, nullptr, &type,
+                                       reinterpret_cast<LPBYTE>(text.data()),
+                                       &size) == ERROR_SUCCESS) {
+                    text.resize(std::strlen(text.c_str()));
+                    result.kind = StoredValue::Kind::Text;
+                    result.text = text;
+                }
+            } else {
+                result.kind = StoredValue::Kind::NotAString;
+            }
+        }
+        ::RegCloseKey(key);
+        return result;
+    }
+
+    bool Write(const std::string& text) override {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, kCounterKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr) != ERROR_SUCCESS) {
+            return false;
+        }
+        const LONG rc = ::RegSetValueExA(key, kCounterValueName, 0, REG_SZ,
+                                         reinterpret_cast<const BYTE*>(text.c_str()),
+                                         static_cast<DWORD>(text.size() + 1));
+        ::RegCloseKey(key);
+        return rc == ERROR_SUCCESS;
+    }
+};
+
+class Win32Locale : public ILocale {
+  public:
+    std::string UserLanguageId() override {
+        const int size = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE, nullptr, 0);
+        if (size <= 0)
+            return std::string();
+        std::string text(static_cast<std::size_t>(size), '\0');
+        ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ILANGUAGE, text.data(), size);
+        text.resize(std::strlen(text.c_str()));
+        return text;
+    }
+};
+
+class Win32Clock : public IClock {
+  public:
+    LocalDateTime Now() override {
+        SYSTEMTIME st{};
+        ::GetLocalTime(&st);
+        return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+    }
+};
+
+UINT CodePageNumber(const std::string& codePage) {
+    // "CP936" -> 936
+    return static_cast<UINT>(std::atoi(codePage.c_str() + (codePage.rfind("CP", 0) == 0 ? 2 : 0)));
+}
+
+std::wstring Widen(const std::string& text, UINT codePage) {
+    if (text.empty())
+        return std::wstring();
+    const int n =
+        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& wide, UINT codePage) {
+    if (wide.empty())
+        return std::string();
+    const int n = ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                        nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
+                          nullptr, nullptr);
+    return text;
+}
+
+}  // namespace
+
+FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize) {
+    FileReadResult r;
+    // Names are UTF-8 inside the tool; the ANSI call takes them in the system's code page.
+    const HANDLE h = ::CreateFileA(Utf8ToAnsi(path).c_str(), GENERIC_READ, 0, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        r.reason = SystemMessage(::GetLastError());
+        return r;
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(h, &size)) {
+        r.reason = SystemMessage(::GetLastError());
+        ::CloseHandle(h);
+        return r;
+    }
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxSize || size.QuadPart > 0x7FFFFFFF) {
+        r.reason = "file too large";
+        ::CloseHandle(h);
+        return r;
+    }
+    r.bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!r.bytes.empty() &&
+        !::ReadFile(h, r.bytes.data(), static_cast<DWORD>(r.bytes.size()), &read, nullptr)) {
+        r.reason = SystemMessage(::GetLastError());
+        r.bytes.clear();
+        ::CloseHandle(h);
+        return r;
+    }
+    r.bytes.resize(read);
+    ::CloseHandle(h);
+    r.ok = true;
+    return r;
+}
+
+std::string PortDevicePath(const std::string& portName) {
+    return portName;
+}
+
+std::unique_ptr<IPortDevices> CreateSystemPortDevices() {
+    return std::make_unique<Win32PortDevices>();
+}
+
+std::unique_ptr<ICounterStore> CreateSystemCounterStore() {
+    return std::make_unique<RegistryCounterStore>();
+}
+
+std::unique_ptr<ILocale> CreateSystemLocale() {
+    return std::make_unique<Win32Locale>();
+}
+
+std::unique_ptr<IClock> CreateSystemClock() {
+    return std::make_unique<Win32Clock>();
+}
+
+void SleepMilliseconds(int milliseconds) {
+    ::Sleep(static_cast<DWORD>(milliseconds));
+}
+
+void PrepareConsole() {
+    ::SetConsoleOutputCP(CP_UTF8);
+    // Lines end in "\n" as on every other system, so outputs can be compared byte for byte.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide == nullptr)
+        return std::vector<std::string>(argv, argv + argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i)
+        args.push_back(Narrow(wide[i], CP_UTF8));
+    ::LocalFree(wide);
+    return args;
+}
+
+std::string UserAnsiCodePage() {
+    return "CP" + std::to_string(::GetACP());
+}
+
+std::string Utf8ToCodePage(const std::string& utf8, const std::string& codePage) {
+    return Narrow(Widen(utf8, CP_UTF8), CodePageNumber(codePage));
+}
+
+std::string Utf8ToAnsi(const std::string& utf8) {
+    return Narrow(Widen(utf8, CP_UTF8), CP_ACP);
+}
+
+std::string CodePageToUtf8(const std::string& bytes, const std::string& codePage) {
+    return Narrow(Widen(bytes, CodePageNumber(codePage)), CP_UTF8);
+}
+
+}  // namespace bpconf::platform

@@ -1,0 +1,108 @@
+// The Windows back end, run under wine (or on Windows) against the real registry, locale,
+// spooler and port devices.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "Doubles.h"
+#include "TestSupport.h"
+#include "platform/AnsiText.h"
+#include "platform/Backends.h"
+#include "transport/Errors.h"
+#include "transport/untFunction.h"
+
+namespace bpconf::platform {
+namespace {
+
+const char* const kKey = "HKCU\\SOFTWARE\\kelvor\\PrinterTest";
+
+int Reg(const std::string& args) {
+    return std::system(("reg " + args + " >NUL 2>NUL").c_str());
+}
+
+class Win32Registry : public ::testing::Test {
+  protected:
+    void SetUp() override { Reg(std::string("delete ") + kKey + " /f"); }
+    void TearDown() override { Reg(std::string("delete ") + kKey + " /f"); }
+    std::unique_ptr<ICounterStore> store_ = CreateSystemCounterStore();
+};
+
+TEST_F(Win32Registry, MissingValue) {
+    EXPECT_EQ(store_->Read().kind, StoredValue::Kind::Missing);
+}
+
+TEST_F(Win32Registry, StringValue) {
+    ASSERT_EQ(Reg(std::string("add ") + kKey + " /v Num /t REG_SZ /d 12 /f"), 0);
+    const StoredValue v = store_->Read();
+    EXPECT_EQ(v.kind, StoredValue::Kind::Text);
+    EXPECT_EQ(v.text, "12");
+}
+
+TEST_F(Win32Registry, NumberValueIsNotAString) {
+    ASSERT_EQ(Reg(std::string("add ") + kKey + " /v Num /t REG_DWORD /d 12 /f"), 0);
+    EXPECT_EQ(store_->Read().kind, StoredValue::Kind::NotAString);
+}
+
+TEST_F(Win32Registry, ValueNameMatchesWithoutRegardToCase) {
+    ASSERT_EQ(Reg(std::string("add ") + kKey + " /v nUM /t REG_SZ /d 0042 /f"), 0);
+    EXPECT_EQ(store_->Read().text, "0042");
+    ASSERT_TRUE(store_->Write("0043"));
+    EXPECT_EQ(store_->Read().text, "0043");
+}
+
+TEST_F(Win32Registry, WriteCreatesTheKeyAndAStringValue) {
+    ASSERT_TRUE(store_->Write("0001"));
+    const StoredValue v = store_->Read();
+    EXPECT_EQ(v.kind, StoredValue::Kind::Text);
+    EXPECT_EQ(v.text, "0001");
+    EXPECT_EQ(Reg(std::string("query ") + kKey + " /v Num"), 0);
+}
+
+// Run once per locale by the wine script, which names the expected ID.
+TEST(Win32Locale, LanguageIdOfTheUser) {
+    const char* expected = std::getenv("BPCONF_EXPECTED_LANGUAGE_ID");
+    if (expected == nullptr)
+        GTEST_SKIP() << "BPCONF_EXPECTED_LANGUAGE_ID not set";
+    EXPECT_EQ(CreateSystemLocale()->UserLanguageId(), expected);
+}
+
+TEST(Win32Spooler, UnknownPrinterIsError1801) {
+    std::uint32_t error = 0;
+    EXPECT_EQ(CreateSystemSpooler()->Open("NoSuchPrinter", error), nullptr);
+    EXPECT_EQ(error, 1801u);
+}
+
+TEST(Win32Ports, ParallelPortWithoutDeviceGivesThePortError) {
+    auto ports = CreateSystemPortDevices();
+    auto spooler = CreateSystemSpooler();
+    test::RecordingBoxes boxes;
+    TTransport transport(*spooler, *ports, boxes);
+    EXPECT_FALSE(transport.SendString("abc", "", "lpt", "LPT1"));
+    EXPECT_EQ(boxes.shown,
+              std::vector<std::string>{"错误: 连接出错，端口LPT1不存在或已被其它程序占用"});
+}
+
+TEST(Win32Files, MissingFileNamesFileAndSystemReason) {
+    test::TempDir dir("win32");
+    THfByteList list = THfByteList::FromString("keep");
+    const std::string missing = dir / "missing.bin";
+    try {
+        list.LoadFromFile(missing);
+        ADD_FAILURE() << "loaded";
+    } catch (const EFOpenError& e) {
+        const std::string prefix = "Cannot open file \"" + missing + "\". ";
+        EXPECT_EQ(std::string(e.what()).substr(0, prefix.size()), prefix);
+        EXPECT_GT(std::string(e.what()).size(), prefix.size());
+    }
+    EXPECT_EQ(list.ToString(), "keep");
+}
+
+TEST(Win32Text, CodePagesOfTheNameCommand) {
+    EXPECT_EQ(test::Hex(Utf8ToCodePage("中文", "CP936")), "D6 D0 CE C4");
+    EXPECT_EQ(test::Hex(Utf8ToCodePage("café", "CP1252")), "63 61 66 E9");
+    EXPECT_EQ(CodePageToUtf8(test::Bytes("D6 D0 CE C4"), "CP936"), "中文");
+}
+
+}  // namespace
+}  // namespace bpconf::platform

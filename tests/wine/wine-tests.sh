@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# The Windows build under wine, against the private scheduler of scripts/test (CUPS_SERVER):
+#   tests/wine/wine-tests.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
+# Runs the Windows unit tests, the Win32 back end's tests (registry, locale, spooler, ports),
+# then end to end: the printer list, a default run whose jobs must equal the Linux build's byte
+# for byte at the printer emulator, and "frames" output identical on both builds.
+set -uo pipefail
+
+linux=$(cd "$1" && pwd)
+win=$(cd "$2" && pwd)
+work=$(mktemp -d /tmp/bpconf-wine.XXXXXX)
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+passed=0
+failed=0
+emulator_pid=""
+queue=WineLine
+
+cleanup() {
+    [ -n "$emulator_pid" ] && kill "$emulator_pid" 2>/dev/null
+    lpadmin -x "$queue" 2>/dev/null
+    wineserver -k 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+ok() { passed=$((passed + 1)); echo "ok   $1"; }
+bad() { failed=$((failed + 1)); echo "FAIL $1"; }
+check() {
+    local name=$1
+    shift
+    if "$@" >"$work/check.log" 2>&1; then
+        ok "$name"
+    else
+        bad "$name"
+        tail -n 30 "$work/check.log"
+    fi
+}
+
+wine_cli() { wine "$win/src/app/bpconf-cli.exe" "$@"; }
+linux_cli() { XDG_CONFIG_HOME="$work/linux-home" "$linux/src/app/bpconf-cli" "$@"; }
+
+# Waits until the emulator folder holds n jobs.
+wait_jobs() {
+    for _ in $(seq 1 600); do
+        [ "$(ls "$work/jobs" 2>/dev/null | grep -c '^job-.*\.bin$')" -ge "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+echo "== wine: prefix"
+wineboot --init >/dev/null 2>&1
+
+echo "== wine: unit tests"
+check "unit tests (Windows build)" wine "$win/tests/bpconf_unit_tests.exe" --gtest_brief=1
+check "Win32 back end tests" wine "$win/tests/bpconf_win32_tests.exe" --gtest_brief=1
+for pair in zh_CN.UTF-8:0804 zh_TW.UTF-8:0404 en_US.UTF-8:0409 de_DE.UTF-8:0407; do
+    check "language ID under LANG=${pair%%:*} is ${pair##*:}" \
+        env LANG="${pair%%:*}" LC_ALL= BPCONF_EXPECTED_LANGUAGE_ID="${pair##*:}" \
+        wine "$win/tests/bpconf_win32_tests.exe" --gtest_filter='Win32Locale.*' --gtest_brief=1
+done
+
+echo "== wine: end to end through the scheduler"
+"$linux/src/app/bpconf-printer-emulator" --dir "$work/jobs" --port-file "$work/port" \
+    >"$work/emulator.log" 2>&1 </dev/null &
+emulator_pid=$!
+for _ in $(seq 1 100); do [ -s "$work/port" ] && break; sleep 0.1; done
+lpadmin -p "$queue" -v "socket://127.0.0.1:$(cat "$work/port")" -E && lpadmin -d "$queue"
+
+same_printers() {
+    local w l
+    w=$(wine_cli printers)
+    l=$(linux_cli printers)
+    [ "$w" = "$l" ] && grep -qx "\* $queue" <<<"$w"
+}
+check "printers: the scheduler's queues, default marked" same_printers
+
+same_run() {
+    wine reg delete 'HKCU\SOFTWARE\kelvor\PrinterTest' /f >/dev/null 2>&1
+    linux_cli run --no-pacing --printer "$queue" >"$work/linux-run.out" || return 1
+    wait_jobs 10 || return 1
+    wine_cli run --no-pacing --printer "$queue" >"$work/wine-run.out" || return 1
+    wait_jobs 20 || return 1
+    for i in $(seq 1 10); do
+        cmp -s "$work/jobs/$(printf 'job-%04d.bin' "$i")" \
+            "$work/jobs/$(printf 'job-%04d.bin' $((i + 10)))" || return 1
+    done
+    cmp -s "$work/linux-run.out" "$work/wine-run.out"
+}
+check "run: the same ten jobs, byte for byte, and the same status lines" same_run
+
+echo "== wine: frames on both builds"
+printf 'x%.0s' $(seq 1 4095) >"$work/big.bin"
+printf '\x01\x02\x03' >"$work/small.bin"
+cat >"$work/station.ini" <<'INI'
+[settings]
+density = 12
+self_test.send = yes
+serial.send = no
+INI
+# Paths inside the wine prefix's drive Z: are the same files.
+cases=(
+    ""
+    "--set codepage.send=yes --set codepage=41"
+    "--set density=39"
+    "--set aging_time=-1"
+    "--set aging_time=4294967296"
+    "--set aging_time=\$12C"
+    "--set line_feed=0D --set line_feed.send=no"
+    "--set encryption=off --set black_mark_stop=off --set forced_connection=off"
+    "--set standby_time.send=yes --set standby_time=0x708"
+    "--set font=proportional"
+    "--set sensor=x"
+    "--set sensor=70000"
+    "--set baud_rate.send=yes --set baud_rate=230400"
+    "--set printer_name.send=yes --set printer_name=abc"
+    "--set aging_time=abc"
+    "--port LPT2 --set self_test.send=yes"
+    "--profile $work/station.ini --package $work/small.bin"
+    "--set self_test.send=yes --package $work/big.bin"
+    "--set density=40"
+)
+for args in "${cases[@]}"; do
+    # shellcheck disable=SC2086
+    l=$(linux_cli frames --set serial.month=202612 --set serial.counter=0007 $args 2>&1; echo "exit $?")
+    # shellcheck disable=SC2086
+    w=$(wine_cli frames --set serial.month=202612 --set serial.counter=0007 $args 2>&1; echo "exit $?")
+    if [ "$l" = "$w" ]; then ok "frames $args"; else bad "frames $args"; diff <(echo "$l") <(echo "$w") | head -5; fi
+done
+for lang in zh_CN.UTF-8 en_US.UTF-8; do
+    l=$(LC_ALL=$lang linux_cli frames --set printer_name.send=yes --set printer_name=中文 \
+        --set serial.month=202612 --set serial.counter=0007 2>&1)
+    w=$(LANG=$lang LC_ALL= wine_cli frames --set printer_name.send=yes --set printer_name=中文 \
+        --set serial.month=202612 --set serial.counter=0007 2>&1)
+    if [ "$l" = "$w" ]; then ok "frames with the name 中文 under $lang"; else bad "frames with the name 中文 under $lang"; diff <(echo "$l") <(echo "$w") | head -5; fi
+done
+grep -q "42 54 52 4E 04 D6 D0 CE C4" <<<"$(LANG=zh_CN.UTF-8 LC_ALL= wine_cli frames \
+    --set printer_name.send=yes --set printer_name=中文)" && ok "中文 is GBK under zh_CN" ||
+    bad "中文 is GBK under zh_CN"
+
+echo "wine: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
