@@ -11,7 +11,7 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbe
 # Packages of the private print server the tests and benchmarks start.
 SCHEDULER_PACKAGES=(cups cups-client)
 # Packages of the Windows build and its tests under wine (locales-all: the locales wine maps).
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 locales-all zip)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 locales-all zip)
 # Packages of the window tests under a private X server.
 DISPLAY_PACKAGES=(xvfb x11-utils imagemagick)
 
