@@ -16,7 +16,8 @@ LogPane::LogPane(QWidget* parent) : QAbstractScrollArea(parent) {
 void LogPane::clear() {
     text_.clear();
     starts_.clear();
-    widest_ = 0;
+    widestLine_ = -1;
+    widestLength_ = 0;
     UpdateScrollBars();
     viewport()->update();
 }
@@ -30,7 +31,7 @@ void LogPane::appendLines(const std::string& text) {
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
             continue;
         if (c == '\n') {
-            widest_ = std::max(widest_, static_cast<int>(text_.size() - lineStart));
+            NoteWidth(text_.size() - lineStart);
             text_ += '\n';
             lineStart = text_.size();
             starts_.push_back(lineStart);
@@ -38,10 +39,17 @@ void LogPane::appendLines(const std::string& text) {
         }
         text_ += c;
     }
-    widest_ = std::max(widest_, static_cast<int>(text_.size() - lineStart));
+    NoteWidth(text_.size() - lineStart);
     text_ += '\n';
     UpdateScrollBars();
     viewport()->update();
+}
+
+void LogPane::NoteWidth(std::size_t length) {
+    if (widestLine_ < 0 || length > widestLength_) {
+        widestLength_ = length;
+        widestLine_ = lineCount() - 1;
+    }
 }
 
 QString LogPane::line(int index) const {
@@ -66,7 +74,7 @@ void LogPane::UpdateScrollBars() {
     const int visible = std::max(1, viewport()->height() / LineHeight());
     verticalScrollBar()->setRange(0, std::max(0, lineCount() - visible));
     verticalScrollBar()->setPageStep(visible);
-    const int width = QFontMetrics(font()).horizontalAdvance(QLatin1Char('0')) * widest_ + 8;
+    const int width = QFontMetrics(font()).horizontalAdvance(line(widestLine_)) + 8;
     horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
 }

@@ -30,11 +30,14 @@ class LogPane : public QAbstractScrollArea {
 
   private:
     void UpdateScrollBars();
+    // Keeps the longest line of the pane (the one being added is the last) for the width.
+    void NoteWidth(std::size_t length);
     int LineHeight() const;
 
     std::string text_;                 // every line, each ended by '\n'
     std::vector<std::size_t> starts_;  // where each line begins in text_
-    int widest_ = 0;                   // characters of the longest line
+    int widestLine_ = -1;              // the line with the most characters
+    std::size_t widestLength_ = 0;
 };
 
 }  // namespace bpconf::ui

@@ -123,8 +123,8 @@ void TForm1::BuildLayout() {
     setFont(font);
 
     auto* group = Make<QGroupBox>(this, op::ctl::GroupBox1, 9, 2, 393, 57);
-    auto* rdbDriver = Make<QRadioButton>(group, op::ctl::rdbDriver, 8, 24, 84, 20);
-    Make<QComboBox>(group, op::ctl::cmbDriver, 92, 23, 150, 22);
+    auto* rdbDriver = Make<QRadioButton>(group, op::ctl::rdbDriver, 8, 24, 120, 20);
+    Make<QComboBox>(group, op::ctl::cmbDriver, 128, 23, 114, 22);
     Make<QPushButton>(group, op::ctl::Button1, 246, 21, 70, 26);
     Make<QPushButton>(group, op::ctl::Button2, 318, 21, 70, 26);
     auto* rdbLpt = Make<QRadioButton>(group, op::ctl::rdbLpt, 8, 24, 100, 20);
@@ -162,25 +162,25 @@ void TForm1::BuildLayout() {
     cboLanage->setMaxVisibleItems(16);
     Make<QCheckBox>(page1, op::ctl::CheckBox2, 6, 29, 110, 20);
     Make<QComboBox>(page1, op::ctl::cboLevel, 116, 28, 50, 22);
-    Make<QCheckBox>(page1, op::ctl::CheckBox13, 196, 29, 84, 20);
+    Make<QCheckBox>(page1, op::ctl::CheckBox13, 180, 29, 100, 20);
     Make<QComboBox>(page1, op::ctl::ComboBox3, 280, 28, 100, 22);
-    Make<QCheckBox>(page1, op::ctl::CheckBox5, 6, 52, 124, 20);
-    Make<QLineEdit>(page1, op::ctl::Edit1, 128, 51, 64, 22);
-    Make<QCheckBox>(page1, op::ctl::CheckBox11, 196, 52, 84, 20);
+    Make<QCheckBox>(page1, op::ctl::CheckBox5, 6, 52, 118, 20);
+    Make<QLineEdit>(page1, op::ctl::Edit1, 124, 51, 54, 22);
+    Make<QCheckBox>(page1, op::ctl::CheckBox11, 180, 52, 100, 20);
     Make<QLineEdit>(page1, op::ctl::Edit3, 280, 51, 64, 22);
     UnitLabel(page1, "s", 348, 52);
-    Make<QCheckBox>(page1, op::ctl::CheckBox7, 6, 75, 100, 20);
-    Make<QLineEdit>(page1, op::ctl::Edit2, 106, 74, 56, 22)->setMaxLength(32767);
-    UnitLabel(page1, "mV", 164, 75);
-    Make<QCheckBox>(page1, op::ctl::CheckBox6, 196, 75, 180, 20);
+    Make<QCheckBox>(page1, op::ctl::CheckBox7, 6, 75, 124, 20);
+    Make<QLineEdit>(page1, op::ctl::Edit2, 130, 74, 44, 22)->setMaxLength(32767);
+    UnitLabel(page1, "mV", 176, 75);
+    Make<QCheckBox>(page1, op::ctl::CheckBox6, 204, 75, 180, 20);
     Make<QCheckBox>(page1, op::ctl::CheckBox10, 6, 98, 110, 20);
     Make<QComboBox>(page1, op::ctl::cboNewCom, 116, 97, 80, 22);
     auto* restart = Make<QLabel>(page1, op::ctl::Label5, 200, 98, 90, 20);
     restart->setStyleSheet("color: red");
 
     Make<QCheckBox>(page2, op::ctl::CheckBox3, 6, 6, 200, 20);
-    Make<QCheckBox>(page2, op::ctl::CheckBox9, 6, 32, 90, 20);
-    Make<QComboBox>(page2, op::ctl::ComboBox2, 96, 31, 60, 22);
+    Make<QCheckBox>(page2, op::ctl::CheckBox9, 6, 32, 124, 20);
+    Make<QComboBox>(page2, op::ctl::ComboBox2, 130, 31, 60, 22);
     Make<QCheckBox>(page2, op::ctl::CheckBox4, 6, 58, 260, 20);
     Make<QCheckBox>(page2, op::ctl::CheckBox12, 6, 84, 90, 20);
     Make<QLineEdit>(page2, op::ctl::Edit4, 96, 83, 64, 22);
