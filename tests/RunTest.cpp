@@ -220,6 +220,9 @@ TEST_F(Run, LargestPayloadIsSentAndOneByteMoreEndsTheRun) {
 TEST_F(Run, PortPathSendsOnlyTheSelfTestMessageToThePort) {
     h_.Form();
     Tick("rdbLpt", true);
+    // Selecting another connection refills the printer list and disables it.
+    EXPECT_FALSE(W<QComboBox>("cmbDriver")->isEnabled());
+    EXPECT_EQ(W<QComboBox>("cmbDriver")->count(), 2);
     auto statuses = Press();
     EXPECT_TRUE(h_.spooler_.jobs.empty());
     EXPECT_TRUE(h_.ports_.opened.empty());
