@@ -79,9 +79,9 @@ TEST_F(Run, DefaultSettingsSendTenMessagesAsTenJobs) {
     const auto statuses = Press();
     EXPECT_EQ(Sent(), (Strings{"OPEN", "STDP 28", "BDIT 300", "LFCH 0A", "EDCD 1", "BLSP 1",
                                "CHTY 82", "STSN \"2026120001\"", "SBCV 2800", "BTLK 1"}));
-    ASSERT_EQ(h_.spooler_.jobs.size(), 10u);
-    for (const auto& job : h_.spooler_.jobs)
-        EXPECT_EQ(job.printer, "Line1");
+    ASSERT_EQ(h_.spooler_.kept.size(), 10u);
+    for (const auto& job : h_.spooler_.kept)
+        EXPECT_EQ(job.destination, "Line1");
     auto progress = Range(1, 15);
     progress.push_back(20);
     EXPECT_EQ(h_.progress_, progress);
@@ -133,11 +133,11 @@ TEST_F(Run, EveryBoxTickedWithAPackage) {
     EXPECT_EQ(Sent(), (Strings{"OPEN", "SLAN 0", "STDP 28", "BDIT 300", "LFCH 0D", "EDCD 1",
                                "BLSP 1", "SPTI 1800", "CHTY 81", "STSN \"2026120001\"", "SBCV 2800",
                                "BTLK 1", "DLSF new 100 bytes", "SBDR 115200", "BTRN \"Line-7\""}));
-    EXPECT_EQ(h_.spooler_.jobs.size(), 15u);
+    EXPECT_EQ(h_.spooler_.kept.size(), 15u);
     EXPECT_EQ(h_.progress_, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
                                               17, 18, 20}));
     // The self-test message carries its length bytes in front of the package.
-    EXPECT_EQ(h_.spooler_.jobs[12].bytes.substr(0, 9), std::string("\x1B##DLSF\x64\x00", 9));
+    EXPECT_EQ(h_.spooler_.kept[12].bytes.substr(0, 9), std::string("\x1B##DLSF\x64\x00", 9));
 }
 
 TEST_F(Run, LineFeedFollowsTheBoxAndTheList) {
@@ -146,7 +146,7 @@ TEST_F(Run, LineFeedFollowsTheBoxAndTheList) {
     Tick("CheckBox9", false);
     Press();
     EXPECT_EQ(Sent()[3], "LFCH 0A");
-    h_.spooler_.jobs.clear();
+    h_.spooler_.kept.clear();
     Tick("CheckBox9", true);
     Press();
     EXPECT_EQ(Sent()[3], "LFCH 0D");
@@ -171,7 +171,7 @@ TEST_F(Run, PrinterNameGoesOutInTheAnsiCodePage) {
     Tick("CheckBox5", true);
     SetEdit("Edit1", "中文");
     Press();
-    EXPECT_EQ(h_.spooler_.jobs.back().bytes, std::string("\x1B##BTRN\x04\xD6\xD0\xCE\xC4"));
+    EXPECT_EQ(h_.spooler_.kept.back().bytes, std::string("\x1B##BTRN\x04\xD6\xD0\xCE\xC4"));
     EXPECT_EQ(Status(), "更新结束");
 }
 
@@ -180,7 +180,7 @@ TEST_F(Run, SelfTestWithoutPackageSendsTheHeaderAlone) {
     Tick("CheckBox8", true);
     const auto statuses = Press();
     EXPECT_EQ(Sent().back(), "DLSF new 0 bytes");
-    EXPECT_EQ(h_.spooler_.jobs.back().bytes, std::string("\x1B##DLSF\x00\x00", 9));
+    EXPECT_EQ(h_.spooler_.kept.back().bytes, std::string("\x1B##DLSF\x00\x00", 9));
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "初使化自检测信息"), statuses.end());
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "开始更新打印机自检测信息"),
               statuses.end());
@@ -200,11 +200,11 @@ TEST_F(Run, LargestPayloadIsSentAndOneByteMoreEndsTheRun) {
     Tick("CheckBox10", true);
     LoadPackage(WritePackage("max.bin", std::string(4094, '\x5A')));
     Press();
-    EXPECT_EQ(h_.spooler_.jobs[10].bytes.size(), 4103u);
-    EXPECT_EQ(h_.spooler_.jobs[10].bytes.substr(7, 2), "\xFE\x0F");
+    EXPECT_EQ(h_.spooler_.kept[10].bytes.size(), 4103u);
+    EXPECT_EQ(h_.spooler_.kept[10].bytes.substr(7, 2), "\xFE\x0F");
     EXPECT_EQ(Sent().back(), "SBDR 38400");
 
-    h_.spooler_.jobs.clear();
+    h_.spooler_.kept.clear();
     LoadPackage(WritePackage("over.bin", std::string(4095, '\x5A')));
     Press();
     EXPECT_EQ(Sent(), (Strings{"OPEN", "STDP 28", "BDIT 300", "LFCH 0A", "EDCD 1", "BLSP 1",
@@ -224,7 +224,7 @@ TEST_F(Run, PortPathSendsOnlyTheSelfTestMessageToThePort) {
     EXPECT_FALSE(W<QComboBox>("cmbDriver")->isEnabled());
     EXPECT_EQ(W<QComboBox>("cmbDriver")->count(), 2);
     auto statuses = Press();
-    EXPECT_TRUE(h_.spooler_.jobs.empty());
+    EXPECT_TRUE(h_.spooler_.kept.empty());
     EXPECT_TRUE(h_.ports_.opened.empty());
     EXPECT_EQ(statuses, (Strings{"启动更新....", "启动更新...."}));
     EXPECT_EQ(h_.pacer_.pauses, (std::vector<int>{500, 5000}));
@@ -235,7 +235,7 @@ TEST_F(Run, PortPathSendsOnlyTheSelfTestMessageToThePort) {
     W<QComboBox>("cmbLpt")->setCurrentIndex(0);
     h_.progress_.clear();
     Press();
-    EXPECT_TRUE(h_.spooler_.jobs.empty());
+    EXPECT_TRUE(h_.spooler_.kept.empty());
     EXPECT_EQ(h_.ports_.written["LPT1"], std::string("\x1B##DLSF\x00\x00", 9));
     EXPECT_EQ(h_.progress_, (std::vector<int>{1, 2, 3, 4, 20}));
 }
@@ -249,7 +249,7 @@ TEST_F(Run, AgingTimeIsShownUnconvertedAndFailsOnlyWhenSent) {
     EXPECT_TRUE(h_.boxes_.shown.empty());
     EXPECT_EQ(Status(), "更新结束");
 
-    h_.spooler_.jobs.clear();
+    h_.spooler_.kept.clear();
     Tick("CheckBox12", true);
     Press();
     EXPECT_EQ(Sent(), (Strings{"OPEN", "STDP 28"}));
@@ -311,7 +311,7 @@ TEST_F(Run, SerialNumberAcrossRunsAndClose) {
     EXPECT_EQ(Sent()[7], "STSN \"2026120001\"");
     EXPECT_EQ(Counter(), "0002");
     EXPECT_EQ(Units(), "1");
-    h_.spooler_.jobs.clear();
+    h_.spooler_.kept.clear();
     Press();
     EXPECT_EQ(Sent()[7], "STSN \"2026120002\"");
     EXPECT_EQ(Counter(), "0003");
@@ -327,9 +327,9 @@ TEST_F(Run, CounterPastFourDigits) {
     EXPECT_EQ(Sent()[7], "STSN \"2026129999\"");
     EXPECT_EQ(Counter(), "10000");
     EXPECT_EQ(h_.store_.Read().text, "10000");
-    h_.spooler_.jobs.clear();
+    h_.spooler_.kept.clear();
     Press();
-    EXPECT_EQ(h_.spooler_.jobs[7].bytes, std::string("\x1B##STSN\x0B"
+    EXPECT_EQ(h_.spooler_.kept[7].bytes, std::string("\x1B##STSN\x0B"
                                                      "20261210000"));
 }
 
@@ -339,7 +339,7 @@ TEST_F(Run, TypedShortCounter) {
     box->clear();
     QTest::keyClicks(box, "5");
     Press();
-    EXPECT_EQ(h_.spooler_.jobs[7].bytes, std::string("\x1B##STSN\x07"
+    EXPECT_EQ(h_.spooler_.kept[7].bytes, std::string("\x1B##STSN\x07"
                                                      "2026125"));
     EXPECT_EQ(Counter(), "0006");
 }
@@ -349,7 +349,7 @@ TEST_F(Run, ClearedCounterSendsTheStampAloneThenStops) {
     SetEdit("txtUpdateNo", "");
     Press();
     EXPECT_EQ(Sent().back(), "STSN \"202612\"");
-    EXPECT_EQ(h_.spooler_.jobs.back().bytes.substr(7, 1), "\x06");
+    EXPECT_EQ(h_.spooler_.kept.back().bytes.substr(7, 1), "\x06");
     EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! '' is not a valid integer value."});
     EXPECT_EQ(Counter(), "");
     EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
@@ -445,7 +445,7 @@ TEST_F(Run, CancelledFirstSelectionEnablesTheTestPrintWhichSendsNothing) {
     EXPECT_TRUE(W<QPushButton>("Button2")->isEnabled());
     QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
     EXPECT_EQ(h_.boxes_.shown, Strings{"警告: 测试所打印的内容为打印机升级后的打印自检效果"});
-    EXPECT_TRUE(h_.spooler_.jobs.empty());
+    EXPECT_TRUE(h_.spooler_.kept.empty());
 }
 
 TEST_F(Run, EmptyPackageGivesAnEmptyLineAndAnEmptyJob) {
@@ -456,8 +456,8 @@ TEST_F(Run, EmptyPackageGivesAnEmptyLineAndAnEmptyJob) {
     EXPECT_EQ(W<ui::LogPane>("Memo1")->lineCount(), 1);
     EXPECT_EQ(Memo(), "");
     QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
-    ASSERT_EQ(h_.spooler_.jobs.size(), 1u);
-    EXPECT_EQ(h_.spooler_.jobs[0].bytes, "");
+    ASSERT_EQ(h_.spooler_.kept.size(), 1u);
+    EXPECT_EQ(h_.spooler_.kept[0].bytes, "");
 }
 
 TEST_F(Run, TestPrintSendsThePackageUnchangedOnEitherPath) {
@@ -465,12 +465,12 @@ TEST_F(Run, TestPrintSendsThePackageUnchangedOnEitherPath) {
     const std::string bytes("\x1B\x40\x00hello\x0A", 9);
     LoadPackage(WritePackage("t.bin", bytes));
     QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
-    ASSERT_EQ(h_.spooler_.jobs.size(), 1u);
-    EXPECT_EQ(h_.spooler_.jobs[0].bytes, bytes);
+    ASSERT_EQ(h_.spooler_.kept.size(), 1u);
+    EXPECT_EQ(h_.spooler_.kept[0].bytes, bytes);
     Tick("rdbLpt", true);
     W<QComboBox>("cmbLpt")->setCurrentIndex(0);
     QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
-    EXPECT_EQ(h_.spooler_.jobs.size(), 1u);
+    EXPECT_EQ(h_.spooler_.kept.size(), 1u);
     EXPECT_EQ(h_.ports_.written["LPT1"], bytes);
 }
 

@@ -13,6 +13,7 @@
 #include "Doubles.h"
 #include "operator/OperatorWindow.h"
 #include "platform/Backends.h"
+#include "platform/MemoryPrinter.h"
 #include "platform/RegFileCounterStore.h"
 #include "protocol/Decoder.h"
 #include "transport/untFunction.h"
@@ -51,61 +52,20 @@ class ScriptedFileDialog : public platform::IFileDialog {
     }
 };
 
-// Records every raw job (printer and bytes); a printer not in `known` fails with 1801.
-class JobRecorder : public platform::ISpooler {
+// Every raw job, as its printer and bytes; a printer not in `known` fails with 1801.
+class JobRecorder : public platform::MemorySpooler {
   public:
-    struct Job {
-        std::string printer;
-        std::string bytes;
-    };
-    std::vector<Job> jobs;
-    std::vector<std::string> known = {"Line1", "Line2"};
-
-    std::unique_ptr<platform::IRawJob> Open(const std::string& name, std::uint32_t& error) override;
-    std::vector<std::string> Decoded() const;
-};
-
-class RecordedJob : public platform::IRawJob {
-  public:
-    RecordedJob(JobRecorder& r, std::string printer) : r_(r), printer_(std::move(printer)) {}
-    std::uint32_t StartDoc(const std::string&, const std::string&) override { return 0; }
-    std::uint32_t StartPage() override { return 0; }
-    std::uint32_t Write(const std::uint8_t* d, std::size_t n) override {
-        bytes_.append(reinterpret_cast<const char*>(d), n);
-        return 0;
-    }
-    std::uint32_t EndPage() override { return 0; }
-    std::uint32_t EndDoc() override {
-        r_.jobs.push_back({printer_, bytes_});
-        return 0;
-    }
-    std::uint32_t Close() override { return 0; }
-
-  private:
-    JobRecorder& r_;
-    std::string printer_, bytes_;
-};
-
-inline std::unique_ptr<platform::IRawJob> JobRecorder::Open(const std::string& name,
-                                                            std::uint32_t& error) {
-    for (const auto& k : known) {
-        if (k == name) {
-            error = 0;
-            return std::make_unique<RecordedJob>(*this, name);
+    JobRecorder() { known = {"Line1", "Line2"}; }
+    // Every message of every job, decoded.
+    std::vector<std::string> Decoded() const {
+        std::vector<std::string> out;
+        for (const auto& j : kept) {
+            for (const auto& m : protocol::Decode(j.bytes))
+                out.push_back(protocol::Describe(m));
         }
+        return out;
     }
-    error = 1801;
-    return nullptr;
-}
-
-inline std::vector<std::string> JobRecorder::Decoded() const {
-    std::vector<std::string> out;
-    for (const auto& j : jobs) {
-        for (const auto& m : protocol::Decode(j.bytes))
-            out.push_back(protocol::Describe(m));
-    }
-    return out;
-}
+};
 
 // Returns at once; records each pump and pause and lets the test act during a pause.
 class RecordingPacer : public op::IPacer {

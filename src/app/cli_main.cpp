@@ -16,6 +16,7 @@
 #include "platform/AnsiText.h"
 #include "platform/Backends.h"
 #include "platform/Environment.h"
+#include "platform/MemoryPrinter.h"
 #include "protocol/Decoder.h"
 #include "transport/Errors.h"
 #include "transport/untFunction.h"
@@ -91,60 +92,6 @@ class ReadOnlyCounter : public platform::ICounterStore {
 
   private:
     platform::ICounterStore& store_;
-};
-
-// A dry run keeps every message, in sending order, instead of sending it.
-class RecordingJob : public platform::IRawJob {
-  public:
-    explicit RecordingJob(std::vector<std::string>& sent) : sent_(sent) {}
-    std::uint32_t StartDoc(const std::string&, const std::string&) override { return 0; }
-    std::uint32_t StartPage() override { return 0; }
-    std::uint32_t Write(const std::uint8_t* d, std::size_t n) override {
-        bytes_.append(reinterpret_cast<const char*>(d), n);
-        return 0;
-    }
-    std::uint32_t EndPage() override { return 0; }
-    std::uint32_t EndDoc() override {
-        sent_.push_back(bytes_);
-        return 0;
-    }
-    std::uint32_t Close() override { return 0; }
-
-  private:
-    std::vector<std::string>& sent_;
-    std::string bytes_;
-};
-
-class RecordingSpooler : public platform::ISpooler {
-  public:
-    std::vector<std::string> sent;
-    std::unique_ptr<platform::IRawJob> Open(const std::string&, std::uint32_t& error) override {
-        error = 0;
-        return std::make_unique<RecordingJob>(sent);
-    }
-};
-
-class RecordingPort : public platform::IPort {
-  public:
-    RecordingPort(std::vector<std::string>& sent) : sent_(sent) { sent_.emplace_back(); }
-    std::uint32_t WriteByte(std::uint8_t v) override {
-        sent_.back() += static_cast<char>(v);
-        return 0;
-    }
-
-  private:
-    std::vector<std::string>& sent_;
-};
-
-class RecordingPorts : public platform::IPortDevices {
-  public:
-    explicit RecordingPorts(std::vector<std::string>& sent) : sent_(sent) {}
-    std::unique_ptr<platform::IPort> Open(const std::string&) override {
-        return std::make_unique<RecordingPort>(sent_);
-    }
-
-  private:
-    std::vector<std::string>& sent_;
 };
 
 std::string HexLine(const std::string& bytes) {
@@ -309,8 +256,9 @@ int Run(const Options& o, bool dryRun) {
 
     auto backends = platform::CreateSystemBackends(o.capture);
     auto boxes = platform::CreateConsoleMessageBoxes();
-    RecordingSpooler recordingSpooler;
-    RecordingPorts recordingPorts(recordingSpooler.sent);
+    // A dry run keeps every message, in sending order, instead of sending it.
+    platform::MemorySpooler recordingSpooler;
+    platform::MemoryPorts recordingPorts(recordingSpooler.kept);
     ReadOnlyCounter readOnly(*backends.counter);
     SleepPacer sleeping;
     NoPacer none;
@@ -359,8 +307,8 @@ int Run(const Options& o, bool dryRun) {
     const op::RunEnd end = window.Button3Click();
     window.FormClose();
     if (dryRun) {
-        for (const auto& message : recordingSpooler.sent)
-            std::cout << HexLine(message) << "\n";
+        for (const auto& message : recordingSpooler.kept)
+            std::cout << HexLine(message.bytes) << "\n";
     }
     if (end == op::RunEnd::Conversion || end == op::RunEnd::Oversized)
         return kExitEndedEarly;

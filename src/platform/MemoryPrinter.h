@@ -1,0 +1,37 @@
+// Printers and ports that keep every message in memory instead of sending it: the back end of
+// a dry run, which must show exactly what the run would send, in sending order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Ports.h"
+#include "platform/Printers.h"
+
+namespace bpconf::platform {
+
+struct KeptMessage {
+    std::string destination;  // printer or port name
+    std::string bytes;
+};
+
+class MemorySpooler : public ISpooler {
+  public:
+    // With names here, any other printer fails to open with 1801; empty: every name opens.
+    std::vector<std::string> known;
+    // Every finished job, and every port delivery of MemoryPorts sharing this list.
+    std::vector<KeptMessage> kept;
+
+    std::unique_ptr<IRawJob> Open(const std::string& printerName, std::uint32_t& error) override;
+};
+
+class MemoryPorts : public IPortDevices {
+  public:
+    explicit MemoryPorts(std::vector<KeptMessage>& kept) : kept_(kept) {}
+    std::unique_ptr<IPort> Open(const std::string& portName) override;
+
+  private:
+    std::vector<KeptMessage>& kept_;
+};
+
+}  // namespace bpconf::platform
