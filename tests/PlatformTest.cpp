@@ -3,7 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <sstream>
+#include <thread>
 
 #include "Doubles.h"
 #include "TestSupport.h"
@@ -135,14 +138,138 @@ TEST(CounterStoreDeathTest, KilledWriterLeavesTheOldValue) {
     EXPECT_EQ(RegFileCounterStore(path).Read().text, "0006");
 }
 
-TEST(CounterStore, DefaultPathFollowsXdgConfigHome) {
-    {
-        test::ScopedEnv xdg("XDG_CONFIG_HOME", "/tmp/xdg");
-        EXPECT_EQ(DefaultCounterFilePath(), "/tmp/xdg/kelvor/PrinterTest.reg");
+TEST(CounterStore, DefaultPathFollowsXdgConfigHomeAndNeverFallsBackToTheCurrentFolder) {
+    const struct {
+        const char* xdg;
+        const char* home;
+        const char* path;  // nullptr: no store
+    } cases[] = {
+        {"/tmp/xdg", "/home/op", "/tmp/xdg/kelvor/PrinterTest.reg"},
+        {nullptr, "/home/op", "/home/op/.config/kelvor/PrinterTest.reg"},
+        {"", "/home/op", "/home/op/.config/kelvor/PrinterTest.reg"},
+        {nullptr, nullptr, nullptr},
+        {"relative/cfg", "/home/op", nullptr},
+        {nullptr, "relative", nullptr},
+    };
+    for (const auto& c : cases) {
+        test::ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg);
+        test::ScopedEnv home("HOME", c.home);
+        std::string whyNot;
+        const auto path = DefaultCounterFilePath(whyNot);
+        if (c.path == nullptr) {
+            EXPECT_FALSE(path) << *path;
+            EXPECT_FALSE(whyNot.empty());
+            const auto store = CreateSystemCounterStore();
+            EXPECT_EQ(store->Read().kind, Kind::Unreadable);
+            EXPECT_FALSE(store->Write("0001"));
+        } else {
+            EXPECT_EQ(path.value_or("<none>"), c.path);
+        }
     }
-    test::ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
-    test::ScopedEnv home("HOME", "/home/op");
-    EXPECT_EQ(DefaultCounterFilePath(), "/home/op/.config/kelvor/PrinterTest.reg");
+}
+
+TEST(CounterStore, StoreThatCannotBeReadIsToldApartFromAMissingOneAndNeverWritten) {
+    test::TempDir dir("counter");
+    fs::create_directories(dir.path() / "folder.reg");
+    WriteFile(dir / "file", "x");
+    ASSERT_EQ(std::system(("mkfifo '" + (dir / "fifo.reg") + "'").c_str()), 0);
+    for (const std::string& path :
+         {dir / "folder.reg", dir / "file/PrinterTest.reg", dir / "fifo.reg"}) {
+        RegFileCounterStore store(path);
+        const StoredValue v = store.Read();
+        EXPECT_EQ(v.kind, Kind::Unreadable) << path;
+        EXPECT_FALSE(v.reason.empty()) << path;
+        bool asked = false;
+        const CounterChange change = store.Change([&](const StoredValue&) {
+            asked = true;
+            return std::optional<std::string>("0001");
+        });
+        EXPECT_FALSE(change.ok()) << path;
+        EXPECT_FALSE(asked) << path;
+    }
+    EXPECT_TRUE(fs::is_directory(dir.path() / "folder.reg"));
+    EXPECT_EQ(ReadFile(dir / "file"), "x");
+}
+
+TEST(CounterStore, RegistryEditorExportInUtf16IsRead) {
+    test::TempDir dir("counter");
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("Windows Registry Editor Version 5.00\r\n\r\n" + kKey +
+                              "\r\n\"Other\"=\"x\"\r\n\"Num\"=\"0123\"\r\n")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    WriteFile(dir / "export.reg", utf16);
+    RegFileCounterStore store(dir / "export.reg");
+    EXPECT_EQ(store.Read().text, "0123");
+    // Rewritten in the tool's own form, the other value kept.
+    ASSERT_TRUE(store.Write("0124"));
+    EXPECT_EQ(ReadFile(dir / "export.reg"), "Windows Registry Editor Version 5.00\r\n\r\n" + kKey +
+                                                "\r\n\"Other\"=\"x\"\r\n\"Num\"=\"0124\"\r\n");
+}
+
+TEST(CounterStore, ChangesFromManyThreadsAreNeverLost) {
+    test::TempDir dir("counter");
+    const std::string path = dir / "kelvor/PrinterTest.reg";
+    ASSERT_TRUE(RegFileCounterStore(path).Write("100"));
+    std::vector<std::thread> threads;
+    std::mutex seenMutex;
+    std::set<int> seen;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&] {
+            RegFileCounterStore store(path);
+            for (int i = 0; i < 25; ++i) {
+                int taken = 0;
+                const CounterChange change = store.Change([&](const StoredValue& v) {
+                    taken = std::stoi(v.text);
+                    return std::optional<std::string>(std::to_string(taken + 1));
+                });
+                EXPECT_TRUE(change.ok()) << change.reason;
+                std::lock_guard<std::mutex> lock(seenMutex);
+                EXPECT_TRUE(seen.insert(taken).second) << taken;
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(RegFileCounterStore(path).Read().text, "300");
+    EXPECT_EQ(seen.size(), 200u);
+    // No temporary file is left beside the store.
+    for (const auto& e : fs::directory_iterator(dir.path() / "kelvor"))
+        EXPECT_TRUE(e.path().filename() == "PrinterTest.reg" ||
+                    e.path().filename() == "PrinterTest.reg.lock")
+            << e.path();
+}
+
+TEST(CounterStore, LockHeldPastTheBoundFailsAndChangesNothing) {
+    test::TempDir dir("counter");
+    const std::string path = dir / "PrinterTest.reg";
+    RegFileCounterStore store(path, 200);
+    ASSERT_TRUE(store.Write("0007"));
+    {
+        RegFileCounterStore other(path);
+        test::HeldCounterLock held(other);
+        const CounterChange change = store.Write("0008");
+        EXPECT_EQ(change.failure, CounterChange::Failure::Locked);
+        EXPECT_NE(change.reason.find("200 ms"), std::string::npos) << change.reason;
+    }
+    EXPECT_EQ(store.Read().text, "0007");
+    EXPECT_TRUE(store.Write("0008"));
+}
+
+TEST(CounterStore, ChoiceThatThrowsWritesNothingAndReleasesTheLock) {
+    test::TempDir dir("counter");
+    RegFileCounterStore store(dir / "PrinterTest.reg", 200);
+    ASSERT_TRUE(store.Write("0042"));
+    EXPECT_THROW(store.Change([](const StoredValue&) -> std::optional<std::string> {
+        throw std::runtime_error("no");
+    }),
+                 std::runtime_error);
+    EXPECT_EQ(store.Read().text, "0042");
+    EXPECT_TRUE(store.Write("0043"));
+    // Nothing chosen: nothing written.
+    EXPECT_TRUE(store.Change([](const StoredValue&) { return std::optional<std::string>(); }));
+    EXPECT_EQ(store.Read().text, "0043");
 }
 
 TEST(Locale, LanguageIdsAndTheLanguageTheyGive) {

@@ -1,10 +1,17 @@
 // Helpers shared by the test suites.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "platform/CounterStore.h"
 
 namespace bpconf::test {
 
@@ -45,5 +52,45 @@ inline std::string Hex(const std::string& bytes) {
     }
     return out;
 }
+
+inline std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Holds a counter store's lock from another thread (a change that waits) until destroyed, as
+// another program stamping at that moment would.
+class HeldCounterLock {
+  public:
+    explicit HeldCounterLock(platform::ICounterStore& store) {
+        holder_ = std::thread([this, &store] {
+            store.Change([this](const platform::StoredValue&) {
+                std::unique_lock<std::mutex> lock(mutex_);
+                held_ = true;
+                changed_.notify_all();
+                changed_.wait(lock, [this] { return released_; });
+                return std::optional<std::string>();
+            });
+        });
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return held_; });
+    }
+    ~HeldCounterLock() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            released_ = true;
+        }
+        changed_.notify_all();
+        holder_.join();
+    }
+
+  private:
+    std::thread holder_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool held_ = false, released_ = false;
+};
 
 }  // namespace bpconf::test

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "Doubles.h"
 #include "TestSupport.h"
@@ -57,6 +59,25 @@ TEST_F(Win32Registry, WriteCreatesTheKeyAndAStringValue) {
     EXPECT_EQ(v.kind, StoredValue::Kind::Text);
     EXPECT_EQ(v.text, "0001");
     EXPECT_EQ(Reg(std::string("query ") + kKey + " /v Num"), 0);
+}
+
+// The named mutex keeps changes from several threads (and processes) apart: none is lost.
+TEST_F(Win32Registry, ConcurrentChangesAreNeverLost) {
+    ASSERT_TRUE(store_->Write("100"));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([] {
+            auto store = CreateSystemCounterStore();
+            for (int i = 0; i < 25; ++i) {
+                EXPECT_TRUE(store->Change([](const StoredValue& v) {
+                    return std::optional<std::string>(std::to_string(std::stoi(v.text) + 1));
+                }));
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(store_->Read().text, "200");
 }
 
 // Run once per locale by the wine script, which names the expected ID.

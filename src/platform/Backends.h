@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,11 +34,13 @@ std::unique_ptr<IPortDevices> CreateSystemPortDevices();
 // The device path a port name stands for.
 std::string PortDevicePath(const std::string& portName);
 
-// The counter store: the registry on Windows; elsewhere a registry-export text file, by default
-// $XDG_CONFIG_HOME/kelvor/PrinterTest.reg (~/.config when unset).
+// The counter store: the registry on Windows; elsewhere a registry-export text file,
+// $XDG_CONFIG_HOME/kelvor/PrinterTest.reg (~/.config when XDG_CONFIG_HOME is unset). Without an
+// absolute folder to keep it in, the store is one that says why on every read and change, never
+// a file in whatever folder the tool was started from.
 std::unique_ptr<ICounterStore> CreateSystemCounterStore();
 std::unique_ptr<ICounterStore> CreateFileCounterStore(std::string path);
-std::string DefaultCounterFilePath();
+std::optional<std::string> DefaultCounterFilePath(std::string& whyNot);
 
 std::unique_ptr<ILocale> CreateSystemLocale();
 // The Windows language ID ("0804") of a POSIX locale name ("zh_CN.UTF-8").
@@ -45,8 +48,9 @@ std::string LanguageIdForLocale(const std::string& localeName);
 
 std::unique_ptr<IClock> CreateSystemClock();
 
-// Message boxes written to standard error as "CAPTION: TEXT", for the command line.
-std::unique_ptr<IMessageBoxes> CreateConsoleMessageBoxes();
+// Message boxes written to standard error as "CAPTION: TEXT" after the prefix, one line each,
+// for the command line.
+std::unique_ptr<IMessageBoxes> CreateConsoleMessageBoxes(const std::string& prefix = "");
 
 // The platform's services for the tool, the capture printer added when captureDir is not empty.
 struct SystemBackends {

@@ -1,14 +1,18 @@
 #include "platform/RegFileCounterStore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <thread>
 #include <vector>
 
 #include "platform/Backends.h"
@@ -18,6 +22,10 @@ namespace bpconf::platform {
 namespace {
 
 const char* const kHeader = "Windows Registry Editor Version 5.00";
+// A store file is a few lines; anything larger is not one.
+constexpr off_t kMaxStoreBytes = 1 << 20;
+// Temporary files of a change: "<store>.tmp-XXXXXX".
+const char* const kTempInfix = ".tmp-";
 
 std::string KeyLine() {
     return std::string("[HKEY_CURRENT_USER\\") + kCounterKeyPath + "]";
@@ -82,17 +90,112 @@ bool ParseValueLine(const std::string& line, std::string& name, std::string& val
     return true;
 }
 
-std::vector<std::string> ReadLines(const std::string& path, bool& exists) {
-    std::ifstream in(path, std::ios::binary);
-    exists = static_cast<bool>(in);
+void AppendUtf8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The registry editor exports UTF-16LE with a byte-order mark; the tool writes UTF-8.
+std::string FileTextAsUtf8(const std::string& bytes) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        std::string out;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            std::uint32_t unit = static_cast<unsigned char>(bytes[i]) |
+                                 (static_cast<unsigned char>(bytes[i + 1]) << 8);
+            if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
+                const std::uint32_t low = static_cast<unsigned char>(bytes[i + 2]) |
+                                          (static_cast<unsigned char>(bytes[i + 3]) << 8);
+                if (low >= 0xDC00 && low < 0xE000) {
+                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                    i += 2;
+                }
+            }
+            AppendUtf8(out, unit);
+        }
+        return out;
+    }
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
+        return bytes.substr(3);
+    return bytes;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(line);
+        start = end + 1;
     }
     return lines;
+}
+
+// The store file as lines. Missing: exists = false. Unreadable: a reason.
+struct FileLines {
+    bool exists = false;
+    std::vector<std::string> lines;
+    std::string unreadable;  // the reason when the file is there but cannot be read
+};
+
+FileLines ReadStoreFile(const std::string& path) {
+    FileLines f;
+    // Non-blocking: a FIFO in the store's place must not hang the tool.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno != ENOENT)
+            f.unreadable = std::strerror(errno);
+        return f;
+    }
+    f.exists = true;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        f.unreadable = std::strerror(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        f.unreadable = std::strerror(EISDIR);
+    } else if (!S_ISREG(st.st_mode)) {
+        f.unreadable = "not a regular file";
+    } else if (st.st_size > kMaxStoreBytes) {
+        f.unreadable = "file too large";
+    }
+    std::string bytes;
+    char buffer[4096];
+    while (f.unreadable.empty()) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            f.unreadable = std::strerror(errno);
+            break;
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > static_cast<std::size_t>(kMaxStoreBytes))
+            f.unreadable = "file too large";
+    }
+    ::close(fd);
+    if (f.unreadable.empty())
+        f.lines = SplitLines(FileTextAsUtf8(bytes));
+    return f;
 }
 
 // Where the counter's key section starts and ends (one past its last line) in the lines.
@@ -109,31 +212,19 @@ bool FindKey(const std::vector<std::string>& lines, std::size_t& begin, std::siz
     return false;
 }
 
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
-StoredValue RegFileCounterStore::Read() {
-    bool exists = false;
-    const auto lines = ReadLines(path_, exists);
-    std::size_t begin = 0, end = 0;
+StoredValue ValueOf(const FileLines& file) {
     StoredValue result;
-    if (!exists || !FindKey(lines, begin, end))
+    if (!file.unreadable.empty()) {
+        result.kind = StoredValue::Kind::Unreadable;
+        result.reason = file.unreadable;
+        return result;
+    }
+    std::size_t begin = 0, end = 0;
+    if (!file.exists || !FindKey(file.lines, begin, end))
         return result;
     for (std::size_t i = begin + 1; i < end; ++i) {
         std::string name, value;
-        if (!ParseValueLine(TrimLine(lines[i]), name, value))
+        if (!ParseValueLine(TrimLine(file.lines[i]), name, value))
             continue;
         if (!EqualNoCase(name, kCounterValueName))
             continue;
@@ -151,13 +242,10 @@ StoredValue RegFileCounterStore::Read() {
     return result;
 }
 
-bool RegFileCounterStore::Write(const std::string& text) {
-    namespace fs = std::filesystem;
-    bool exists = false;
-    auto lines = ReadLines(path_, exists);
-    if (!exists || lines.empty())
+// The file's lines with the value set to text; other keys and values stay as they were.
+std::string ContentWith(std::vector<std::string> lines, const std::string& text) {
+    if (lines.empty())
         lines = {kHeader, ""};
-
     const std::string valueLine = Quote(kCounterValueName) + "=" + Quote(text);
     std::size_t begin = 0, end = 0;
     if (FindKey(lines, begin, end)) {
@@ -184,51 +272,187 @@ bool RegFileCounterStore::Write(const std::string& text) {
         lines.push_back(KeyLine());
         lines.push_back(valueLine);
     }
-
     std::string content;
     for (const auto& l : lines)
         content += l + "\r\n";
+    return content;
+}
 
-    std::error_code ec;
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+CounterChange Failed(CounterChange::Failure failure, std::string reason) {
+    CounterChange c;
+    c.failure = failure;
+    c.reason = std::move(reason);
+    return c;
+}
+
+// The exclusive lock of one change; released (and its descriptor closed) with the object.
+class FileLock {
+  public:
+    ~FileLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    // Opens or creates the lock file and waits up to timeoutMs for the lock.
+    CounterChange Take(const std::string& lockPath, int timeoutMs) {
+        fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+        if (fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+            fd_ = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd_ < 0) {
+            return Failed(CounterChange::Failure::Unwritable,
+                          "cannot create the lock file " + lockPath + ": " + std::strerror(errno));
+        }
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+                return CounterChange();
+            if (errno != EWOULDBLOCK && errno != EINTR) {
+                return Failed(CounterChange::Failure::Unwritable,
+                              "cannot lock " + lockPath + ": " + std::strerror(errno));
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return Failed(CounterChange::Failure::Locked,
+                              "another program has held " + lockPath + " for more than " +
+                                  std::to_string(timeoutMs) + " ms");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+  private:
+    int fd_ = -1;
+};
+
+// Temporary files left by a writer that was killed: under the lock nobody else is writing.
+void RemoveStaleTemporaries(const std::filesystem::path& target) {
+    const std::string prefix = target.filename().string() + kTempInfix;
+    const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.rfind(prefix, 0) == 0)
+            ::unlink((folder + "/" + name).c_str());
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
+
+StoredValue RegFileCounterStore::Read() {
+    return ValueOf(ReadStoreFile(path_));
+}
+
+CounterChange RegFileCounterStore::Change(
+    const std::function<std::optional<std::string>(const StoredValue&)>& choose) {
+    namespace fs = std::filesystem;
     const fs::path target(path_);
-    if (target.has_parent_path())
+    std::error_code ec;
+    if (target.has_parent_path()) {
         fs::create_directories(target.parent_path(), ec);
-    const std::string temp = path_ + ".new";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (ec) {
+            return Failed(CounterChange::Failure::Unwritable,
+                          "cannot create " + target.parent_path().string() + ": " + ec.message());
+        }
+    }
+    FileLock lock;
+    if (CounterChange taken = lock.Take(LockPath(), lockTimeoutMs_); !taken)
+        return taken;
+
+    const FileLines file = ReadStoreFile(path_);
+    const StoredValue current = ValueOf(file);
+    if (current.kind == StoredValue::Kind::Unreadable)
+        return Failed(CounterChange::Failure::Unreadable, current.reason);
+    const std::optional<std::string> text = choose(current);
+    if (!text)
+        return CounterChange();
+
+    RemoveStaleTemporaries(target);
+    std::string temp = path_ + kTempInfix + "XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, content) && ::fsync(fd) == 0;
+        return Failed(CounterChange::Failure::Unwritable, std::strerror(errno));
+    const std::string content = ContentWith(file.lines, *text);
+    const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
+    const int writeError = errno;
     ::close(fd);
     if (!written) {
         ::unlink(temp.c_str());
-        return false;
+        return Failed(CounterChange::Failure::Unwritable, std::strerror(writeError));
     }
     if (beforeReplace_)
         beforeReplace_();
     if (::rename(temp.c_str(), path_.c_str()) != 0) {
+        const int renameError = errno;
         ::unlink(temp.c_str());
-        return false;
+        return Failed(CounterChange::Failure::Unwritable, std::strerror(renameError));
     }
     // The rename itself reaches the disk with the folder.
     const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
-        ::fsync(dirFd);
+        const bool synced = ::fsync(dirFd) == 0 || errno == EINVAL;
+        const int syncError = errno;
         ::close(dirFd);
+        if (!synced)
+            return Failed(CounterChange::Failure::Unwritable, std::strerror(syncError));
     }
-    return true;
+    return CounterChange();
 }
 
-std::string DefaultCounterFilePath() {
-    std::string base;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0') {
-        base = xdg;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        base = std::string(home) + "/.config";
-    } else {
-        base = ".";
+namespace {
+
+// No folder to keep the counter in: every read and change fails with the reason.
+class UnavailableCounterStore : public ICounterStore {
+  public:
+    explicit UnavailableCounterStore(std::string reason) : reason_(std::move(reason)) {}
+    StoredValue Read() override {
+        StoredValue v;
+        v.kind = StoredValue::Kind::Unreadable;
+        v.reason = reason_;
+        return v;
     }
-    return base + "/kelvor/PrinterTest.reg";
+    CounterChange Change(
+        const std::function<std::optional<std::string>(const StoredValue&)>&) override {
+        return Failed(CounterChange::Failure::Unreadable, reason_);
+    }
+    std::string Location() const override { return "kelvor/PrinterTest.reg"; }
+
+  private:
+    std::string reason_;
+};
+
+}  // namespace
+
+std::optional<std::string> DefaultCounterFilePath(std::string& whyNot) {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && *xdg != '\0') {
+        if (*xdg != '/') {
+            whyNot = std::string("XDG_CONFIG_HOME is not an absolute folder: ") + xdg;
+            return std::nullopt;
+        }
+        return std::string(xdg) + "/kelvor/PrinterTest.reg";
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home != '/') {
+        whyNot = "neither HOME nor XDG_CONFIG_HOME names an absolute folder";
+        return std::nullopt;
+    }
+    return std::string(home) + "/.config/kelvor/PrinterTest.reg";
 }
 
 std::unique_ptr<ICounterStore> CreateFileCounterStore(std::string path) {
@@ -236,7 +460,10 @@ std::unique_ptr<ICounterStore> CreateFileCounterStore(std::string path) {
 }
 
 std::unique_ptr<ICounterStore> CreateSystemCounterStore() {
-    return CreateFileCounterStore(DefaultCounterFilePath());
+    std::string whyNot;
+    if (auto path = DefaultCounterFilePath(whyNot))
+        return CreateFileCounterStore(*path);
+    return std::make_unique<UnavailableCounterStore>(whyNot);
 }
 
 }  // namespace bpconf::platform

@@ -7,8 +7,10 @@
 #include <shellapi.h>
 
 #include <cstdio>
-
 #include <cstring>
+#include <cwchar>
+#include <functional>
+#include <optional>
 
 #include "platform/AnsiText.h"
 #include "platform/Backends.h"
@@ -34,6 +36,32 @@ std::string SystemMessage(DWORD error) {
     if (message.empty())
         message = "error " + std::to_string(error);
     return message;
+}
+
+UINT CodePageNumber(const std::string& codePage) {
+    // "CP936" -> 936
+    return static_cast<UINT>(std::atoi(codePage.c_str() + (codePage.rfind("CP", 0) == 0 ? 2 : 0)));
+}
+
+std::wstring Widen(const std::string& text, UINT codePage) {
+    if (text.empty())
+        return std::wstring();
+    const int n =
+        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& wide, UINT codePage) {
+    if (wide.empty())
+        return std::string();
+    const int n = ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                        nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
+                          nullptr, nullptr);
+    return text;
 }
 
 class Win32Port : public IPort {
@@ -65,46 +93,108 @@ class Win32PortDevices : public IPortDevices {
 };
 
 // HKEY_CURRENT_USER\SOFTWARE\kelvor\PrinterTest, value "Num" (names match regardless of case).
+// A change holds a named mutex of the user's session around the read and the write, so two
+// programs never stamp the same number; the key is flushed before the mutex is released.
 class RegistryCounterStore : public ICounterStore {
   public:
     StoredValue Read() override {
         StoredValue result;
         HKEY key = nullptr;
-        if (::RegCreateKeyExA(HKEY_CURRENT_USER, kCounterKeyPath, 0, nullptr, 0,
-                              KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        const LONG opened =
+            ::RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath().c_str(), 0, KEY_QUERY_VALUE, &key);
+        if (opened == ERROR_FILE_NOT_FOUND)
             return result;
-        }
+        if (opened != ERROR_SUCCESS)
+            return Unreadable(opened);
         DWORD type = 0, size = 0;
-        if (::RegQueryValueExA(key, kCounterValueName, nullptr, &type, nullptr, &size) ==
-            ERROR_SUCCESS) {
-            if (type == REG_SZ || type == REG_EXPAND_SZ) {
-                std::string text(size, '\0');
-                if (::RegQueryValueExA(key, kCounterValueName, nullptr, &type,
-                                       reinterpret_cast<LPBYTE>(text.data()),
-                                       &size) == ERROR_SUCCESS) {
-                    text.resize(std::strlen(text.c_str()));
-                    result.kind = StoredValue::Kind::Text;
-                    result.text = text;
-                }
-            } else {
-                result.kind = StoredValue::Kind::NotAString;
+        LONG rc = ::RegGetValueW(key, nullptr, ValueName().c_str(), RRF_RT_ANY | RRF_NOEXPAND,
+                                 &type, nullptr, &size);
+        if (rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+            std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+            size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+            rc = ::RegGetValueW(key, nullptr, ValueName().c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                                text.data(), &size);
+            text.resize(wcsnlen(text.c_str(), text.size()));
+            if (rc == ERROR_SUCCESS) {
+                result.kind = StoredValue::Kind::Text;
+                result.text = Narrow(text, CP_UTF8);
             }
+        } else if (rc == ERROR_SUCCESS) {
+            result.kind = StoredValue::Kind::NotAString;
         }
         ::RegCloseKey(key);
+        if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
+            return Unreadable(rc);
         return result;
     }
 
-    bool Write(const std::string& text) override {
-        HKEY key = nullptr;
-        if (::RegCreateKeyExA(HKEY_CURRENT_USER, kCounterKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr) != ERROR_SUCCESS) {
-            return false;
+    CounterChange Change(
+        const std::function<std::optional<std::string>(const StoredValue&)>& choose) override {
+        CounterChange change;
+        const HANDLE mutex =
+            ::CreateMutexW(nullptr, FALSE, L"Local\\bpconf.kelvor.PrinterTest.Num");
+        if (mutex == nullptr) {
+            change.failure = CounterChange::Failure::Unwritable;
+            change.reason = SystemMessage(::GetLastError());
+            return change;
         }
-        const LONG rc = ::RegSetValueExA(key, kCounterValueName, 0, REG_SZ,
-                                         reinterpret_cast<const BYTE*>(text.c_str()),
-                                         static_cast<DWORD>(text.size() + 1));
-        ::RegCloseKey(key);
-        return rc == ERROR_SUCCESS;
+        // An abandoned mutex is ours too: its holder died, and a registry write is whole.
+        const DWORD waited = ::WaitForSingleObject(mutex, kCounterLockTimeoutMs);
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+            ::CloseHandle(mutex);
+            change.failure = CounterChange::Failure::Locked;
+            change.reason = "another program has held the counter for more than " +
+                            std::to_string(kCounterLockTimeoutMs) + " ms";
+            return change;
+        }
+        struct Release {
+            HANDLE mutex;
+            ~Release() {
+                ::ReleaseMutex(mutex);
+                ::CloseHandle(mutex);
+            }
+        } release{mutex};
+
+        const StoredValue current = Read();
+        if (current.kind == StoredValue::Kind::Unreadable) {
+            change.failure = CounterChange::Failure::Unreadable;
+            change.reason = current.reason;
+            return change;
+        }
+        const std::optional<std::string> text = choose(current);
+        if (!text)
+            return change;
+        HKEY key = nullptr;
+        LONG rc = ::RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath().c_str(), 0, nullptr, 0,
+                                    KEY_SET_VALUE, nullptr, &key, nullptr);
+        if (rc == ERROR_SUCCESS) {
+            const std::wstring wide = Widen(*text, CP_UTF8);
+            rc = ::RegSetValueExW(key, ValueName().c_str(), 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(wide.c_str()),
+                                  static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+            if (rc == ERROR_SUCCESS)
+                rc = ::RegFlushKey(key);
+            ::RegCloseKey(key);
+        }
+        if (rc != ERROR_SUCCESS) {
+            change.failure = CounterChange::Failure::Unwritable;
+            change.reason = SystemMessage(static_cast<DWORD>(rc));
+        }
+        return change;
+    }
+
+    std::string Location() const override {
+        return std::string("HKEY_CURRENT_USER\\") + kCounterKeyPath;
+    }
+
+  private:
+    static std::wstring KeyPath() { return Widen(kCounterKeyPath, CP_UTF8); }
+    static std::wstring ValueName() { return Widen(kCounterValueName, CP_UTF8); }
+    static StoredValue Unreadable(LONG error) {
+        StoredValue v;
+        v.kind = StoredValue::Kind::Unreadable;
+        v.reason = SystemMessage(static_cast<DWORD>(error));
+        return v;
     }
 };
 
@@ -129,32 +219,6 @@ class Win32Clock : public IClock {
         return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
     }
 };
-
-UINT CodePageNumber(const std::string& codePage) {
-    // "CP936" -> 936
-    return static_cast<UINT>(std::atoi(codePage.c_str() + (codePage.rfind("CP", 0) == 0 ? 2 : 0)));
-}
-
-std::wstring Widen(const std::string& text, UINT codePage) {
-    if (text.empty())
-        return std::wstring();
-    const int n =
-        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide, UINT codePage) {
-    if (wide.empty())
-        return std::string();
-    const int n = ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
-                                        nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
-                          nullptr, nullptr);
-    return text;
-}
 
 }  // namespace
 
@@ -191,6 +255,53 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize) {
     ::CloseHandle(h);
     r.ok = true;
     return r;
+}
+
+std::optional<std::string> PublishNewFile(const std::string& folder, const std::string& data,
+                                          const std::function<std::string(int)>& nameFor, int first,
+                                          std::string& reason) {
+    // A name of its own: CREATE_NEW fails when another writer already has it.
+    std::wstring temp;
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; h == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+        temp = Widen(folder, CP_UTF8) + L"\\.partial-" + std::to_wstring(::GetCurrentProcessId()) +
+               L"-" + std::to_wstring(::GetCurrentThreadId()) + L"-" +
+               std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(attempt);
+        h = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) {
+            reason = SystemMessage(::GetLastError());
+            return std::nullopt;
+        }
+    }
+    if (h == INVALID_HANDLE_VALUE) {
+        reason = SystemMessage(ERROR_FILE_EXISTS);
+        return std::nullopt;
+    }
+    DWORD written = 0;
+    const bool ok = (data.empty() || (::WriteFile(h, data.data(), static_cast<DWORD>(data.size()),
+                                                  &written, nullptr) &&
+                                      written == data.size())) &&
+                    ::FlushFileBuffers(h);
+    const DWORD writeError = ::GetLastError();
+    ::CloseHandle(h);
+    if (!ok) {
+        ::DeleteFileW(temp.c_str());
+        reason = SystemMessage(writeError);
+        return std::nullopt;
+    }
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
+    for (int n = first;; ++n) {
+        const std::string target = folder + "\\" + nameFor(n);
+        if (::MoveFileExW(temp.c_str(), Widen(target, CP_UTF8).c_str(), MOVEFILE_WRITE_THROUGH))
+            return target;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            ::DeleteFileW(temp.c_str());
+            reason = SystemMessage(error);
+            return std::nullopt;
+        }
+    }
 }
 
 std::string PortDevicePath(const std::string& portName) {
