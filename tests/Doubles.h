@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -18,15 +19,24 @@ namespace bpconf::test {
 // Every box shown, as "CAPTION: TEXT" lines.
 class RecordingBoxes : public platform::IMessageBoxes {
   public:
-    void Warning(const std::string& text) override { shown.push_back("警告: " + text); }
-    void Error(const std::string& text) override { shown.push_back("错误: " + text); }
+    void Warning(const std::string& text) override { Show("警告: " + text); }
+    void Error(const std::string& text) override { Show("错误: " + text); }
     void Plain(const std::string& text) override {
-        shown.push_back(std::string(platform::kApplicationTitle) + ": " + text);
+        Show(std::string(platform::kApplicationTitle) + ": " + text);
     }
     void Uncaught(const std::string& text) override {
-        shown.push_back(std::string(platform::kApplicationTitle) + "! " + text + ".");
+        Show(std::string(platform::kApplicationTitle) + "! " + text + ".");
     }
     std::vector<std::string> shown;
+    // Runs while a box is up, as the operator's actions during a modal box would.
+    std::function<void()> whileShown;
+
+  private:
+    void Show(const std::string& line) {
+        shown.push_back(line);
+        if (whileShown)
+            whileShown();
+    }
 };
 
 // A spooler whose stages are logged and whose failures are chosen by the test.

@@ -9,7 +9,10 @@
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 
+#include "TestSupport.h"
 #include "WindowHarness.h"
 #include "ui/LogPane.h"
 
@@ -344,15 +347,103 @@ TEST_F(Run, TypedShortCounter) {
     EXPECT_EQ(Counter(), "0006");
 }
 
-TEST_F(Run, ClearedCounterSendsTheStampAloneThenStops) {
+TEST_F(Run, ClearedCounterSendsNoStampAndLeavesTheStore) {
+    for (const char* language : {"0804", "0409"}) {
+        const std::string text;
+        WindowHarness h(language);
+        h.Form().SetText("txtUpdateNo", text);
+        QTest::mouseClick(h.Form().findChild<QPushButton*>("Button3"), Qt::LeftButton);
+        const auto sent = h.spooler_.Decoded();
+        EXPECT_EQ(sent.back(), "CHTY 82");  // nothing from the serial-number step on
+        EXPECT_EQ(h.boxes_.shown, Strings{"打印机监控升级工具! '' is not a valid integer value."});
+        EXPECT_EQ(h.store_.Read().text, "0001");
+        EXPECT_EQ(Str(h.Form().findChild<QLineEdit*>("txtUpdateNo")->text()), text);
+        EXPECT_TRUE(h.Form().findChild<QPushButton*>("Button3")->isEnabled());
+    }
+}
+
+// The store is the truth: a window that did not touch its box stamps what another program left.
+TEST_F(Run, UntouchedBoxFollowsTheStoreAndAnEditedBoxIsTakenOnce) {
     h_.Form();
-    SetEdit("txtUpdateNo", "");
+    ASSERT_TRUE(platform::RegFileCounterStore(h_.store_.Path()).Write("0017"));
     Press();
-    EXPECT_EQ(Sent().back(), "STSN \"202612\"");
-    EXPECT_EQ(h_.spooler_.kept.back().bytes.substr(7, 1), "\x06");
-    EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! '' is not a valid integer value."});
-    EXPECT_EQ(Counter(), "");
-    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
+    EXPECT_EQ(Sent()[7], "STSN \"2026120017\"");
+    EXPECT_EQ(Counter(), "0018");
+    EXPECT_EQ(h_.store_.Read().text, "0018");
+
+    auto* box = W<QLineEdit>("txtUpdateNo");
+    box->clear();
+    QTest::keyClicks(box, "0050");
+    h_.spooler_.kept.clear();
+    Press();
+    EXPECT_EQ(Sent()[7], "STSN \"2026120050\"");
+    EXPECT_EQ(h_.store_.Read().text, "0051");
+
+    // Typing the number the box already shows is still the operator's setting.
+    ASSERT_TRUE(platform::RegFileCounterStore(h_.store_.Path()).Write("0060"));
+    box->clear();
+    QTest::keyClicks(box, "0051");
+    h_.spooler_.kept.clear();
+    Press();
+    EXPECT_EQ(Sent()[7], "STSN \"2026120051\"");
+
+    ASSERT_TRUE(platform::RegFileCounterStore(h_.store_.Path()).Write("0060"));
+    h_.spooler_.kept.clear();
+    Press();
+    EXPECT_EQ(Sent()[7], "STSN \"2026120060\"");
+    EXPECT_EQ(Counter(), "0061");
+    EXPECT_EQ(Units(), "4");
+}
+
+TEST_F(Run, StoreFailuresStopBeforeTheStampInTheOperatorsLanguage) {
+    std::unique_ptr<test::HeldCounterLock> held;
+    const struct {
+        const char* what;
+        const char* language;
+        std::function<void(WindowHarness& h, const std::string& path)> spoil;
+        std::string says;
+    } cases[] = {
+        {"folder in place of the file", "0804",
+         [](WindowHarness&, const std::string& path) {
+             std::filesystem::remove(path);
+             std::filesystem::create_directories(path);
+         },
+         "错误: 无法读取序列号计数器 {}：Is a directory。未发送序列号，本次更新已停止。"},
+        {"lock held past the bound", "0409",
+         [&held](WindowHarness& h, const std::string&) {
+             held = std::make_unique<test::HeldCounterLock>(h.store_);
+         },
+         "错误: The serial-number counter {} is held by another program: another program has "
+         "held {}.lock for more than 300 ms. No serial number was sent; the update was "
+         "stopped."},
+        {"largest value", "0409",
+         [](WindowHarness&, const std::string& path) {
+             ASSERT_TRUE(platform::RegFileCounterStore(path).Write("2147483647"));
+         },
+         "错误: The serial-number counter has reached its largest value, 2147483647; no further "
+         "serial number can be given. The update was stopped."},
+    };
+    for (const auto& c : cases) {
+        WindowHarness h(c.language);
+        h.Form();
+        const std::string path = h.store_.Path();
+        c.spoil(h, path);
+        const std::string before =
+            std::filesystem::is_regular_file(path) ? test::Slurp(path) : std::string("<folder>");
+        QTest::mouseClick(h.Form().findChild<QPushButton*>("Button3"), Qt::LeftButton);
+        EXPECT_EQ(h.spooler_.Decoded().back(), "CHTY 82") << c.what;
+        std::string says = c.says;
+        for (auto at = says.find("{}"); at != std::string::npos; at = says.find("{}"))
+            says.replace(at, 2, path);
+        EXPECT_EQ(h.boxes_.shown, Strings{says}) << c.what;
+        EXPECT_EQ(
+            std::filesystem::is_regular_file(path) ? test::Slurp(path) : std::string("<folder>"),
+            before)
+            << c.what;
+        EXPECT_TRUE(h.Form().findChild<QPushButton*>("Button3")->isEnabled()) << c.what;
+        EXPECT_EQ(Str(h.Form().findChild<QLineEdit*>("txtUpdateOverNum")->text()), "0");
+        held.reset();
+    }
 }
 
 TEST_F(Run, UntickedSerialSendsNoStampAndKeepsTheCounter) {
@@ -379,6 +470,18 @@ TEST_F(Run, ClosingDuringARunStoresTheAdvancedCounterAndThenCloses) {
     EXPECT_EQ(h_.store_.Read().text, "0002");
     EXPECT_TRUE(h_.Logic().PackageList().empty());
     EXPECT_EQ(Sent().back(), "SBCV 2800");  // nothing after the close
+}
+
+// A close asked for while the run ends early is carried out, and the next window's run is whole.
+TEST_F(Run, CloseDuringTheBoxOfAnEarlyEndClosesTheWindow) {
+    auto& f = h_.Form();
+    f.show();
+    SetEdit("Edit4", "soon");
+    h_.boxes_.whileShown = [&] { f.close(); };
+    Press();
+    QTest::qWait(50);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! 'soon' is not a valid integer value."});
 }
 
 TEST_F(Run, UnknownPrinterReportsEveryMessageAndTheRunEndsNormally) {

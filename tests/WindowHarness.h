@@ -89,7 +89,7 @@ class WindowHarness {
     explicit WindowHarness(const std::string& languageId = "0804",
                            std::vector<std::string> printers = {"Line1", "Line2"},
                            std::optional<std::string> defaultPrinter = "Line1")
-        : dir_("window"), store_(dir_ / "kelvor/PrinterTest.reg") {
+        : dir_("window"), store_(dir_ / "kelvor/PrinterTest.reg", 300) {
         printers_.names = std::move(printers);
         printers_.defaultName = std::move(defaultPrinter);
         locale_.id = languageId;

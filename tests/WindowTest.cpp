@@ -264,6 +264,13 @@ TEST(WindowSerial, FirstStartCreatesTheValue) {
     EXPECT_EQ(StoredCounter(h), "0001");
 }
 
+TEST(WindowSerial, StoreThatCannotBeReadLeavesTheBoxEmptyAndTheStoreAlone) {
+    WindowHarness h;
+    std::filesystem::create_directories(h.store_.Path());
+    EXPECT_EQ(Str(W<QLineEdit>(h.Form(), "txtUpdateNo")->text()), "");
+    EXPECT_TRUE(std::filesystem::is_directory(h.store_.Path()));
+}
+
 TEST(WindowSerial, StoredValuesAndWhatTheBoxShows) {
     const struct {
         const char* stored;  // the whole value line
@@ -286,19 +293,21 @@ TEST(WindowSerial, StoredValuesAndWhatTheBoxShows) {
     }
 }
 
-TEST(WindowSerial, AdvanceHasNoWrapAndIsStoredAtOnce) {
+TEST(WindowSerial, TakingANumberStoresTheNextOneFirstAndHasNoWrap) {
     WindowHarness h;
     auto& f = h.Form();
     W<QLineEdit>(f, "txtUpdateNo")->setText("9999");
-    h.Logic().AdvanceSerialCounter();
+    EXPECT_EQ(h.Logic().TakeSerialNumber(), "9999");
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "10000");
-    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "1");
-    // Stored before any close: a killed process keeps every advance.
+    // Stored before the number is sent: a killed process never hands it out again.
     EXPECT_EQ(StoredCounter(h), "10000");
-    h.Logic().AdvanceSerialCounter();
+    EXPECT_EQ(h.Logic().TakeSerialNumber(), "10000");
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "10001");
-    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "2");
     EXPECT_EQ(StoredCounter(h), "10001");
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "0");
+    h.Logic().CountUpdatedUnit();
+    h.Logic().CountUpdatedUnit();
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "2");
 }
 
 TEST(WindowSerial, TypingAndPastingKeepOnlyDigits) {
@@ -339,12 +348,14 @@ TEST(WindowSerial, DateChangeMovesTheStampOnly) {
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "0");
 }
 
-TEST(WindowSerial, ClosingByButton4OrCloseBoxStoresTheCounter) {
+TEST(WindowSerial, ClosingByButton4OrCloseBoxStoresTheOperatorsCounter) {
     for (bool byButton : {true, false}) {
         WindowHarness h;
         auto& f = h.Form();
         f.show();
-        W<QLineEdit>(f, "txtUpdateNo")->setText("0042");
+        auto* box = W<QLineEdit>(f, "txtUpdateNo");
+        box->clear();
+        QTest::keyClicks(box, "0042");
         if (byButton) {
             QTest::mouseClick(W<QPushButton>(f, "Button4"), Qt::LeftButton);
             QTest::qWait(50);
@@ -354,17 +365,65 @@ TEST(WindowSerial, ClosingByButton4OrCloseBoxStoresTheCounter) {
         EXPECT_FALSE(f.isVisible()) << byButton;
         EXPECT_EQ(StoredCounter(h), "0042") << byButton;
         EXPECT_TRUE(h.Logic().PackageList().empty());
+        EXPECT_TRUE(h.boxes_.shown.empty());
     }
+}
+
+// A window left open behind another one must not roll the counter back when it closes.
+TEST(WindowSerial, StaleWindowClosedAfterAnotherProgramStampedKeepsTheNewerValue) {
+    WindowHarness h;
+    auto& f = h.Form();
+    EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "0001");
+    ASSERT_TRUE(platform::RegFileCounterStore(h.store_.Path()).Write("0017"));
+    f.close();
+    EXPECT_EQ(StoredCounter(h), "0017");
+    EXPECT_TRUE(h.boxes_.shown.empty());
+}
+
+TEST(WindowSerial, ClosingNeverStoresABoxThatHoldsNoNumberAndSaysSo) {
+    for (const char* language : {"0804", "0409"}) {
+        WindowHarness h(language);
+        auto& f = h.Form();
+        ASSERT_TRUE(h.store_.Write("0017"));
+        W<QLineEdit>(f, "txtUpdateNo")->clear();
+        f.close();
+        EXPECT_EQ(StoredCounter(h), "0017");
+        ASSERT_EQ(h.boxes_.shown.size(), 1u);
+        EXPECT_EQ(h.boxes_.shown[0],
+                  std::string(language == std::string("0804")
+                                  ? "错误: 序列号框中的“”不是整数，未保存；计数器保持原值。"
+                                  : "错误: The serial-number box holds '', which is not a whole "
+                                    "number; it was not stored and the counter keeps its value."));
+    }
+}
+
+TEST(WindowSerial, FailedStoreAtClosingIsShownAndNeverReplacedBy0001) {
+    WindowHarness h("0409");
+    auto& f = h.Form();
+    W<QLineEdit>(f, "txtUpdateNo")->setText("0042");
+    // A folder where the store's file should be.
+    std::filesystem::remove(h.store_.Path());
+    std::filesystem::create_directories(h.store_.Path());
+    f.close();
+    EXPECT_TRUE(std::filesystem::is_directory(h.store_.Path()));
+    ASSERT_EQ(h.boxes_.shown.size(), 1u);
+    EXPECT_EQ(
+        h.boxes_.shown[0].rfind("错误: The serial-number counter 0042 could not be stored in " +
+                                    h.store_.Path() + ": Is a directory",
+                                0),
+        0u)
+        << h.boxes_.shown[0];
 }
 
 TEST(WindowFailures, HandlerFailuresReachTheStandardErrorBoxAndTheWindowStays) {
     WindowHarness h;
     auto& f = h.Form();
     W<QLineEdit>(f, "txtUpdateNo")->setText("");
-    EXPECT_FALSE(h.Logic().Guarded([&] { h.Logic().AdvanceSerialCounter(); }));
+    EXPECT_FALSE(h.Logic().Guarded([&] { h.Logic().TakeSerialNumber(); }));
     EXPECT_EQ(h.boxes_.shown,
               std::vector<std::string>{"打印机监控升级工具! '' is not a valid integer value."});
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "");
+    EXPECT_EQ(StoredCounter(h), "0001");
 }
 
 TEST(WaitDialog, DesignAndEveryShowingGetsItsFullPeriod) {

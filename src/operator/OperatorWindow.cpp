@@ -1,8 +1,10 @@
 #include "operator/OperatorWindow.h"
 
 #include <cstdio>
+#include <limits>
 
 #include "operator/LanguageTables.h"
+#include "operator/OperatorTexts.h"
 #include "operator/SystemLanguage.h"
 #include "protocol/IntConv.h"
 #include "transport/Errors.h"
@@ -20,6 +22,14 @@ std::string LowerAscii(std::string text) {
 }
 
 }  // namespace
+
+std::optional<std::int32_t> ParseCounter(const std::string& text) {
+    const auto value = protocol::ParseInteger(text, std::numeric_limits<std::int32_t>::min(),
+                                              std::numeric_limits<std::int32_t>::max());
+    if (!value)
+        return std::nullopt;
+    return static_cast<std::int32_t>(*value);
+}
 
 std::string FormatCounter(long long value) {
     char buf[32];
@@ -56,7 +66,7 @@ void OperatorWindow::FormCreate() {
         form_.SetVisible(control, productionMode_);
     }
 
-    const int counter = LoadSerialCounterStored();
+    const std::optional<int> counter = LoadSerialCounterStored();
     packageList_.clear();
     form_.SetChecked(ctl::RadioButton2, true);
     FillPrinterList();
@@ -123,24 +133,43 @@ void OperatorWindow::FormClose() {
     packageList_.clear();
 }
 
-int OperatorWindow::LoadSerialCounterStored() {
-    const platform::StoredValue stored = s_.counter.Read();
-    const std::string text = stored.kind == platform::StoredValue::Kind::Text ? stored.text : "";
-    if (stored.kind != platform::StoredValue::Kind::NotAString) {
-        try {
-            return protocol::StrToInt(text);
-        } catch (const EConvertError&) {
+std::optional<int> OperatorWindow::LoadSerialCounterStored() {
+    // Under the store's lock, so a first start never overwrites a value another program has
+    // just written: a missing, empty or non-numeric value becomes "0001"; a store that cannot be
+    // read is left as it is and the box stays empty until it can be.
+    std::optional<int> counter;
+    s_.counter.Change([&counter](const platform::StoredValue& stored) {
+        if (stored.kind == platform::StoredValue::Kind::Text) {
+            if (const auto value = ParseCounter(stored.text)) {
+                counter = *value;
+                return std::optional<std::string>();
+            }
         }
-    }
-    s_.counter.Write("0001");
-    return 1;
+        counter = 1;
+        return std::optional<std::string>("0001");
+    });
+    return counter;
 }
 
-void OperatorWindow::LoadSerialCounterShow(int counter) {
-    form_.SetText(ctl::txtUpdateNo, FormatCounter(counter));
+void OperatorWindow::LoadSerialCounterShow(std::optional<int> counter) {
+    FillCounter(counter ? FormatCounter(*counter) : std::string());
     form_.SetText(ctl::txtUpdateOverNum, "0");
     form_.SetDate(s_.clock.Now());
     UpdateYearMonthStamp(form_.Date());
+}
+
+void OperatorWindow::FillCounter(const std::string& text) {
+    form_.SetText(ctl::txtUpdateNo, text);
+    counterFilled_ = form_.Text(ctl::txtUpdateNo);
+    counterEdited_ = false;
+}
+
+bool OperatorWindow::CounterSetByOperator() const {
+    return counterEdited_ || form_.Text(ctl::txtUpdateNo) != counterFilled_;
+}
+
+void OperatorWindow::txtUpdateNoChange() {
+    counterEdited_ = true;
 }
 
 void OperatorWindow::DTPUpdateNoChange() {
@@ -166,20 +195,68 @@ std::string OperatorWindow::FilterCounterText(const std::string& text) {
     return digits;
 }
 
-void OperatorWindow::AdvanceSerialCounter() {
-    const long long counter = protocol::StrToInt(form_.Text(ctl::txtUpdateNo));
-    form_.SetText(ctl::txtUpdateNo, FormatCounter(counter + 1));
-    // Stored at once: a crash or power cut after a stamped unit must never hand the same serial
-    // number to the next unit.
-    s_.counter.Write(form_.Text(ctl::txtUpdateNo));
+std::string OperatorWindow::TakeSerialNumber() {
+    const std::string box = form_.Text(ctl::txtUpdateNo);
+    const bool setByOperator = CounterSetByOperator();
+    // The operator's number is checked before the store is touched.
+    std::optional<std::int32_t> chosen;
+    if (setByOperator)
+        chosen = protocol::StrToInt(box);
+
+    std::int32_t number = 0;
+    std::string serial;
+    bool atLimit = false;
+    const platform::CounterChange change =
+        s_.counter.Change([&](const platform::StoredValue& stored) -> std::optional<std::string> {
+            std::optional<std::int32_t> stamp = chosen;
+            if (stamp) {
+                serial = protocol::Trim(box);
+            } else {
+                if (stored.kind == platform::StoredValue::Kind::Text)
+                    stamp = ParseCounter(stored.text);
+                // A store emptied behind the window's back: go on from the last known number
+                // rather than from 0001.
+                if (!stamp)
+                    stamp = protocol::StrToInt(box);
+                serial = FormatCounter(*stamp);
+            }
+            number = *stamp;
+            if (number == std::numeric_limits<std::int32_t>::max()) {
+                atLimit = true;
+                return std::nullopt;
+            }
+            return FormatCounter(number + 1LL);
+        });
+    if (!change.ok()) {
+        throw RunFailure{RunEnd::SerialStore, CounterStoreFailureText(interfaceLanguage_, change,
+                                                                      s_.counter.Location())};
+    }
+    if (atLimit)
+        throw RunFailure{RunEnd::SerialStore, CounterLimitText(interfaceLanguage_)};
+    FillCounter(FormatCounter(number + 1LL));
+    return serial;
+}
+
+void OperatorWindow::CountUpdatedUnit() {
     const long long units = protocol::StrToInt(form_.Text(ctl::txtUpdateOverNum));
     form_.SetText(ctl::txtUpdateOverNum, std::to_string(units + 1));
 }
 
 void OperatorWindow::SaveSerialCounter() {
-    if (!s_.counter.Write(form_.Text(ctl::txtUpdateNo))) {
-        s_.counter.Write("0001");
+    if (!CounterSetByOperator())
+        return;
+    const std::string box = form_.Text(ctl::txtUpdateNo);
+    // An empty or non-numeric box would make the next start begin again at 0001.
+    if (!ParseCounter(box)) {
+        s_.boxes.Error(CounterNotANumberText(interfaceLanguage_, box));
+        return;
     }
+    const platform::CounterChange change = s_.counter.Write(box);
+    if (!change.ok()) {
+        s_.boxes.Error(CounterNotSavedText(interfaceLanguage_, box, change, s_.counter.Location()));
+        return;
+    }
+    FillCounter(box);
 }
 
 }  // namespace bpconf::op

@@ -3,7 +3,9 @@
 // and reaches the platform through the services it is given.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "operator/Form.h"
@@ -31,7 +33,14 @@ struct Services {
 };
 
 // How an update run ended.
-enum class RunEnd { Normal, Conversion, Oversized, Closed, NotStarted };
+enum class RunEnd {
+    Normal,
+    Conversion,   // a value that is not a whole number
+    Oversized,    // the self-test payload is too large
+    SerialStore,  // no serial number could be taken from the counter store
+    Closed,       // the window closed during the run
+    NotStarted,   // a run was already under way
+};
 
 class OperatorWindow {
   public:
@@ -59,7 +68,19 @@ class OperatorWindow {
     static bool CounterKeyPasses(char32_t typed);
     // Text pasted into txtUpdateNo, keeping only what typing would let through.
     static std::string FilterCounterText(const std::string& text);
-    void AdvanceSerialCounter();
+    // The operator changed the text of txtUpdateNo: the next stamp takes that number.
+    void txtUpdateNoChange();
+    // Takes the number of the unit from the counter store, under its lock: the box's number when
+    // the operator set it since the box was last filled from the store, else the stored one
+    // (another program may have moved it on). The next number is stored, flushed, and shown in
+    // the box before this returns; the result is the serial counter text to stamp. Raises the
+    // conversion error for a box that holds no whole number, and RunFailure when the store
+    // cannot give a number; the store is unchanged then.
+    std::string TakeSerialNumber();
+    // Adds one to the updated-units count.
+    void CountUpdatedUnit();
+    // Stores the box's number at closing when the operator set it; otherwise the store already
+    // holds the truth and is left alone (another program may have moved it on).
     void SaveSerialCounter();
 
     // The update run of Button3, and the package buttons.
@@ -77,17 +98,27 @@ class OperatorWindow {
     bool ProductionMode() const { return productionMode_; }
     ByteLists& PackageList() { return packageList_; }
     bool Running() const { return running_; }
-    bool CloseRequested() const { return closeRequested_; }
+    // The serial number (stamp and counter) the last run handed to the transport, or "".
+    const std::string& StampedSerial() const { return stampedSerial_; }
     // What Button4 and a close request during a run call to close the window.
     void SetCloseWindow(std::function<void()> closeWindow) {
         closeWindow_ = std::move(closeWindow);
     }
 
+    // A run that cannot go on: the text tells the operator why, in the interface language.
+    struct RunFailure {
+        RunEnd end;
+        std::string text;
+    };
+
   private:
     class RunStopped {};
 
-    int LoadSerialCounterStored();
-    void LoadSerialCounterShow(int counter);
+    std::optional<int> LoadSerialCounterStored();
+    void LoadSerialCounterShow(std::optional<int> counter);
+    // Writes the store's counter into the box; an edit of the operator is what differs from it.
+    void FillCounter(const std::string& text);
+    bool CounterSetByOperator() const;
     void Show(const char* chinese, const std::string& english);
     void Advance();
     // The end of a run step: advance the bar, pump, pause.
@@ -109,10 +140,15 @@ class OperatorWindow {
     bool running_ = false;
     bool closeRequested_ = false;
     RunEnd runEnd_ = RunEnd::Normal;
+    std::string stampedSerial_;
+    std::string counterFilled_;
+    bool counterEdited_ = false;
     std::function<void()> closeWindow_;
 };
 
 // "%.4d": zero-filled to at least four digits (a sign counts apart).
 std::string FormatCounter(long long value);
+// The strict 32-bit conversion of a counter text, without raising.
+std::optional<std::int32_t> ParseCounter(const std::string& text);
 
 }  // namespace bpconf::op

@@ -18,4 +18,11 @@ class IPacer {
     virtual void Interrupt() {}
 };
 
+// No pacing at all: for printer emulators and dry runs, never for a real printer.
+class NoPacing : public IPacer {
+  public:
+    void Pump() override {}
+    void Pause(int) override {}
+};
+
 }  // namespace bpconf::op

@@ -42,109 +42,133 @@ std::size_t Characters(const std::string& text) {
     throw UsageError("bad value for " + key + ": '" + value + "' (" + why + ")");
 }
 
-struct Apply {
-    std::function<void(IForm&, OperatorWindow&, const std::string&)> apply;
+using Check = std::function<void(const std::string& key, const std::string& value)>;
+using Put = std::function<void(IForm&, OperatorWindow&, const std::string& value)>;
+
+// How a key's value is checked, and how it is put into the window once every value passed.
+struct Rule {
+    Check check;
+    Put put;
 };
 
+bool IsYes(const std::string& value) {
+    const std::string l = Lower(value);
+    return l == "yes" || l == "true" || l == "1" || l == "on";
+}
+bool IsNo(const std::string& value) {
+    const std::string l = Lower(value);
+    return l == "no" || l == "false" || l == "0" || l == "off";
+}
+
 // A yes/no key for a check box.
-std::pair<std::string, std::function<void(IForm&, OperatorWindow&, const std::string&)>> Box(
-    const char* key, const char* control) {
-    return {key, [key, control](IForm& f, OperatorWindow&, const std::string& v) {
-                const std::string l = Lower(v);
-                if (l == "yes" || l == "true" || l == "1" || l == "on") {
-                    f.SetChecked(control, true);
-                } else if (l == "no" || l == "false" || l == "0" || l == "off") {
-                    f.SetChecked(control, false);
-                } else {
+Rule Box(const char* control) {
+    return {[](const std::string& key, const std::string& v) {
+                if (!IsYes(v) && !IsNo(v))
                     Bad(key, v, "yes or no");
-                }
+            },
+            [control](IForm& f, OperatorWindow&, const std::string& v) {
+                f.SetChecked(control, IsYes(v));
             }};
 }
 
 // A key that selects one item of a list, by the item's text.
-std::pair<std::string, std::function<void(IForm&, OperatorWindow&, const std::string&)>> Item(
-    const char* key, const char* control, std::vector<std::string> values) {
-    return {key, [key, control, values](IForm& f, OperatorWindow&, const std::string& v) {
-                const auto it = std::find(values.begin(), values.end(), v);
-                if (it == values.end())
+Rule Item(const char* control, std::vector<std::string> values) {
+    return {[values](const std::string& key, const std::string& v) {
+                if (std::find(values.begin(), values.end(), v) == values.end())
                     Bad(key, v, "not one of the list's items");
+            },
+            [control, values](IForm& f, OperatorWindow&, const std::string& v) {
+                const auto it = std::find(values.begin(), values.end(), v);
                 f.SetItemIndex(control, static_cast<int>(it - values.begin()));
             }};
 }
 
 // A key for an edit box, its text passed unchanged; limit 0: none.
-std::pair<std::string, std::function<void(IForm&, OperatorWindow&, const std::string&)>> Text(
-    const char* key, const char* control, std::size_t limit) {
-    return {key, [key, control, limit](IForm& f, OperatorWindow&, const std::string& v) {
-                if (limit > 0 && Characters(v) > limit) {
+Rule Text(const char* control, std::size_t limit) {
+    return {[limit](const std::string& key, const std::string& v) {
+                if (limit > 0 && Characters(v) > limit)
                     Bad(key, v, "at most " + std::to_string(limit) + " characters");
-                }
-                f.SetText(control, v);
-            }};
+            },
+            [control](IForm& f, OperatorWindow&, const std::string& v) { f.SetText(control, v); }};
 }
 
-using Handlers =
-    std::map<std::string, std::function<void(IForm&, OperatorWindow&, const std::string&)>>;
+// The index of the code-page item whose two-digit code is v, or -1.
+int CodePageIndex(const std::string& v) {
+    const auto items = BuildCodePageList(kChinese);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (v.size() == 2 && items[i].compare(0, 2, v) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
 
-const Handlers& AllHandlers() {
-    static const Handlers kHandlers = [] {
-        Handlers h;
-        h.insert(Box("codepage.send", ctl::CheckBox1));
-        h["codepage"] = [](IForm& f, OperatorWindow& w, const std::string& v) {
-            const auto items = BuildCodePageList(w.InterfaceLanguage());
-            for (std::size_t i = 0; i < items.size(); ++i) {
-                if (v.size() == 2 && items[i].compare(0, 2, v) == 0) {
-                    f.SetItems(ctl::cboLanage, items);
-                    f.SetItemIndex(ctl::cboLanage, static_cast<int>(i));
-                    return;
+bool IsMonth(const std::string& v) {
+    const bool digits = v.size() == 6 && std::all_of(v.begin(), v.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
+    const int month = digits ? std::stoi(v.substr(4)) : 0;
+    return digits && month >= 1 && month <= 12;
+}
+
+using Rules = std::map<std::string, Rule>;
+
+const Rules& AllRules() {
+    static const Rules kRules = [] {
+        Rules r;
+        r["codepage.send"] = Box(ctl::CheckBox1);
+        r["codepage"] = {[](const std::string& key, const std::string& v) {
+                             if (CodePageIndex(v) < 0)
+                                 Bad(key, v, "the two-digit code of a code page, 00 ... 41");
+                         },
+                         [](IForm& f, OperatorWindow& w, const std::string& v) {
+                             f.SetItems(ctl::cboLanage, BuildCodePageList(w.InterfaceLanguage()));
+                             f.SetItemIndex(ctl::cboLanage, CodePageIndex(v));
+                         }};
+        r["density.send"] = Box(ctl::CheckBox2);
+        r["density"] = Item(ctl::cboLevel, DensityItems());
+        r["aging_time.send"] = Box(ctl::CheckBox12);
+        r["aging_time"] = Text(ctl::Edit4, 16);
+        r["line_feed.send"] = Box(ctl::CheckBox9);
+        r["line_feed"] = Item(ctl::ComboBox2, {"0A", "0D"});
+        r["encryption"] = Box(ctl::CheckBox3);
+        r["black_mark_stop"] = Box(ctl::CheckBox4);
+        r["standby_time.send"] = Box(ctl::CheckBox11);
+        r["standby_time"] = Text(ctl::Edit3, 16);
+        r["font.send"] = Box(ctl::CheckBox13);
+        r["font"] = Item(ctl::ComboBox3, {"fixed", "proportional"});
+        r["serial.send"] = Box(ctl::chkUpdateNo);
+        r["serial.month"] = {[](const std::string& key, const std::string& v) {
+                                 if (!IsMonth(v))
+                                     Bad(key, v, "yyyyMM");
+                             },
+                             [](IForm& f, OperatorWindow& w, const std::string& v) {
+                                 platform::LocalDateTime date = f.Date();
+                                 date.year = std::stoi(v.substr(0, 4));
+                                 date.month = std::stoi(v.substr(4));
+                                 date.day = 1;
+                                 f.SetDate(date);
+                                 w.DTPUpdateNoChange();
+                             }};
+        r[kSerialCounterKey] = {
+            [](const std::string& key, const std::string& v) {
+                if (v.empty() || v.size() > 4 || OperatorWindow::FilterCounterText(v) != v) {
+                    Bad(key, v, "digits only, at most 4");
                 }
-            }
-            Bad("codepage", v, "the two-digit code of a code page, 00 ... 41");
-        };
-        h.insert(Box("density.send", ctl::CheckBox2));
-        h.insert(Item("density", ctl::cboLevel, DensityItems()));
-        h.insert(Box("aging_time.send", ctl::CheckBox12));
-        h.insert(Text("aging_time", ctl::Edit4, 16));
-        h.insert(Box("line_feed.send", ctl::CheckBox9));
-        h.insert(Item("line_feed", ctl::ComboBox2, {"0A", "0D"}));
-        h.insert(Box("encryption", ctl::CheckBox3));
-        h.insert(Box("black_mark_stop", ctl::CheckBox4));
-        h.insert(Box("standby_time.send", ctl::CheckBox11));
-        h.insert(Text("standby_time", ctl::Edit3, 16));
-        h.insert(Box("font.send", ctl::CheckBox13));
-        h.insert(Item("font", ctl::ComboBox3, {"fixed", "proportional"}));
-        h.insert(Box("serial.send", ctl::chkUpdateNo));
-        h["serial.month"] = [](IForm& f, OperatorWindow& w, const std::string& v) {
-            const bool digits = v.size() == 6 && std::all_of(v.begin(), v.end(), [](char c) {
-                                    return c >= '0' && c <= '9';
-                                });
-            const int month = digits ? std::stoi(v.substr(4)) : 0;
-            if (!digits || month < 1 || month > 12)
-                Bad("serial.month", v, "yyyyMM");
-            platform::LocalDateTime date = f.Date();
-            date.year = std::stoi(v.substr(0, 4));
-            date.month = month;
-            date.day = 1;
-            f.SetDate(date);
-            w.DTPUpdateNoChange();
-        };
-        h["serial.counter"] = [](IForm& f, OperatorWindow&, const std::string& v) {
-            if (v.size() > 4 || OperatorWindow::FilterCounterText(v) != v) {
-                Bad("serial.counter", v, "digits only, at most 4");
-            }
-            f.SetText(ctl::txtUpdateNo, v);
-        };
-        h.insert(Box("sensor.send", ctl::CheckBox7));
-        h.insert(Text("sensor", ctl::Edit2, 0));
-        h.insert(Box("forced_connection", ctl::CheckBox6));
-        h.insert(Box("baud_rate.send", ctl::CheckBox10));
-        h.insert(Item("baud_rate", ctl::cboNewCom, BaudRateItems()));
-        h.insert(Box("printer_name.send", ctl::CheckBox5));
-        h.insert(Text("printer_name", ctl::Edit1, 16));
-        h.insert(Box("self_test.send", ctl::CheckBox8));
-        return h;
+            },
+            [](IForm& f, OperatorWindow& w, const std::string& v) {
+                f.SetText(ctl::txtUpdateNo, v);
+                w.txtUpdateNoChange();
+            }};
+        r["sensor.send"] = Box(ctl::CheckBox7);
+        r["sensor"] = Text(ctl::Edit2, 0);
+        r["forced_connection"] = Box(ctl::CheckBox6);
+        r["baud_rate.send"] = Box(ctl::CheckBox10);
+        r["baud_rate"] = Item(ctl::cboNewCom, BaudRateItems());
+        r["printer_name.send"] = Box(ctl::CheckBox5);
+        r["printer_name"] = Text(ctl::Edit1, 16);
+        r["self_test.send"] = Box(ctl::CheckBox8);
+        return r;
     }();
-    return kHandlers;
+    return kRules;
 }
 
 }  // namespace
@@ -188,20 +212,25 @@ Setting ParseAssignment(const std::string& assignment) {
     return {Lower(TrimSpaces(assignment.substr(0, eq))), value};
 }
 
-void ApplySettings(IForm& form, OperatorWindow& window, const std::vector<Setting>& settings) {
-    const Handlers& handlers = AllHandlers();
+void CheckSettings(const std::vector<Setting>& settings) {
+    const Rules& rules = AllRules();
     for (const auto& [key, value] : settings) {
-        if (handlers.find(key) == handlers.end()) {
+        const auto rule = rules.find(key);
+        if (rule == rules.end())
             throw UsageError("unknown key " + key + " (value '" + value + "')");
-        }
+        rule->second.check(key, value);
     }
+}
+
+void ApplySettings(IForm& form, OperatorWindow& window, const std::vector<Setting>& settings) {
+    CheckSettings(settings);
     for (const auto& [key, value] : settings)
-        handlers.at(key)(form, window, value);
+        AllRules().at(key).put(form, window, value);
 }
 
 std::vector<std::string> ProfileKeys() {
     std::vector<std::string> keys;
-    for (const auto& entry : AllHandlers())
+    for (const auto& entry : AllRules())
         keys.push_back(entry.first);
     return keys;
 }

@@ -27,8 +27,14 @@ std::vector<Setting> ParseProfile(const std::string& text);
 // "KEY=VALUE" of --set.
 Setting ParseAssignment(const std::string& assignment);
 
-// Checks every setting first (unknown key, value outside its list, text over its length limit,
-// counter with a non-digit), then puts them into the window as an operator would.
+// The key that sets the number of the next serial-number stamp.
+inline constexpr const char* kSerialCounterKey = "serial.counter";
+
+// Checks every setting: unknown key, value outside its list, text over its length limit, a
+// counter that is not one to four digits. Raises UsageError naming the first bad one.
+void CheckSettings(const std::vector<Setting>& settings);
+
+// Checks every setting, then puts them into the window as an operator would.
 void ApplySettings(IForm& form, OperatorWindow& window, const std::vector<Setting>& settings);
 
 // The keys, for the usage text.

@@ -55,11 +55,15 @@ RunEnd OperatorWindow::Button3Click() {
         return RunEnd::NotStarted;
     running_ = true;
     runEnd_ = RunEnd::Normal;
+    stampedSerial_.clear();
     std::string failure;
     try {
         RunSteps();
     } catch (const RunStopped&) {
         runEnd_ = RunEnd::Closed;
+    } catch (const RunFailure& f) {
+        runEnd_ = f.end;
+        s_.boxes.Error(f.text);
     } catch (const Exception& e) {
         runEnd_ = RunEnd::Conversion;
         failure = e.Message();
@@ -69,15 +73,18 @@ RunEnd OperatorWindow::Button3Click() {
     }
     running_ = false;
     // After an early end the operator can mend the value and run again.
-    if (runEnd_ == RunEnd::Conversion || runEnd_ == RunEnd::Oversized) {
+    if (runEnd_ != RunEnd::Normal && runEnd_ != RunEnd::Closed) {
         form_.SetEnabled(ctl::Button3, true);
     }
-    if (!failure.empty() || runEnd_ == RunEnd::Conversion) {
+    if (runEnd_ == RunEnd::Conversion) {
         s_.boxes.Uncaught(failure);
     }
-    if (runEnd_ == RunEnd::Closed && closeWindow_) {
+    // A close asked for while the run ended (during its last box, say) is carried out now; it
+    // must never be left over to stop the next run.
+    if (closeRequested_) {
         closeRequested_ = false;
-        closeWindow_();
+        if (closeWindow_)
+            closeWindow_();
     }
     return runEnd_;
 }
@@ -157,8 +164,13 @@ void OperatorWindow::RunSteps() {
         EndStep();
 
         if (productionMode_ && form_.Checked(ctl::chkUpdateNo)) {
-            Send(BuildSTSN(form_.Text(ctl::lblNoYearMonth), form_.Text(ctl::txtUpdateNo)));
-            AdvanceSerialCounter();
+            // The number is stored as used before its job leaves: a crash can leave a gap in
+            // the serial numbers, never a number on two units.
+            const std::string serial = TakeSerialNumber();
+            const std::string stamp = form_.Text(ctl::lblNoYearMonth);
+            stampedSerial_ = Trim(stamp) + serial;
+            Send(BuildSTSN(stamp, serial));
+            CountUpdatedUnit();
             EndStep();
         }
 

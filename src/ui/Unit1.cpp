@@ -257,6 +257,9 @@ void TForm1::Bind() {
             guarded([this] { logic_->Button2Click(); }));
     connect(findChild<QDateEdit*>(op::ctl::DTPUpdateNo), &QDateEdit::dateChanged, this,
             guarded([this] { logic_->DTPUpdateNoChange(); }));
+    // Only the operator's edits: the system's own writes into the box do not emit textEdited.
+    connect(findChild<QLineEdit*>(op::ctl::txtUpdateNo), &QLineEdit::textEdited, this,
+            [this] { logic_->txtUpdateNoChange(); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -1,0 +1,62 @@
+#include "operator/OperatorTexts.h"
+
+#include <limits>
+
+#include "operator/LanguageTables.h"
+
+namespace bpconf::op {
+
+std::string CounterStoreFailureText(const std::string& language,
+                                    const platform::CounterChange& change,
+                                    const std::string& location) {
+    using Failure = platform::CounterChange::Failure;
+    const bool chinese = IsChinese(language);
+    std::string what;
+    switch (change.failure) {
+        case Failure::Locked:
+            what = chinese ? "序列号计数器 " + location + " 正被另一个程序占用：" + change.reason
+                           : "The serial-number counter " + location +
+                                 " is held by another program: " + change.reason;
+            break;
+        case Failure::Unwritable:
+            what = chinese ? "无法保存序列号计数器 " + location + "：" + change.reason
+                           : "The serial-number counter " + location +
+                                 " cannot be stored: " + change.reason;
+            break;
+        case Failure::Unreadable:
+        case Failure::None:
+            what = chinese ? "无法读取序列号计数器 " + location + "：" + change.reason
+                           : "The serial-number counter " + location +
+                                 " cannot be read: " + change.reason;
+            break;
+    }
+    return what + (chinese ? "。未发送序列号，本次更新已停止。"
+                           : ". No serial number was sent; the update was stopped.");
+}
+
+std::string CounterLimitText(const std::string& language) {
+    const std::string largest = std::to_string(std::numeric_limits<std::int32_t>::max());
+    return IsChinese(language)
+               ? "序列号计数器已达到最大值 " + largest + "，无法再分配序列号。本次更新已停止。"
+               : "The serial-number counter has reached its largest value, " + largest +
+                     "; no further serial number can be given. The update was stopped.";
+}
+
+std::string CounterNotSavedText(const std::string& language, const std::string& counter,
+                                const platform::CounterChange& change,
+                                const std::string& location) {
+    return IsChinese(language)
+               ? "序列号计数器 " + counter + " 未能保存到 " + location + "：" + change.reason
+               : "The serial-number counter " + counter + " could not be stored in " + location +
+                     ": " + change.reason;
+}
+
+std::string CounterNotANumberText(const std::string& language, const std::string& counter) {
+    return IsChinese(language)
+               ? "序列号框中的“" + counter + "”不是整数，未保存；计数器保持原值。"
+               : "The serial-number box holds '" + counter +
+                     "', which is not a whole number; it was not stored and the counter keeps "
+                     "its value.";
+}
+
+}  // namespace bpconf::op
