@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Doubles.h"
+#include "TestSupport.h"
 
 namespace bpconf::test {
 
@@ -15,13 +16,6 @@ struct CliResult {
     int status = -1;
     std::string out, err;
 };
-
-inline std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Runs `bpconf-cli ARGS` in a shell with XDG_CONFIG_HOME=home (the counter file's folder).
 inline CliResult Cli(const std::string& args, const TempDir& home, const std::string& env = "") {

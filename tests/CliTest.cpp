@@ -186,9 +186,15 @@ TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
         {"run --profile '" + (home / "bad.ini") + "'", "unknown key not_a_key"},
         {"run --profile '" + (home / "outside.ini") + "'", "outside [settings]"},
         {"run --package '" + (home / "missing.bin") + "'", "Cannot open file"},
-        {"run --printer A --port B", "exclude each other"},
+        {"run --port ''", "--port needs a name"},
+        {"frames --printer A", "frames takes one target"},
         {"send", "send takes one FILE"},
+        {"send --printer A x.bin", "send takes one target"},
+        {"run --profile /dev/zero", "cannot read profile /dev/zero: not a regular file"},
     };
+    // A counter the tool would replace by "0001" if it loaded it: usage errors never load it.
+    test::WriteCounter(home, "abc");
+    const std::string counterBefore = test::Slurp(test::CounterFile(home));
     for (const auto& c : cases) {
         // The capture printer goes right after the command, so a missing value stays missing.
         const auto space = c.args.find(' ');
@@ -199,8 +205,8 @@ TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
         EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args << "\n" << r.err;
         EXPECT_TRUE(r.out.empty()) << c.args;
         EXPECT_TRUE(JobFiles(jobs).empty()) << c.args;
+        EXPECT_EQ(test::Slurp(test::CounterFile(home)), counterBefore) << c.args;
     }
-    EXPECT_FALSE(fs::exists(test::CounterFile(home) + ".new"));
 }
 
 TEST(CliRun, StatusLinesJobsAndTheCounterPastFourDigits) {
@@ -243,18 +249,52 @@ TEST(CliRun, ExitStatusOfEveryEnd) {
         int status;
         std::size_t jobs;  // how many more reached the capture printer
     } cases[] = {
-        {"run --no-pacing", 0, 10},
-        {"run --no-pacing --set standby_time.send=yes --set standby_time=soon", 1, 6},
-        {"run --no-pacing --set self_test.send=yes --package '" + (home / "big.bin") + "'", 1, 10},
+        {"run --no-pacing --printer bpconf-capture", 0, 10},
+        {"run --no-pacing --printer bpconf-capture --set standby_time.send=yes"
+         " --set standby_time=soon",
+         1, 6},
+        {"run --no-pacing --printer bpconf-capture --set self_test.send=yes --package '" +
+             (home / "big.bin") + "'",
+         1, 10},
         {"run --no-pacing --printer NoSuchPrinter", 3, 0},
         {"run --no-pacing --port '" + (home / "no-such-port") + "' --set self_test.send=yes", 3, 0},
     };
     std::size_t total = 0;
     for (const auto& c : cases) {
-        const auto r = Cli(c.args + " --capture '" + jobs + "'", home);
+        const auto r = Cli(c.args, home, "BPCONF_CAPTURE_DIR='" + jobs + "'");
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
         total += c.jobs;
         EXPECT_EQ(JobFiles(jobs).size(), total) << c.args;
+    }
+}
+
+TEST(CliRun, CapturePrinterNamedByTheEnvironmentIsListedAndReachable) {
+    test::TempDir home("cli");
+    const std::string jobs = home / "jobs";
+    const std::string env = "BPCONF_CAPTURE_DIR='" + jobs + "'";
+    const auto listed = Cli("printers", home, env);
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_NE(listed.out.find("bpconf-capture\n"), std::string::npos) << listed.out;
+    EXPECT_EQ(Cli("run --no-pacing --printer bpconf-capture", home, env).status, 0);
+    EXPECT_EQ(JobFiles(jobs).size(), 10u);
+}
+
+// Without a folder for the counter the tool keeps none, says so, and stamps nothing; it never
+// writes a counter into the folder it was started from.
+TEST(CliRun, NoCounterWithoutAHomeFolder) {
+    test::TempDir home("cli");
+    const std::string jobs = home / "jobs";
+    std::size_t sent = 0;
+    for (const char* env : {"XDG_CONFIG_HOME= HOME=", "XDG_CONFIG_HOME=relative HOME=/root"}) {
+        const auto r = Cli("run --no-pacing --capture '" + jobs + "'", home, env);
+        EXPECT_EQ(r.status, 1) << env;
+        EXPECT_NE(r.err.find("cannot be read: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("No serial number was sent"), std::string::npos) << r.err;
+        sent += 7;  // the messages before the serial-number step
+        EXPECT_EQ(JobFiles(jobs).size(), sent) << env;
+        // The tool runs in the test's folder: nothing was written there.
+        EXPECT_FALSE(fs::exists("kelvor")) << env;
+        EXPECT_FALSE(fs::exists("relative")) << env;
     }
 }
 

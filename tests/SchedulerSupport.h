@@ -50,6 +50,19 @@ inline void RemoveAllQueues() {
     }
 }
 
+// A test that owns the scheduler's queues: none before it, none after it.
+class SchedulerTestBase : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        REQUIRE_SCHEDULER();
+        RemoveAllQueues();
+    }
+    void TearDown() override {
+        if (std::getenv("CUPS_SERVER") != nullptr)
+            RemoveAllQueues();
+    }
+};
+
 // A raw queue printing to its own emulator; removed with the object.
 class EmulatedQueue {
   public:

@@ -15,17 +15,8 @@ namespace {
 
 using test::Bytes;
 
-class Scheduler : public ::testing::Test {
+class Scheduler : public test::SchedulerTestBase {
   protected:
-    void SetUp() override {
-        REQUIRE_SCHEDULER();
-        test::RemoveAllQueues();
-    }
-    void TearDown() override {
-        if (std::getenv("CUPS_SERVER") != nullptr)
-            test::RemoveAllQueues();
-    }
-
     std::unique_ptr<platform::IPrinterList> printers_ = platform::CreateSystemPrinterList();
     std::unique_ptr<platform::ISpooler> spooler_ = platform::CreateSystemSpooler();
     std::unique_ptr<platform::IPortDevices> ports_ = platform::CreateSystemPortDevices();

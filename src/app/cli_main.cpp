@@ -1,21 +1,28 @@
 // bpconf-cli: the headless tool for line engineers. It drives the very same update run as the
-// window, through an in-memory window, with the window's defaults as its defaults.
-#include <filesystem>
-#include <fstream>
+// window, through an in-memory window, with the window's defaults as its defaults. One run may
+// configure several printers at once, each with its own pacing and its own serial number.
+#include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "operator/Design.h"
 #include "operator/FormModel.h"
+#include "operator/OperatorTexts.h"
 #include "operator/OperatorWindow.h"
 #include "operator/Profile.h"
+#include "operator/SystemLanguage.h"
 #include "platform/AnsiText.h"
 #include "platform/Backends.h"
 #include "platform/Environment.h"
+#include "platform/Files.h"
 #include "platform/MemoryPrinter.h"
 #include "protocol/Decoder.h"
 #include "transport/Errors.h"
@@ -31,18 +38,28 @@ constexpr int kExitEndedEarly = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitDeliveryFailed = 3;
 constexpr std::uint64_t kMaxPackageBytes = 16u << 20;
+constexpr std::uint64_t kMaxProfileBytes = 1u << 20;
 
 const char* const kUsage =
     "usage: bpconf-cli COMMAND [options]\n"
     "  printers                       the installed printers; the default one starts with \"* \"\n"
     "  run [options]                  the update run of the window, status lines on stdout\n"
     "  frames [options]               the messages the run would send, as hex; nothing is sent\n"
-    "  send [--printer NAME | --port NAME] [--capture DIR] FILE\n"
+    "  send [--printer NAME | --port NAME | --capture DIR] FILE\n"
     "                                 the package's bytes unchanged, as one job (test print)\n"
     "  decode [FILE...]               the messages held in captured bytes (stdin without FILE)\n"
     "options of run and frames:\n"
-    "  --printer NAME  --port NAME  --capture DIR  --profile FILE  --set KEY=VALUE\n"
-    "  --package FILE  --language chinese|english  --no-pacing (emulators only)\n";
+    "  --printer NAME  --port NAME  --capture DIR   the target; run takes several of them\n"
+    "  --profile FILE  --set KEY=VALUE  --package FILE  --language chinese|english\n"
+    "  --no-pacing (emulators only)\n";
+
+// Lines of several targets' threads never mix.
+std::mutex gOutput;
+
+void PrintLine(std::ostream& out, const std::string& line) {
+    std::lock_guard<std::mutex> lock(gOutput);
+    out << line << std::endl;
+}
 
 int Usage(const std::string& message) {
     if (!message.empty())
@@ -51,15 +68,24 @@ int Usage(const std::string& message) {
     return kExitUsage;
 }
 
+// Where a run sends: an installed printer (empty: the default one), a port, or the capture
+// printer writing into a folder.
+struct Target {
+    enum class Kind { Printer, Port, Capture };
+    Kind kind = Kind::Printer;
+    std::string name;
+};
+
 // The in-memory window; each status text goes to standard output with the progress position.
 class CliForm : public op::FormModel {
   public:
-    std::ostream* status = nullptr;
+    bool printStatus = false;
+    std::string prefix;
     void SetText(const std::string& control, const std::string& text) override {
         op::FormModel::SetText(control, text);
-        if (status != nullptr && control == op::ctl::StatusPanel1) {
-            *status << "[" << ProgressPosition() << "/" << ProgressMaximum() << "] " << text
-                    << std::endl;
+        if (printStatus && control == op::ctl::StatusPanel1) {
+            PrintLine(std::cout, prefix + "[" + std::to_string(ProgressPosition()) + "/" +
+                                     std::to_string(ProgressMaximum()) + "] " + text);
         }
     }
 };
@@ -70,25 +96,25 @@ class SleepPacer : public op::IPacer {
     void Pause(int ms) override { platform::SleepMilliseconds(ms); }
 };
 
-class NoPacer : public op::IPacer {
+// A dry run reads the stored counter and takes its decisions, but never changes it.
+class DryRunCounter : public platform::ICounterStore {
   public:
-    void Pump() override {}
-    void Pause(int) override {}
-};
-
-class NoDialog : public platform::IFileDialog {
-  public:
-    std::optional<std::string> OpenFile(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-};
-
-// A dry run reads the stored counter but never changes it.
-class ReadOnlyCounter : public platform::ICounterStore {
-  public:
-    explicit ReadOnlyCounter(platform::ICounterStore& store) : store_(store) {}
+    explicit DryRunCounter(platform::ICounterStore& store) : store_(store) {}
     platform::StoredValue Read() override { return store_.Read(); }
-    bool Write(const std::string&) override { return true; }
+    platform::CounterChange Change(
+        const std::function<std::optional<std::string>(const platform::StoredValue&)>& choose)
+        override {
+        platform::CounterChange change;
+        const platform::StoredValue stored = store_.Read();
+        if (stored.kind == platform::StoredValue::Kind::Unreadable) {
+            change.failure = platform::CounterChange::Failure::Unreadable;
+            change.reason = stored.reason;
+            return change;
+        }
+        choose(stored);
+        return change;
+    }
+    std::string Location() const override { return store_.Location(); }
 
   private:
     platform::ICounterStore& store_;
@@ -107,16 +133,21 @@ std::string HexLine(const std::string& bytes) {
     return line;
 }
 
-bool ReadFile(const std::string& path, std::string& out) {
-    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
-    if (!in)
+// A whole regular file (never a FIFO or a device, which could block or never end).
+bool ReadInputFile(const std::string& path, std::uint64_t maxSize, std::string& out,
+                   std::string& reason) {
+    platform::FileReadResult read = platform::ReadWholeFile(path, maxSize);
+    if (!read.ok) {
+        reason = read.reason;
         return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    out.assign(read.bytes.begin(), read.bytes.end());
     return true;
 }
 
 struct Options {
-    std::string printer, port, capture, profile, package, language;
+    std::vector<Target> targets;
+    std::string profile, package, language;
     std::vector<std::string> sets;
     std::vector<std::string> files;
     bool noPacing = false;
@@ -137,9 +168,17 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options
             return true;
         };
         if (a == "--printer" || a == "--port" || a == "--capture") {
-            std::string& into = a == "--printer" ? o.printer : a == "--port" ? o.port : o.capture;
-            if (!value(into))
+            Target t;
+            t.kind = a == "--printer" ? Target::Kind::Printer
+                     : a == "--port"  ? Target::Kind::Port
+                                      : Target::Kind::Capture;
+            if (!value(t.name))
                 return false;
+            if (t.name.empty()) {
+                error = a + " needs a name, not an empty text";
+                return false;
+            }
+            o.targets.push_back(t);
         } else if (runOptions && (a == "--profile" || a == "--package" || a == "--language")) {
             std::string& into = a == "--profile"   ? o.profile
                                 : a == "--package" ? o.package
@@ -160,10 +199,6 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options
             o.files.push_back(a);
         }
     }
-    if (!o.printer.empty() && !o.port.empty()) {
-        error = "--printer and --port exclude each other";
-        return false;
-    }
     if (!o.language.empty() && o.language != "chinese" && o.language != "english") {
         error = "--language takes chinese or english, not '" + o.language + "'";
         return false;
@@ -171,8 +206,13 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options
     return true;
 }
 
+std::string CaptureDirFromEnvironment() {
+    const char* dir = std::getenv("BPCONF_CAPTURE_DIR");
+    return dir != nullptr ? dir : "";
+}
+
 int Printers() {
-    auto printers = platform::CreateSystemPrinterList();
+    auto printers = platform::CreateSystemBackends(CaptureDirFromEnvironment()).printers;
     const auto def = printers->DefaultPrinter();
     for (const auto& name : printers->InstalledPrinters()) {
         std::cout << (def && *def == name ? "* " : "  ") << name << "\n";
@@ -188,32 +228,32 @@ int Decode(const Options& o) {
         return kExitOk;
     }
     for (const auto& file : o.files) {
-        std::string bytes;
-        if (!ReadFile(file, bytes))
-            return Usage("cannot read " + file);
+        std::string bytes, reason;
+        if (!ReadInputFile(file, THfByteList::kNoSizeLimit, bytes, reason))
+            return Usage("cannot read " + file + ": " + reason);
         std::cout << protocol::DescribeAll(protocol::Decode(bytes));
     }
     return kExitOk;
 }
 
-// The printer the options name: --printer, the capture printer with --capture, else the default.
-void ChoosePrinter(op::FormModel& form, const Options& o) {
-    std::string name = o.printer;
-    if (name.empty() && !o.capture.empty())
-        name = platform::kCapturePrinterName;
-    if (name.empty())
-        return;
-    std::vector<std::string> items = form.Items(op::ctl::cmbDriver);
-    if (std::find(items.begin(), items.end(), name) == items.end())
-        items.push_back(name);
-    form.SetItems(op::ctl::cmbDriver, items);
-    form.SetText(op::ctl::cmbDriver, name);
+// The platform's services for one target: the capture printer writes into the target's folder,
+// or into BPCONF_CAPTURE_DIR for "--printer bpconf-capture".
+platform::SystemBackends BackendsFor(const Target& target) {
+    return platform::CreateSystemBackends(
+        target.kind == Target::Kind::Capture ? target.name : CaptureDirFromEnvironment());
+}
+
+std::string PrinterNameOf(const Target& target) {
+    return target.kind == Target::Kind::Capture ? platform::kCapturePrinterName : target.name;
 }
 
 int Send(const Options& o) {
     if (o.files.size() != 1)
         return Usage("send takes one FILE");
-    auto backends = platform::CreateSystemBackends(o.capture);
+    if (o.targets.size() > 1)
+        return Usage("send takes one target");
+    const Target target = o.targets.empty() ? Target() : o.targets[0];
+    auto backends = BackendsFor(target);
     auto boxes = platform::CreateConsoleMessageBoxes();
     TTransport transport(*backends.spooler, *backends.ports, *boxes);
     THfByteList package;
@@ -224,12 +264,10 @@ int Send(const Options& o) {
         return kExitUsage;
     }
     bool delivered;
-    if (!o.port.empty()) {
-        delivered = transport.SendBytes(package, "", kKindLpt, o.port);
+    if (target.kind == Target::Kind::Port) {
+        delivered = transport.SendBytes(package, "", kKindLpt, target.name);
     } else {
-        std::string printer = o.printer;
-        if (printer.empty() && !o.capture.empty())
-            printer = platform::kCapturePrinterName;
+        std::string printer = PrinterNameOf(target);
         if (printer.empty())
             printer = backends.printers->DefaultPrinter().value_or("");
         delivered = transport.SendBytes(package, printer, kKindDrive, "");
@@ -237,37 +275,47 @@ int Send(const Options& o) {
     return delivered ? kExitOk : kExitDeliveryFailed;
 }
 
-int Run(const Options& o, bool dryRun) {
-    if (!o.files.empty())
-        return Usage("unexpected argument " + o.files[0]);
-    std::vector<op::Setting> settings;
-    try {
-        if (!o.profile.empty()) {
-            std::string text;
-            if (!ReadFile(o.profile, text))
-                return Usage("cannot read profile " + o.profile);
-            settings = op::ParseProfile(text);
-        }
-        for (const auto& s : o.sets)
-            settings.push_back(op::ParseAssignment(s));
-    } catch (const op::UsageError& e) {
-        return Usage(e.what());
-    }
+// What one target's run came to.
+struct TargetResult {
+    std::string label;
+    int status = kExitOk;
+    std::string serial;
+    std::string result;
+};
 
-    auto backends = platform::CreateSystemBackends(o.capture);
-    auto boxes = platform::CreateConsoleMessageBoxes();
-    // A dry run keeps every message, in sending order, instead of sending it.
+// Everything a run needs that does not depend on the target, checked before anything is sent
+// or stored.
+struct RunPlan {
+    std::vector<op::Setting> settings;
+    std::vector<std::uint8_t> package;
+    bool hasPackage = false;
+    bool dryRun = false;
+    bool noPacing = false;
+    bool printStatus = false;
+    std::string language;
+};
+
+// One target's update run: its own window, transport, pacing and counter store, so several run
+// at the same time; the counter store's lock keeps their serial numbers apart.
+TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::string& prefix,
+                       std::vector<platform::KeptMessage>* dryRunMessages) {
+    TargetResult r;
+    r.label = target.name;
+    auto backends = BackendsFor(target);
+    auto boxes = platform::CreateConsoleMessageBoxes(prefix);
     platform::MemorySpooler recordingSpooler;
     platform::MemoryPorts recordingPorts(recordingSpooler.kept);
-    ReadOnlyCounter readOnly(*backends.counter);
+    DryRunCounter dryCounter(*backends.counter);
     SleepPacer sleeping;
-    NoPacer none;
-    NoDialog dialog;
+    op::NoPacing none;
+    platform::NoFileDialog dialog;
     TTransport transport(
-        dryRun ? static_cast<platform::ISpooler&>(recordingSpooler) : *backends.spooler,
-        dryRun ? static_cast<platform::IPortDevices&>(recordingPorts) : *backends.ports, *boxes);
-    op::IPacer& pacer = dryRun || o.noPacing ? static_cast<op::IPacer&>(none) : sleeping;
-    platform::ICounterStore& counter = dryRun ? readOnly : *backends.counter;
+        plan.dryRun ? static_cast<platform::ISpooler&>(recordingSpooler) : *backends.spooler,
+        plan.dryRun ? static_cast<platform::IPortDevices&>(recordingPorts) : *backends.ports,
+        *boxes);
+    op::IPacer& pacer = plan.dryRun || plan.noPacing ? static_cast<op::IPacer&>(none) : sleeping;
+    platform::ICounterStore& counter =
+        plan.dryRun ? static_cast<platform::ICounterStore&>(dryCounter) : *backends.counter;
     op::Services services{*backends.printers,  transport, counter, *backends.locale,
                           *backends.clock,     *boxes,    dialog,  pacer,
                           platform::Utf8ToAnsi};
@@ -275,44 +323,158 @@ int Run(const Options& o, bool dryRun) {
     CliForm form;
     op::ApplyDesign(form);
     op::OperatorWindow window(form, services);
-    if (!window.Guarded([&] { window.FormCreate(); }))
-        return kExitEndedEarly;
-    if (!o.language.empty())
-        window.SetInterfaceLanguage(o.language);
-    ChoosePrinter(form, o);
-    if (!o.port.empty()) {
+    if (!window.Guarded([&] { window.FormCreate(); })) {
+        r.status = kExitEndedEarly;
+        r.result = "ended early";
+        return r;
+    }
+    if (!plan.language.empty())
+        window.SetInterfaceLanguage(plan.language);
+    if (target.kind == Target::Kind::Port) {
         form.SetChecked(op::ctl::rdbDriver, false);
         form.SetChecked(op::ctl::rdbLpt, true);
-        form.SetItems(op::ctl::cmbLpt, {o.port});
+        form.SetItems(op::ctl::cmbLpt, {target.name});
         form.SetItemIndex(op::ctl::cmbLpt, 0);
+    } else if (const std::string name = PrinterNameOf(target); !name.empty()) {
+        std::vector<std::string> items = form.Items(op::ctl::cmbDriver);
+        if (std::find(items.begin(), items.end(), name) == items.end())
+            items.push_back(name);
+        form.SetItems(op::ctl::cmbDriver, items);
+        form.SetText(op::ctl::cmbDriver, name);
     }
+    if (r.label.empty())
+        r.label = form.Text(op::ctl::cmbDriver);
+    op::ApplySettings(form, window, plan.settings);
+    if (plan.hasPackage) {
+        window.PackageList().clear();
+        window.PackageList().push_back(std::make_unique<THfByteList>(plan.package));
+    }
+
+    form.prefix = prefix;
+    form.printStatus = plan.printStatus;
+    const op::RunEnd end = window.Button3Click();
+    window.FormClose();
+    if (dryRunMessages != nullptr)
+        *dryRunMessages = recordingSpooler.kept;
+
+    r.serial = window.StampedSerial();
+    if (end != op::RunEnd::Normal) {
+        r.status = kExitEndedEarly;
+        r.result = "ended early";
+    } else if (transport.FailedDeliveries() > 0) {
+        r.status = kExitDeliveryFailed;
+        r.result = "delivery failed";
+    } else {
+        r.result = "finished";
+    }
+    return r;
+}
+
+// The worse of two exit statuses: a delivery that failed outweighs an early end.
+int Worse(int a, int b) {
+    auto rank = [](int s) { return s == kExitDeliveryFailed ? 2 : s == kExitEndedEarly ? 1 : 0; };
+    return rank(a) >= rank(b) ? a : b;
+}
+
+// Sets the counter of the next stamp in the store, before any target runs: every target then
+// follows the store, so the number is taken by exactly one of them.
+bool StoreExplicitCounter(const std::string& counter, const std::string& language) {
+    auto store = platform::CreateSystemCounterStore();
+    const platform::CounterChange change = store->Write(counter);
+    if (change.ok())
+        return true;
+    platform::CreateConsoleMessageBoxes()->Error(
+        op::CounterNotSavedText(language, counter, change, store->Location()));
+    return false;
+}
+
+int Run(const Options& o, bool dryRun) {
+    if (!o.files.empty())
+        return Usage("unexpected argument " + o.files[0]);
+    if (dryRun && o.targets.size() > 1)
+        return Usage("frames takes one target");
+
+    // Every value is checked, and the profile and package read, before the counter store is
+    // touched or anything is sent.
+    RunPlan plan;
+    plan.dryRun = dryRun;
+    plan.noPacing = o.noPacing;
+    plan.printStatus = !dryRun;
+    plan.language = o.language;
     try {
-        op::ApplySettings(form, window, settings);
+        if (!o.profile.empty()) {
+            std::string text, reason;
+            if (!ReadInputFile(o.profile, kMaxProfileBytes, text, reason))
+                return Usage("cannot read profile " + o.profile + ": " + reason);
+            plan.settings = op::ParseProfile(text);
+        }
+        for (const auto& s : o.sets)
+            plan.settings.push_back(op::ParseAssignment(s));
+        op::CheckSettings(plan.settings);
     } catch (const op::UsageError& e) {
         return Usage(e.what());
     }
     if (!o.package.empty()) {
-        auto list = std::make_unique<THfByteList>();
+        THfByteList list;
         try {
-            list->LoadFromFile(o.package, kMaxPackageBytes);
+            list.LoadFromFile(o.package, kMaxPackageBytes);
         } catch (const Exception& e) {
             return Usage(e.Message());
         }
-        window.PackageList().clear();
-        window.PackageList().push_back(std::move(list));
+        plan.package = list.Bytes();
+        plan.hasPackage = true;
     }
 
-    if (!dryRun)
-        form.status = &std::cout;
-    const op::RunEnd end = window.Button3Click();
-    window.FormClose();
-    if (dryRun) {
-        for (const auto& message : recordingSpooler.kept)
-            std::cout << HexLine(message.bytes) << "\n";
+    if (!dryRun) {
+        // The last serial.counter wins, as every later setting does.
+        std::optional<std::string> counter;
+        for (const auto& [key, value] : plan.settings) {
+            if (key == op::kSerialCounterKey)
+                counter = value;
+        }
+        plan.settings.erase(
+            std::remove_if(plan.settings.begin(), plan.settings.end(),
+                           [](const op::Setting& s) { return s.first == op::kSerialCounterKey; }),
+            plan.settings.end());
+        const std::string language =
+            !o.language.empty()
+                ? o.language
+                : (op::GetSystemLanguage(*platform::CreateSystemLocale()) == "CHINESE" ? "chinese"
+                                                                                       : "english");
+        if (counter && !StoreExplicitCounter(*counter, language))
+            return kExitEndedEarly;
     }
-    if (end == op::RunEnd::Conversion || end == op::RunEnd::Oversized)
-        return kExitEndedEarly;
-    return transport.FailedDeliveries() > 0 ? kExitDeliveryFailed : kExitOk;
+
+    std::vector<Target> targets = o.targets;
+    if (targets.empty())
+        targets.push_back(Target());
+    const bool several = targets.size() > 1;
+    std::vector<TargetResult> results(targets.size());
+    std::vector<platform::KeptMessage> dryRunMessages;
+    if (!several) {
+        results[0] = RunTarget(plan, targets[0], "", dryRun ? &dryRunMessages : nullptr);
+    } else {
+        std::vector<std::thread> threads;
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            threads.emplace_back([&, i] {
+                results[i] = RunTarget(plan, targets[i], "[" + targets[i].name + "] ", nullptr);
+            });
+        }
+        for (auto& t : threads)
+            t.join();
+    }
+    for (const auto& message : dryRunMessages)
+        std::cout << HexLine(message.bytes) << "\n";
+
+    int status = kExitOk;
+    for (const auto& r : results) {
+        status = Worse(status, r.status);
+        if (several) {
+            PrintLine(std::cout,
+                      "[" + r.label + "] " + (r.serial.empty() ? "-" : r.serial) + " " + r.result);
+        }
+    }
+    return status;
 }
 
 }  // namespace

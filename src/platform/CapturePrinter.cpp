@@ -2,10 +2,10 @@
 // a user without a printer can see exactly what would be sent.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "platform/Backends.h"
+#include "platform/Files.h"
 
 namespace bpconf::platform {
 
@@ -33,8 +33,8 @@ class CapturePrinterList : public IPrinterList {
     std::unique_ptr<IPrinterList> system_;
 };
 
-// The next free job file name: one past the highest number already in the folder.
-fs::path NextJobFile(const fs::path& dir) {
+// One past the highest job number already in the folder.
+int NextJobNumber(const fs::path& dir) {
     int highest = 0;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
@@ -46,9 +46,13 @@ fs::path NextJobFile(const fs::path& dir) {
             highest = n;
         }
     }
+    return highest + 1;
+}
+
+std::string JobFileName(int number) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "job-%04d.bin", highest + 1);
-    return dir / buf;
+    std::snprintf(buf, sizeof buf, "job-%04d.bin", number);
+    return buf;
 }
 
 class CaptureJob : public IRawJob {
@@ -68,22 +72,18 @@ class CaptureJob : public IRawJob {
     }
     std::uint32_t EndPage() override { return winerror::kSuccess; }
 
-    // The job file appears whole: written under a temporary name, then renamed.
+    // The job file appears whole under the next free number; writers in other threads or
+    // processes that publish into the same folder at the same time each get a number of their
+    // own, and none replaces another's job.
     std::uint32_t EndDoc() override {
         if (!started_)
             return winerror::kGenFailure;
         std::error_code ec;
         fs::create_directories(dir_, ec);
-        const fs::path target = NextJobFile(dir_);
-        const fs::path temp = target.string() + ".part";
-        {
-            std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-            out.write(data_.data(), static_cast<std::streamsize>(data_.size()));
-            if (!out.flush())
-                return winerror::kDiskFull;
-        }
-        fs::rename(temp, target, ec);
-        return ec ? winerror::kGenFailure : winerror::kSuccess;
+        std::string reason;
+        const auto published =
+            PublishNewFile(dir_.string(), data_, JobFileName, NextJobNumber(dir_), reason);
+        return published ? winerror::kSuccess : winerror::kDiskFull;
     }
     std::uint32_t Close() override { return winerror::kSuccess; }
 

@@ -33,4 +33,12 @@ class IFileDialog {
                                                 const std::string& initialFolder) = 0;
 };
 
+// Where nobody can choose a file (the command line): every choice is cancelled.
+class NoFileDialog : public IFileDialog {
+  public:
+    std::optional<std::string> OpenFile(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+};
+
 }  // namespace bpconf::platform

@@ -90,6 +90,24 @@ same_run() {
 }
 check "run: the same ten jobs, byte for byte, and the same status lines" same_run
 
+# Two processes stamping from the one registry counter at the same time: no number twice.
+shared_counter() {
+    wine reg delete 'HKCU\SOFTWARE\kelvor\PrinterTest' /f >/dev/null 2>&1
+    wine reg add 'HKCU\SOFTWARE\kelvor\PrinterTest' /v Num /t REG_SZ /d 0100 /f >/dev/null 2>&1
+    rm -rf "$work/shared"
+    local pids=()
+    for _ in 1 2; do
+        (for _ in $(seq 1 10); do wine_cli run --no-pacing --capture "$work/shared" >/dev/null || exit 1; done) &
+        pids+=($!)
+    done
+    wait "${pids[@]}" || return 1
+    local serials
+    serials=$(for f in "$work"/shared/job-*.bin; do "$linux/src/app/bpconf-cli" decode "$f"; done | grep '^STSN')
+    [ "$(wc -l <<<"$serials")" -eq 20 ] && [ "$(sort -u <<<"$serials" | wc -l)" -eq 20 ] &&
+        wine reg query 'HKCU\SOFTWARE\kelvor\PrinterTest' /v Num | grep -q 0120
+}
+check "counter: two processes sharing the registry stamp 20 distinct numbers" shared_counter
+
 echo "== wine: frames on both builds"
 printf 'x%.0s' $(seq 1 4095) >"$work/big.bin"
 printf '\x01\x02\x03' >"$work/small.bin"

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/Files.h"
 
@@ -71,6 +72,48 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize) {
     ::close(fd);
     r.ok = true;
     return r;
+}
+
+std::optional<std::string> PublishNewFile(const std::string& folder, const std::string& data,
+                                          const std::function<std::string(int)>& nameFor, int first,
+                                          std::string& reason) {
+    std::string temp = folder + "/.partial-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::size_t done = 0;
+    bool ok = ::fchmod(fd, 0644) == 0;
+    while (ok && done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    const int writeError = errno;
+    ::close(fd);
+    if (!ok) {
+        ::unlink(temp.c_str());
+        reason = std::strerror(writeError);
+        return std::nullopt;
+    }
+    // link() fails when the name is taken: the next number is tried, nothing is replaced.
+    for (int n = first;; ++n) {
+        const std::string target = folder + "/" + nameFor(n);
+        if (::link(temp.c_str(), target.c_str()) == 0) {
+            ::unlink(temp.c_str());
+            return target;
+        }
+        if (errno != EEXIST) {
+            reason = std::strerror(errno);
+            ::unlink(temp.c_str());
+            return std::nullopt;
+        }
+    }
 }
 
 }  // namespace bpconf::platform

@@ -1,0 +1,265 @@
+// No serial number ever reaches two units: many processes and threads stamping from one counter
+// store at once, processes killed at random moments, and stores that cannot be used.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <thread>
+
+#include "CliSupport.h"
+#include "TestSupport.h"
+#include "operator/Design.h"
+#include "operator/FormModel.h"
+#include "operator/OperatorWindow.h"
+#include "platform/Backends.h"
+#include "platform/MemoryPrinter.h"
+#include "platform/RegFileCounterStore.h"
+#include "protocol/Decoder.h"
+
+namespace bpconf {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Cli;
+
+// Every STSN text in the job files of a folder, with how many units got it.
+std::map<std::string, int> StampedSerials(const std::string& dir) {
+    std::map<std::string, int> serials;
+    if (!fs::exists(dir))
+        return serials;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() != ".bin")
+            continue;
+        for (const auto& m : protocol::Decode(test::Slurp(entry.path().string()))) {
+            if (m.code == "STSN")
+                ++serials[m.text];
+        }
+    }
+    return serials;
+}
+
+std::vector<std::string> Duplicates(const std::map<std::string, int>& serials) {
+    std::vector<std::string> twice;
+    for (const auto& [serial, units] : serials) {
+        if (units > 1)
+            twice.push_back(serial + " x" + std::to_string(units));
+    }
+    return twice;
+}
+
+// The window's own logic on a thread: the in-memory window, the capture printer writing into
+// jobs, the counter file shared with everything else.
+class WindowLogicRuns {
+  public:
+    WindowLogicRuns(const std::string& counterPath, const std::string& jobs)
+        : store_(counterPath),
+          printers_(platform::CreateCapturePrinterList(std::make_unique<NoPrinters>())),
+          spooler_(
+              platform::CreateCaptureSpooler(std::make_unique<platform::MemorySpooler>(), jobs)),
+          transport_(*spooler_, ports_, boxes_),
+          window_(form_, op::Services{*printers_, transport_, store_, locale_, clock_, boxes_,
+                                      dialog_, pacer_, nullptr}) {
+        op::ApplyDesign(form_);
+        window_.FormCreate();
+    }
+    op::RunEnd Press() { return window_.Button3Click(); }
+    void Close() { window_.FormClose(); }
+    const std::vector<std::string>& Boxes() const { return boxes_.shown; }
+
+  private:
+    class NoPrinters : public platform::IPrinterList {
+      public:
+        std::vector<std::string> InstalledPrinters() override { return {}; }
+        std::optional<std::string> DefaultPrinter() override { return std::nullopt; }
+    };
+    class Locale : public platform::ILocale {
+      public:
+        std::string UserLanguageId() override { return "0409"; }
+    };
+    class Clock : public platform::IClock {
+      public:
+        platform::LocalDateTime Now() override { return {2026, 12, 7, 10, 0, 0}; }
+    };
+
+    platform::RegFileCounterStore store_;
+    std::unique_ptr<platform::IPrinterList> printers_;
+    std::unique_ptr<platform::ISpooler> spooler_;
+    test::ScriptedPorts ports_;
+    test::RecordingBoxes boxes_;
+    Locale locale_;
+    Clock clock_;
+    op::NoPacing pacer_;
+    platform::NoFileDialog dialog_;
+    TTransport transport_;
+    op::FormModel form_;
+    op::OperatorWindow window_;
+};
+
+// Runs a bash script written into the folder; its exit status.
+int Bash(const test::TempDir& home, const std::string& script) {
+    const std::string file = home / "script.sh";
+    std::ofstream(file) << script << "\n";
+    const int raw = std::system(("bash '" + file + "'").c_str());
+    return raw == -1 ? -1 : (raw >> 8) & 0xFF;
+}
+
+std::string CounterFileLock(const test::TempDir& home) {
+    return test::CounterFile(home) + ".lock";
+}
+
+// Runs `runs` default updates one after another in a background shell; returns its command.
+// A bash script: `processes` command lines in the background, each running `runs` default
+// updates one after another, then waiting for them all.
+std::string CliLoops(const test::TempDir& home, const std::string& jobs, int processes, int runs) {
+    std::string all;
+    for (int p = 0; p < processes; ++p) {
+        all += "(for i in $(seq " + std::to_string(runs) + "); do XDG_CONFIG_HOME='" +
+               home.path().string() + "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
+               "' --set serial.month=202612 >/dev/null 2>>'" + (home / "errors") + "'; done) & ";
+    }
+    return all + "wait";
+}
+
+// Exactly the 200 serial numbers 0100 … 0299 of December 2026, each on one unit, and the store
+// ready for 0300.
+void ExpectTwoHundredFrom0100(const test::TempDir& home, const std::string& jobs) {
+    const auto serials = StampedSerials(jobs);
+    EXPECT_EQ(serials.size(), 200u);
+    EXPECT_EQ(Duplicates(serials), std::vector<std::string>());
+    EXPECT_EQ(serials.begin()->first, "2026120100");
+    EXPECT_EQ(serials.rbegin()->first, "2026120299");
+    EXPECT_EQ(platform::RegFileCounterStore(test::CounterFile(home)).Read().text, "0300");
+    EXPECT_EQ(test::Slurp(home / "errors"), "");
+}
+
+TEST(SerialCounter, EightProcessesOf25RunsStampTwoHundredDistinctNumbers) {
+    test::TempDir home("serial");
+    test::WriteCounter(home, "0100");
+    const std::string jobs = home / "jobs";
+    ASSERT_EQ(Bash(home, CliLoops(home, jobs, 8, 25)), 0);
+    ExpectTwoHundredFrom0100(home, jobs);
+    // Every job of every run arrived, none overwritten by another writer.
+    std::size_t files = 0;
+    for (const auto& e : fs::directory_iterator(jobs))
+        files += e.path().extension() == ".bin" ? 1 : 0;
+    EXPECT_EQ(files, 2000u);
+}
+
+TEST(SerialCounter, WindowLogicAndCommandLineTogetherStampDistinctNumbers) {
+    test::TempDir home("serial");
+    test::WriteCounter(home, "0100");
+    const std::string jobs = home / "jobs";
+    std::thread processes([&] { EXPECT_EQ(Bash(home, CliLoops(home, jobs, 4, 25)), 0); });
+    std::vector<std::thread> windows;
+    std::vector<std::vector<std::string>> boxes(4);
+    for (int w = 0; w < 4; ++w) {
+        windows.emplace_back([&, w] {
+            WindowLogicRuns window(test::CounterFile(home), jobs);
+            for (int i = 0; i < 25; ++i)
+                EXPECT_EQ(window.Press(), op::RunEnd::Normal);
+            window.Close();
+            boxes[static_cast<std::size_t>(w)] = window.Boxes();
+        });
+    }
+    for (auto& t : windows)
+        t.join();
+    processes.join();
+    // Closing the windows (none edited its box) never rolled the store back.
+    ExpectTwoHundredFrom0100(home, jobs);
+    for (const auto& b : boxes)
+        EXPECT_EQ(b, std::vector<std::string>());
+}
+
+// kill -9 at random moments of runs: a gap in the serial numbers may appear, a duplicate never,
+// and the store always holds a number past every one stamped.
+TEST(SerialCounter, KilledAtRandomMomentsNeverStampsANumberTwice) {
+    test::TempDir home("serial");
+    test::WriteCounter(home, "0001");
+    const std::string jobs = home / "jobs";
+    const std::string script =
+        "for i in $(seq 40); do XDG_CONFIG_HOME='" + home.path().string() +
+        "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
+        "' >/dev/null 2>&1 & pid=$!; sleep 0.0$((RANDOM % 25)); kill -9 $pid 2>/dev/null; "
+        "wait $pid 2>/dev/null; done; true";
+    ASSERT_EQ(Bash(home, script), 0);
+    // A last whole run from the store the killed ones left.
+    ASSERT_EQ(Cli("run --no-pacing --capture '" + jobs + "'", home).status, 0);
+
+    const auto serials = StampedSerials(jobs);
+    EXPECT_EQ(Duplicates(serials), std::vector<std::string>());
+    const platform::StoredValue stored =
+        platform::RegFileCounterStore(test::CounterFile(home)).Read();
+    ASSERT_EQ(stored.kind, platform::StoredValue::Kind::Text);
+    const auto next = op::ParseCounter(stored.text);
+    ASSERT_TRUE(next) << stored.text;
+    for (const auto& [serial, units] : serials)
+        EXPECT_LT(std::stoi(serial.substr(6)), *next) << serial;
+}
+
+// The store cannot be used: nothing is stamped, the operator is told, the store stays as it was.
+TEST(SerialCounter, StoreThatCannotBeUsedStopsTheRunBeforeTheStamp) {
+    const bool root = test::Slurp("/proc/self/status").find("\nUid:\t0\t") != std::string::npos;
+    // Permissions bind only an unprivileged user: as root, the tool runs as "nobody".
+    const std::string asUser = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const struct {
+        const char* what;
+        std::string prepare;  // shell commands, run in the home folder
+        std::string says;
+    } cases[] = {
+        {"unreadable file", "chmod 000 kelvor/PrinterTest.reg",
+         "cannot be read: Permission denied"},
+        {"read-only folder", "chmod 555 kelvor", "cannot be stored"},
+        {"folder in place of the file", "rm kelvor/PrinterTest.reg && mkdir kelvor/PrinterTest.reg",
+         "cannot be read: Is a directory"},
+        {"lock held past the bound",
+         "flock kelvor/PrinterTest.reg.lock sleep 60 >/dev/null 2>&1 </dev/null & "
+         "echo $! >holder.pid; sleep 0.3",
+         "is held by another program"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir home("serial");
+        test::WriteCounter(home, "0042");
+        const std::string jobs = home / "jobs";
+        fs::create_directories(jobs);
+        // The unprivileged user may write the jobs and read the folders.
+        ASSERT_EQ(std::system(("chmod 755 '" + home.path().string() + "' && chmod 777 '" + jobs +
+                               "' && touch '" + CounterFileLock(home) + "' && chmod 666 '" +
+                               CounterFileLock(home) + "'")
+                                  .c_str()),
+                  0);
+        ASSERT_EQ(std::system(("cd '" + home.path().string() + "' && " + c.prepare).c_str()), 0)
+            << c.what;
+        const std::string before = fs::is_regular_file(test::CounterFile(home))
+                                       ? test::Slurp(test::CounterFile(home))
+                                       : std::string("<not a file>");
+        const std::string out = home / "out", err = home / "err";
+        const int raw =
+            std::system(("cd / && " + asUser + "env XDG_CONFIG_HOME='" + home.path().string() +
+                         "' LANG=C LC_ALL= '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
+                         "' >'" + out + "' 2>'" + err + "'")
+                            .c_str());
+        EXPECT_EQ((raw >> 8) & 0xFF, 1) << c.what << "\n" << test::Slurp(err);
+        EXPECT_NE(test::Slurp(err).find(c.says), std::string::npos) << c.what << "\n"
+                                                                    << test::Slurp(err);
+        EXPECT_NE(test::Slurp(err).find("No serial number was sent; the update was stopped."),
+                  std::string::npos)
+            << c.what;
+        EXPECT_TRUE(StampedSerials(jobs).empty()) << c.what;
+        EXPECT_EQ(fs::is_regular_file(test::CounterFile(home))
+                      ? test::Slurp(test::CounterFile(home))
+                      : std::string("<not a file>"),
+                  before)
+            << c.what;
+        // The lock's holder (flock and its sleep) ends with its case.
+        std::system(("cd '" + home.path().string() +
+                     "' && [ -f holder.pid ] && pkill -P \"$(cat holder.pid)\"; "
+                     "chmod -R u+rwx . 2>/dev/null; true")
+                        .c_str());
+    }
+}
+
+}  // namespace
+}  // namespace bpconf
