@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/RegFileCounterStore.h"
-#include "platform/TcpJobServer.h"
+#include "TcpJobServer.h"
 
 namespace {
 
@@ -50,9 +50,9 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
     const std::string config = (dir / "config").string();
 
-    std::vector<std::unique_ptr<bpconf::platform::TcpJobServer>> printers;
+    std::vector<std::unique_ptr<bpconf::test::TcpJobServer>> printers;
     for (int i = 1; i <= 8; ++i) {
-        printers.push_back(std::make_unique<bpconf::platform::TcpJobServer>());
+        printers.push_back(std::make_unique<bpconf::test::TcpJobServer>());
         printers.back()->Start(0);
         const std::string add =
             "lpadmin -p ParLine" + std::to_string(i) +

@@ -10,7 +10,7 @@
 
 #include "operator/OperatorWindow.h"
 #include "platform/Backends.h"
-#include "platform/TcpJobServer.h"
+#include "TcpJobServer.h"
 #include "transport/untFunction.h"
 #include "ui/Unit1.h"
 
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
     ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
 
-    bpconf::platform::TcpJobServer printer;
+    bpconf::test::TcpJobServer printer;
     printer.Start(0);
     const std::string add =
         "lpadmin -p BenchRun -v socket://127.0.0.1:" + std::to_string(printer.Port()) +

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/Backends.h"
-#include "platform/TcpJobServer.h"
+#include "TcpJobServer.h"
 #include "transport/untFunction.h"
 
 namespace {
@@ -31,7 +31,7 @@ int main() {
         std::cerr << "bpconf_bench_transport: CUPS_SERVER is not set (run scripts/bench)\n";
         return 2;
     }
-    bpconf::platform::TcpJobServer printer;
+    bpconf::test::TcpJobServer printer;
     if (!printer.Start(0))
         return 1;
     const std::string queue = "BenchLine";

@@ -1,5 +1,6 @@
-// Tests through the real CUPS scheduler that scripts/test starts (CUPS_SERVER names it), with a
-// printer emulator per queue inside the test process.
+// Tests through the real CUPS scheduler that scripts/test starts, with a printer emulator per
+// queue inside the test process. BPCONF_TEST_CUPS_SERVER names that scheduler; CUPS_SERVER from
+// the environment is never used, so running the tests on a desk cannot touch the desk's queues.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/TcpJobServer.h"
+#include "SpoolerJobs.h"
+#include "TcpJobServer.h"
 
 namespace bpconf::test {
 
@@ -29,15 +31,24 @@ inline std::string RunCommand(const std::string& command) {
     return rc == 0 ? s.str() : std::string();
 }
 
+// Points CUPS, and every program the test starts, at the private scheduler; false without one.
+inline bool UsePrivateScheduler() {
+    const char* server = std::getenv("BPCONF_TEST_CUPS_SERVER");
+    if (server == nullptr || *server == '\0')
+        return false;
+    ::setenv("CUPS_SERVER", server, 1);
+    return true;
+}
+
 // Skips (or, under scripts/test, fails) when no private scheduler is running.
-#define REQUIRE_SCHEDULER()                                                     \
-    do {                                                                        \
-        if (std::getenv("CUPS_SERVER") == nullptr) {                            \
-            if (std::getenv("BPCONF_REQUIRE_SCHEDULER") != nullptr) {           \
-                FAIL() << "CUPS_SERVER is not set: start scripts/print-server"; \
-            }                                                                   \
-            GTEST_SKIP() << "no private CUPS scheduler (CUPS_SERVER unset)";    \
-        }                                                                       \
+#define REQUIRE_SCHEDULER()                                                                 \
+    do {                                                                                    \
+        if (!::bpconf::test::UsePrivateScheduler()) {                                       \
+            if (std::getenv("BPCONF_REQUIRE_SCHEDULER") != nullptr) {                       \
+                FAIL() << "BPCONF_TEST_CUPS_SERVER is not set: start scripts/print-server"; \
+            }                                                                               \
+            GTEST_SKIP() << "no private CUPS scheduler (BPCONF_TEST_CUPS_SERVER unset)";    \
+        }                                                                                   \
     } while (0)
 
 // Removes every queue of the scheduler.
@@ -58,7 +69,7 @@ class SchedulerTestBase : public ::testing::Test {
         RemoveAllQueues();
     }
     void TearDown() override {
-        if (std::getenv("CUPS_SERVER") != nullptr)
+        if (UsePrivateScheduler())
             RemoveAllQueues();
     }
 };
@@ -80,7 +91,7 @@ class EmulatedQueue {
     }
     bool ok() const { return ok_; }
     const std::string& name() const { return name_; }
-    platform::TcpJobServer& printer() { return server_; }
+    test::TcpJobServer& printer() { return server_; }
 
     // Waits for count jobs at the emulator (generous: a loaded CI machine is slow).
     std::vector<std::string> Jobs(std::size_t count) {
@@ -90,7 +101,7 @@ class EmulatedQueue {
 
   private:
     std::string name_;
-    platform::TcpJobServer server_;
+    test::TcpJobServer server_;
     bool ok_ = false;
 };
 

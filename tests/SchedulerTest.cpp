@@ -25,9 +25,9 @@ class Scheduler : public test::SchedulerTestBase {
 };
 
 // Jobs the scheduler holds for the queue, once every one of them has left the queue.
-std::vector<platform::SpoolerJob> SettledJobs(const std::string& queue, std::size_t count) {
+std::vector<test::SpoolerJob> SettledJobs(const std::string& queue, std::size_t count) {
     for (int i = 0; i < 600; ++i) {
-        auto jobs = platform::ListSpoolerJobs(queue);
+        auto jobs = test::ListSpoolerJobs(queue);
         bool settled = jobs.size() >= count;
         for (const auto& j : jobs)
             settled = settled && j.state != "pending" && j.state != "processing";
@@ -35,7 +35,7 @@ std::vector<platform::SpoolerJob> SettledJobs(const std::string& queue, std::siz
             return jobs;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    return platform::ListSpoolerJobs(queue);
+    return test::ListSpoolerJobs(queue);
 }
 
 TEST_F(Scheduler, SendBytesDeliversExactlyTheBytesAsOneJobNamedPrinterTest) {
@@ -92,7 +92,7 @@ TEST_F(Scheduler, UnknownPrinterGivesError1801AndNoJob) {
     EXPECT_FALSE(transport_.SendString("abc", "", "drive", ""));
     EXPECT_EQ(boxes_.shown, (std::vector<std::string>{"打印机监控升级工具: error 1801",
                                                       "打印机监控升级工具: error 1801"}));
-    EXPECT_TRUE(platform::ListSpoolerJobs("Line1").empty());
+    EXPECT_TRUE(test::ListSpoolerJobs("Line1").empty());
     EXPECT_TRUE(queue.printer().Jobs().empty());
 }
 
@@ -101,7 +101,7 @@ TEST_F(Scheduler, PortPathIgnoresThePrinterName) {
     ASSERT_TRUE(queue.ok());
     EXPECT_FALSE(transport_.SendString("abc", "Line1", "lpt", "/nonexistent/lpt"));
     EXPECT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_TRUE(platform::ListSpoolerJobs("Line1").empty());
+    EXPECT_TRUE(test::ListSpoolerJobs("Line1").empty());
 }
 
 std::vector<std::string> LpstatPrinters() {

@@ -116,8 +116,9 @@ std::string CounterFileLock(const test::TempDir& home) {
 std::string CliLoops(const test::TempDir& home, const std::string& jobs, int processes, int runs) {
     std::string all;
     for (int p = 0; p < processes; ++p) {
-        all += "(for i in $(seq " + std::to_string(runs) + "); do XDG_CONFIG_HOME='" +
-               home.path().string() + "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
+        all += "(for i in $(seq " + std::to_string(runs) + "); do CUPS_SERVER='" +
+               test::TestSchedulerSocket() + "' XDG_CONFIG_HOME='" + home.path().string() +
+               "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
                "' --set serial.month=202612 >/dev/null 2>>'" + (home / "errors") + "'; done) & ";
     }
     return all + "wait";
@@ -180,7 +181,8 @@ TEST(SerialCounter, KilledAtRandomMomentsNeverStampsANumberTwice) {
     test::WriteCounter(home, "0001");
     const std::string jobs = home / "jobs";
     const std::string script =
-        "for i in $(seq 40); do XDG_CONFIG_HOME='" + home.path().string() +
+        "export CUPS_SERVER='" + test::TestSchedulerSocket() +
+        "'; for i in $(seq 40); do XDG_CONFIG_HOME='" + home.path().string() +
         "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
         "' >/dev/null 2>&1 & pid=$!; sleep 0.0$((RANDOM % 25)); kill -9 $pid 2>/dev/null; "
         "wait $pid 2>/dev/null; done; true";

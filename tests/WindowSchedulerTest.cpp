@@ -24,7 +24,7 @@ class WindowScheduler : public ::testing::Test {
         h_.realSpooler = platform::CreateSystemSpooler();
     }
     void TearDown() override {
-        if (std::getenv("CUPS_SERVER") != nullptr)
+        if (test::UsePrivateScheduler())
             test::RemoveAllQueues();
     }
 

@@ -63,13 +63,4 @@ struct SystemBackends {
 };
 SystemBackends CreateSystemBackends(const std::string& captureDir);
 
-// A job as the scheduler keeps it, for checking what was queued.
-struct SpoolerJob {
-    int id = 0;
-    std::string title;
-    std::string state;  // "pending", "processing", "completed", …
-};
-// Every job the scheduler knows for the printer (completed ones included), oldest first.
-std::vector<SpoolerJob> ListSpoolerJobs(const std::string& printerName);
-
 }  // namespace bpconf::platform

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# The Windows build under wine, against the private scheduler of scripts/test (CUPS_SERVER):
+# The Windows build under wine, against the private scheduler of scripts/test
+# (BPCONF_TEST_CUPS_SERVER):
 #   tests/wine/wine-tests.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 # Runs the Windows unit tests, the Win32 back end's tests (registry, locale, spooler, ports),
 # then end to end: the printer list, a default run whose jobs must equal the Linux build's byte
 # for byte at the printer emulator, and "frames" output identical on both builds.
 set -uo pipefail
+# Only the tests' own scheduler: never the machine's.
+export CUPS_SERVER=${BPCONF_TEST_CUPS_SERVER:?the private scheduler of scripts/print-server}
 
 linux=$(cd "$1" && pwd)
 win=$(cd "$2" && pwd)
@@ -62,7 +65,7 @@ for pair in zh_CN.UTF-8:0804 zh_TW.UTF-8:0404 en_US.UTF-8:0409 de_DE.UTF-8:0407;
 done
 
 echo "== wine: end to end through the scheduler"
-"$linux/src/app/bpconf-printer-emulator" --dir "$work/jobs" --port-file "$work/port" \
+"$linux/tests/support/bpconf-printer-emulator" --dir "$work/jobs" --port-file "$work/port" \
     >"$work/emulator.log" 2>&1 </dev/null &
 emulator_pid=$!
 for _ in $(seq 1 100); do [ -s "$work/port" ] && break; sleep 0.1; done

@@ -121,28 +121,4 @@ std::unique_ptr<ISpooler> CreateSystemSpooler() {
     return std::make_unique<Win32Spooler>();
 }
 
-std::vector<SpoolerJob> ListSpoolerJobs(const std::string& printerName) {
-    std::vector<SpoolerJob> list;
-    HANDLE handle = nullptr;
-    if (!::OpenPrinterA(const_cast<char*>(printerName.c_str()), &handle, nullptr))
-        return list;
-    DWORD needed = 0, count = 0;
-    ::EnumJobsA(handle, 0, 0xFFFF, 1, nullptr, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed);
-    if (needed > 0 && ::EnumJobsA(handle, 0, 0xFFFF, 1, buffer.data(), needed, &needed, &count)) {
-        const auto* jobs = reinterpret_cast<const JOB_INFO_1A*>(buffer.data());
-        for (DWORD i = 0; i < count; ++i) {
-            SpoolerJob job;
-            job.id = static_cast<int>(jobs[i].JobId);
-            job.title = jobs[i].pDocument != nullptr ? jobs[i].pDocument : "";
-            job.state = (jobs[i].Status & JOB_STATUS_PRINTED) ? "completed" : "pending";
-            list.push_back(job);
-        }
-    }
-    ::ClosePrinter(handle);
-    std::sort(list.begin(), list.end(),
-              [](const SpoolerJob& a, const SpoolerJob& b) { return a.id < b.id; });
-    return list;
-}
-
 }  // namespace bpconf::platform

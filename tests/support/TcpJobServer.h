@@ -1,6 +1,6 @@
 // A network printer as a socket printer (AppSocket, port 9100) works: it listens on 127.0.0.1,
 // and every connection is one job whose bytes are recorded in order. It is the printer
-// emulator behind the tests' CUPS queues.
+// emulator behind the tests' CUPS queues, and it can fail the ways a real Bluetooth printer does.
 #pragma once
 
 #include <condition_variable>
@@ -11,7 +11,15 @@
 #include <thread>
 #include <vector>
 
-namespace bpconf::platform {
+namespace bpconf::test {
+
+// The ways the emulated printer fails; all off is a healthy printer.
+struct PrinterFaults {
+    bool refuse = false;         // connections are refused: nothing listens on the port
+    bool neverRead = false;      // connections are accepted and never read
+    std::size_t closeAfter = 0;  // each connection is closed after this many bytes (0: never)
+    int stallMsPerByte = 0;      // each byte is read alone, this long after the one before
+};
 
 class TcpJobServer {
   public:
@@ -21,8 +29,9 @@ class TcpJobServer {
     TcpJobServer(const TcpJobServer&) = delete;
     TcpJobServer& operator=(const TcpJobServer&) = delete;
 
-    // Listens on 127.0.0.1 at the port (0: any free port); false when it cannot.
-    bool Start(int port = 0);
+    // Listens on 127.0.0.1 at the port (0: any free port); false when it cannot. A printer that
+    // refuses connections keeps its port number but nothing listens on it.
+    bool Start(int port = 0, PrinterFaults faults = {});
     void Stop();
     int Port() const { return port_; }
 
@@ -35,7 +44,11 @@ class TcpJobServer {
   private:
     void Serve();
 
+    // Reads one connection's bytes the way the faults say; false when the server is stopping.
+    bool Receive(int conn, std::string& job);
+
     std::function<void(const std::string&)> onJob_;
+    PrinterFaults faults_;
     int listenFd_ = -1;
     int wakeFds_[2] = {-1, -1};
     int port_ = 0;
@@ -47,4 +60,4 @@ class TcpJobServer {
     long long lastActivityMs_ = 0;
 };
 
-}  // namespace bpconf::platform
+}  // namespace bpconf::test

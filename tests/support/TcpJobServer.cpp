@@ -1,4 +1,4 @@
-#include "platform/TcpJobServer.h"
+#include "TcpJobServer.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -7,10 +7,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <thread>
 
-namespace bpconf::platform {
+namespace bpconf::test {
 
 namespace {
 
@@ -29,7 +31,8 @@ TcpJobServer::~TcpJobServer() {
     Stop();
 }
 
-bool TcpJobServer::Start(int port) {
+bool TcpJobServer::Start(int port, PrinterFaults faults) {
+    faults_ = faults;
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listenFd_ < 0)
         return false;
@@ -50,6 +53,13 @@ bool TcpJobServer::Start(int port) {
     }
     port_ = ntohs(addr.sin_port);
     lastActivityMs_ = NowMs();
+    if (faults_.refuse) {
+        ::close(listenFd_);
+        ::close(wakeFds_[0]);
+        ::close(wakeFds_[1]);
+        listenFd_ = wakeFds_[0] = wakeFds_[1] = -1;
+        return true;
+    }
     thread_ = std::thread([this] { Serve(); });
     return true;
 }
@@ -84,28 +94,8 @@ void TcpJobServer::Serve() {
             busy_ = true;
             lastActivityMs_ = NowMs();
         }
-        // The job is every byte until the sender closes its side.
         std::string job;
-        char buffer[65536];
-        bool stopping = false;
-        for (;;) {
-            pollfd cfds[2] = {{conn, POLLIN, 0}, {wakeFds_[0], POLLIN, 0}};
-            if (::poll(cfds, 2, -1) < 0) {
-                if (errno == EINTR)
-                    continue;
-                break;
-            }
-            if (cfds[1].revents != 0) {
-                stopping = true;
-                break;
-            }
-            const ssize_t n = ::recv(conn, buffer, sizeof buffer, 0);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            job.append(buffer, static_cast<std::size_t>(n));
-        }
+        const bool stopping = !Receive(conn, job);
         ::close(conn);
         if (stopping)
             return;
@@ -118,6 +108,42 @@ void TcpJobServer::Serve() {
             lastActivityMs_ = NowMs();
         }
         arrived_.notify_all();
+    }
+}
+
+bool TcpJobServer::Receive(int conn, std::string& job) {
+    // The job is every byte until the sender closes its side (or the printer gives up).
+    char buffer[65536];
+    for (;;) {
+        pollfd cfds[2] = {{conn, faults_.neverRead ? short(0) : short(POLLIN), 0},
+                          {wakeFds_[0], POLLIN, 0}};
+        if (::poll(cfds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return true;
+        }
+        if (cfds[1].revents != 0)
+            return false;
+        if (faults_.neverRead) {
+            if (cfds[0].revents != 0)
+                return true;  // the sender gave up
+            continue;
+        }
+        std::size_t want = sizeof buffer;
+        if (faults_.stallMsPerByte > 0)
+            want = 1;
+        if (faults_.closeAfter > 0)
+            want = std::min(want, faults_.closeAfter - job.size());
+        const ssize_t n = ::recv(conn, buffer, want, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return true;
+        job.append(buffer, static_cast<std::size_t>(n));
+        if (faults_.closeAfter > 0 && job.size() >= faults_.closeAfter)
+            return true;
+        if (faults_.stallMsPerByte > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(faults_.stallMsPerByte));
     }
 }
 
@@ -142,4 +168,4 @@ void TcpJobServer::WaitUntilQuiet(int quietMs, int timeoutMs) const {
     }
 }
 
-}  // namespace bpconf::platform
+}  // namespace bpconf::test

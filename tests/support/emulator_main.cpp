@@ -1,7 +1,9 @@
 // bpconf-printer-emulator: a socket printer on 127.0.0.1 for a CUPS queue to print to. Every
-// connection is one job, saved whole as DIR/job-0001.bin, job-0002.bin, …
+// connection is one job, saved whole as DIR/job-0001.bin, job-0002.bin, … It can fail the ways
+// a real Bluetooth printer does:
 //
 //   bpconf-printer-emulator --dir DIR [--port N] [--port-file FILE]
+//       [--refuse | --never-read | --close-after BYTES | --stall-ms MS-PER-BYTE]
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -12,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/TcpJobServer.h"
+#include "TcpJobServer.h"
 
 namespace {
 
@@ -28,16 +30,29 @@ int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     std::string dir, portFile;
     int port = 0;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bpconf::test::PrinterFaults faults;
+    const char* usage =
+        "usage: bpconf-printer-emulator --dir DIR [--port N] [--port-file FILE]\n"
+        "       [--refuse | --never-read | --close-after BYTES | --stall-ms MS-PER-BYTE]\n";
+    for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--dir")
-            dir = argv[i + 1];
-        else if (option == "--port")
-            port = std::stoi(argv[i + 1]);
-        else if (option == "--port-file")
-            portFile = argv[i + 1];
-        else {
-            std::cerr << "usage: bpconf-printer-emulator --dir DIR [--port N] [--port-file FILE]\n";
+        const bool hasValue = i + 1 < argc;
+        if (option == "--refuse") {
+            faults.refuse = true;
+        } else if (option == "--never-read") {
+            faults.neverRead = true;
+        } else if (option == "--dir" && hasValue) {
+            dir = argv[++i];
+        } else if (option == "--port" && hasValue) {
+            port = std::stoi(argv[++i]);
+        } else if (option == "--port-file" && hasValue) {
+            portFile = argv[++i];
+        } else if (option == "--close-after" && hasValue) {
+            faults.closeAfter = std::stoul(argv[++i]);
+        } else if (option == "--stall-ms" && hasValue) {
+            faults.stallMsPerByte = std::stoi(argv[++i]);
+        } else {
+            std::cerr << usage;
             return 2;
         }
     }
@@ -47,7 +62,7 @@ int main(int argc, char** argv) {
     }
     fs::create_directories(dir);
     int saved = 0;
-    bpconf::platform::TcpJobServer server([&](const std::string& job) {
+    bpconf::test::TcpJobServer server([&](const std::string& job) {
         char name[32];
         std::snprintf(name, sizeof name, "job-%04d.bin", ++saved);
         const fs::path target = fs::path(dir) / name;
@@ -56,7 +71,7 @@ int main(int argc, char** argv) {
             .write(job.data(), static_cast<std::streamsize>(job.size()));
         fs::rename(temp, target);
     });
-    if (!server.Start(port)) {
+    if (!server.Start(port, faults)) {
         std::cerr << "bpconf-printer-emulator: cannot listen on 127.0.0.1:" << port << "\n";
         return 1;
     }

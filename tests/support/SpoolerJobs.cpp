@@ -1,0 +1,49 @@
+#include "SpoolerJobs.h"
+
+#include <cups/cups.h>
+
+#include <algorithm>
+
+namespace bpconf::test {
+
+std::vector<SpoolerJob> ListSpoolerJobs(const std::string& printerName) {
+    cups_job_t* jobs = nullptr;
+    const int n =
+        cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, printerName.c_str(), 0, CUPS_WHICHJOBS_ALL);
+    std::vector<SpoolerJob> list;
+    for (int i = 0; i < n; ++i) {
+        SpoolerJob job;
+        job.id = jobs[i].id;
+        job.title = jobs[i].title != nullptr ? jobs[i].title : "";
+        switch (jobs[i].state) {
+            case IPP_JSTATE_PENDING:
+                job.state = "pending";
+                break;
+            case IPP_JSTATE_HELD:
+                job.state = "held";
+                break;
+            case IPP_JSTATE_PROCESSING:
+                job.state = "processing";
+                break;
+            case IPP_JSTATE_STOPPED:
+                job.state = "stopped";
+                break;
+            case IPP_JSTATE_CANCELED:
+                job.state = "canceled";
+                break;
+            case IPP_JSTATE_ABORTED:
+                job.state = "aborted";
+                break;
+            case IPP_JSTATE_COMPLETED:
+                job.state = "completed";
+                break;
+        }
+        list.push_back(job);
+    }
+    cupsFreeJobs(n, jobs);
+    std::sort(list.begin(), list.end(),
+              [](const SpoolerJob& a, const SpoolerJob& b) { return a.id < b.id; });
+    return list;
+}
+
+}  // namespace bpconf::test
