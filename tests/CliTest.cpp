@@ -144,13 +144,15 @@ TEST(CliFrames, PortPathSendsOnlyTheSelfTestMessage) {
 
 TEST(CliFrames, EarlyEndPrintsTheMessagesUpToThatPoint) {
     test::TempDir home("cli");
-    auto r = Cli("frames --set aging_time=abc", home);
+    auto r = Cli("frames --printer Line1 --set aging_time=abc", home);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "1D 45 43 01\n1B 23 23 53 54 44 50 1C\n");
     EXPECT_EQ(r.err, "打印机监控升级工具: 'abc' is not a valid integer value.\n");
 
     std::ofstream(home / "big.bin", std::ios::binary) << std::string(4095, 'x');
-    r = Cli("frames --set self_test.send=yes --package '" + (home / "big.bin") + "'", home);
+    r = Cli(
+        "frames --printer Line1 --set self_test.send=yes --package '" + (home / "big.bin") + "'",
+        home);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10);
     EXPECT_EQ(r.err, "警告: There is a problem updating files!!\n");
@@ -192,7 +194,7 @@ TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
         {"send --printer A x.bin", "send takes one target"},
         {"run --profile /dev/zero", "cannot read profile /dev/zero: not a regular file"},
     };
-    // A counter the tool would replace by "0001" if it loaded it: usage errors never load it.
+    // A usage error never loads the counter, let alone writes it.
     test::WriteCounter(home, "abc");
     const std::string counterBefore = test::Slurp(test::CounterFile(home));
     for (const auto& c : cases) {
@@ -271,10 +273,14 @@ TEST(CliRun, ExitStatusOfEveryEnd) {
 TEST(CliRun, CapturePrinterNamedByTheEnvironmentIsListedAndReachable) {
     test::TempDir home("cli");
     const std::string jobs = home / "jobs";
-    const std::string env = "BPCONF_CAPTURE_DIR='" + jobs + "'";
+    // No scheduler at all: the capture printer is still there, and the missing spooler is told.
+    const std::string env = "BPCONF_CAPTURE_DIR='" + jobs + "' CUPS_SERVER=/nonexistent/cups.sock";
     const auto listed = Cli("printers", home, env);
-    EXPECT_EQ(listed.status, 0);
-    EXPECT_NE(listed.out.find("bpconf-capture\n"), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.status, 3);
+    EXPECT_EQ(listed.out, "* bpconf-capture\n");
+    EXPECT_EQ(listed.err,
+              "bpconf-cli: the printer list is incomplete: error 1722: the print "
+              "spooler cannot be reached\n");
     EXPECT_EQ(Cli("run --no-pacing --printer bpconf-capture", home, env).status, 0);
     EXPECT_EQ(JobFiles(jobs).size(), 10u);
 }
@@ -307,9 +313,10 @@ TEST(CliSend, PackageUnchangedAsOneJob) {
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(JobFiles(jobs).size(), 1u);
     EXPECT_EQ(test::Slurp(JobFiles(jobs)[0]), bytes);
+    // Without a spooler to reach the test print says so: 1722, not an unknown printer (1801).
     r = Cli("send --printer NoSuchPrinter '" + (home / "t.bin") + "'", home);
     EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.err, "打印机监控升级工具: error 1801\n");
+    EXPECT_EQ(r.err, "打印机监控升级工具: error 1722\n");
     r = Cli("send '" + (home / "none.bin") + "'", home);
     EXPECT_EQ(r.status, 2);
 }

@@ -56,15 +56,29 @@ TEST(CounterStore, ReadsTheStringValueOnly) {
         {"name in any case",
          "Windows Registry Editor Version 5.00\n\n" + kKey + "\n\"nUM\"=\"12\"\n", Kind::Text,
          "12"},
-        {"key in any case", "[hkey_current_user\\software\\KELVOR\\printertest]\n\"Num\"=\"abc\"\n",
+        {"key in any case",
+         "REGEDIT4\n\n[hkey_current_user\\software\\KELVOR\\printertest]\n\"Num\"=\"abc\"\n",
          Kind::Text, "abc"},
-        {"empty string", kKey + "\n\"Num\"=\"\"\n", Kind::Text, ""},
-        {"escaped", kKey + "\n\"Num\"=\"a\\\"b\\\\c\"\n", Kind::Text, "a\"b\\c"},
-        {"dword", kKey + "\n\"Num\"=dword:0000000c\n", Kind::NotAString, ""},
-        {"hex", kKey + "\n\"Num\"=hex:30,00\n", Kind::NotAString, ""},
-        {"expandable as hex", kKey + "\n\"Num\"=hex(2):30,00\n", Kind::NotAString, ""},
+        {"blanks around the equals sign", "REGEDIT4\n" + kKey + "\n\"Num\" = \"0742\"\n",
+         Kind::Text, "0742"},
+        {"empty string", "REGEDIT4\n" + kKey + "\n\"Num\"=\"\"\n", Kind::Text, ""},
+        {"escaped", "REGEDIT4\n" + kKey + "\n\"Num\"=\"a\\\"b\\\\c\"\n", Kind::Text, "a\"b\\c"},
+        {"dword", "REGEDIT4\n" + kKey + "\n\"Num\"=dword:0000000c\n", Kind::NotAString, ""},
+        {"hex", "REGEDIT4\n" + kKey + "\n\"Num\"=hex:30,00\n", Kind::NotAString, ""},
+        {"expandable as hex", "REGEDIT4\n" + kKey + "\n\"Num\"=hex(2):30,00\n", Kind::NotAString,
+         ""},
         {"value of another key",
-         "[HKEY_CURRENT_USER\\A]\n\"Num\"=\"5\"\n" + kKey + "\n\"X\"=\"1\"\n", Kind::Missing, ""},
+         "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"Num\"=\"5\"\n" + kKey + "\n\"X\"=\"1\"\n",
+         Kind::Missing, ""},
+        // Never taken for a missing value, which would start the counter again at 0001.
+        {"blank file", "\r\n", Kind::Unreadable, ""},
+        {"no registry export", kKey + "\n\"Num\"=\"0042\"\n", Kind::Unreadable, ""},
+        {"value line cut short",
+         "Windows Registry Editor Version 5.00\r\n\r\n" + kKey + "\r\n\"Num\"=\"0742",
+         Kind::Unreadable, ""},
+        {"junk after the value", "REGEDIT4\n" + kKey + "\n\"Num\"=\"0742\"x\n", Kind::Unreadable,
+         ""},
+        {"UTF-16 without a byte-order mark", std::string("W\0i\0n\0", 6), Kind::Unreadable, ""},
     };
     int i = 0;
     for (const auto& c : cases) {
@@ -76,6 +90,24 @@ TEST(CounterStore, ReadsTheStringValueOnly) {
         EXPECT_EQ(v.kind, c.kind) << c.what;
         EXPECT_EQ(v.text, c.text) << c.what;
     }
+    WriteFile(dir / "empty.reg", "");
+    EXPECT_EQ(RegFileCounterStore(dir / "empty.reg").Read().kind, Kind::Unreadable);
+}
+
+// A store reached through a symbolic link is changed where the link points, and locked there:
+// two folders linking to one counter share it.
+TEST(CounterStore, SymbolicLinkIsFollowedAndKept) {
+    test::TempDir dir("counter");
+    ASSERT_TRUE(RegFileCounterStore(dir / "shared.reg").Write("0042"));
+    fs::create_directories(dir.path() / "a");
+    fs::create_directories(dir.path() / "b");
+    fs::create_symlink(dir.path() / "shared.reg", dir.path() / "a/PrinterTest.reg");
+    fs::create_symlink(dir.path() / "shared.reg", dir.path() / "b/PrinterTest.reg");
+    RegFileCounterStore a(dir / "a/PrinterTest.reg"), b(dir / "b/PrinterTest.reg");
+    EXPECT_EQ(a.LockPath(), b.LockPath());
+    ASSERT_TRUE(a.Write("0043"));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "a/PrinterTest.reg"));
+    EXPECT_EQ(b.Read().text, "0043");
 }
 
 TEST(CounterStore, FirstWriteCreatesFolderAndFileInRegistryExportForm) {
@@ -107,10 +139,11 @@ TEST(CounterStore, RewriteKeepsOtherKeysAndValuesAndReplacesTheNameInAnyCase) {
                   "\"After\"=\"a\"\r\n\r\n[HKEY_CURRENT_USER\\Last]\r\n@=\"x\"\r\n");
 
     // A key without the value gets it after its last value line.
-    WriteFile(path, kKey + "\r\n\"A\"=\"1\"\r\n\r\n[HKEY_CURRENT_USER\\B]\r\n");
+    WriteFile(path, "REGEDIT4\r\n" + kKey + "\r\n\"A\"=\"1\"\r\n\r\n[HKEY_CURRENT_USER\\B]\r\n");
     ASSERT_TRUE(store.Write("7"));
     EXPECT_EQ(ReadFile(path),
-              kKey + "\r\n\"A\"=\"1\"\r\n\"Num\"=\"7\"\r\n\r\n[HKEY_CURRENT_USER\\B]\r\n");
+              "REGEDIT4\r\n" + kKey +
+                  "\r\n\"A\"=\"1\"\r\n\"Num\"=\"7\"\r\n\r\n[HKEY_CURRENT_USER\\B]\r\n");
 }
 
 TEST(CounterStore, UnwritableLocationFails) {
@@ -314,13 +347,14 @@ TEST(Locale, EnvironmentOrderIsLcAllThenLcMessagesThenLang) {
 
 TEST(CapturePrinter, AddsOnePrinterAndWritesNumberedJobFiles) {
     test::TempDir dir("capture");
-    class NoPrinters : public IPrinterList {
-        std::vector<std::string> InstalledPrinters() override { return {}; }
-        std::optional<std::string> DefaultPrinter() override { return std::nullopt; }
-    };
-    auto printers = CreateCapturePrinterList(std::make_unique<NoPrinters>());
-    EXPECT_EQ(printers->InstalledPrinters(), std::vector<std::string>{"bpconf-capture"});
-    EXPECT_EQ(printers->DefaultPrinter(), std::optional<std::string>("bpconf-capture"));
+    auto unreachable = std::make_unique<test::FixedPrinters>();
+    unreachable->error = winerror::kServerUnavailable;
+    auto printers = CreateCapturePrinterList(std::move(unreachable));
+    // The capture printer is there even without a spooler, and the failure is still told.
+    const PrinterListing listing = printers->List();
+    EXPECT_EQ(listing.names, std::vector<std::string>{"bpconf-capture"});
+    EXPECT_EQ(listing.defaultName, std::optional<std::string>("bpconf-capture"));
+    EXPECT_EQ(listing.error, winerror::kServerUnavailable);
 
     auto spooler = CreateCaptureSpooler(std::make_unique<test::ScriptedSpooler>(),
                                         (dir.path() / "jobs").string());

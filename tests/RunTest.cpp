@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "TestSupport.h"
@@ -362,6 +363,20 @@ TEST_F(Run, ClearedCounterSendsNoStampAndLeavesTheStore) {
     }
 }
 
+// The operator mends a store that holds no counter by typing the next number into the box.
+TEST_F(Run, NumberTypedIntoTheBoxReplacesAStoredValueThatIsNoCounter) {
+    std::filesystem::create_directories(h_.dir_.path() / "kelvor");
+    std::ofstream(h_.store_.Path()) << "REGEDIT4\r\n[HKEY_CURRENT_USER\\SOFTWARE\\kelvor\\"
+                                       "PrinterTest]\r\n\"Num\"=dword:00000010\r\n";
+    h_.Form();
+    EXPECT_EQ(Counter(), "");
+    auto* box = W<QLineEdit>("txtUpdateNo");
+    QTest::keyClicks(box, "0017");
+    Press();
+    EXPECT_EQ(Sent()[7], "STSN \"2026120017\"");
+    EXPECT_EQ(h_.store_.Read().text, "0018");
+}
+
 // The store is the truth: a window that did not touch its box stamps what another program left.
 TEST_F(Run, UntouchedBoxFollowsTheStoreAndAnEditedBoxIsTakenOnce) {
     h_.Form();
@@ -415,6 +430,14 @@ TEST_F(Run, StoreFailuresStopBeforeTheStampInTheOperatorsLanguage) {
          },
          "错误: The serial-number counter {} is held by another program: another program has "
          "held {}.lock for more than 300 ms. No serial number was sent; the update was "
+         "stopped."},
+        {"stored value that is no counter", "0409",
+         [](WindowHarness&, const std::string& path) {
+             std::ofstream(path) << "REGEDIT4\r\n[HKEY_CURRENT_USER\\SOFTWARE\\kelvor\\PrinterTest]"
+                                    "\r\n\"Num\"=\"12a\"\r\n";
+         },
+         "错误: The serial-number counter {} holds \"12a\", which is no serial number; type the "
+         "next number into the serial-number box. No serial number was sent; the update was "
          "stopped."},
         {"largest value", "0409",
          [](WindowHarness&, const std::string& path) {
@@ -484,13 +507,106 @@ TEST_F(Run, CloseDuringTheBoxOfAnEarlyEndClosesTheWindow) {
     EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! 'soon' is not a valid integer value."});
 }
 
-TEST_F(Run, UnknownPrinterReportsEveryMessageAndTheRunEndsNormally) {
+TEST_F(Run, UnknownPrinterIsToldOnceAndNothingIsSent) {
     h_.printers_.names = {"Gone"};
     h_.printers_.defaultName = "Gone";
     Press();
-    EXPECT_EQ(h_.boxes_.shown, Strings(10, "打印机监控升级工具: error 1801"));
+    EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具: error 1801"});
+    EXPECT_EQ(Status(), "更新未开始：打印机队列不能打印（error 1801）");
+    EXPECT_TRUE(h_.spooler_.kept.empty());
+    EXPECT_EQ(Counter(), "0001");
+    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
+}
+
+platform::JobState Job(platform::JobState::Kind kind, std::uint32_t error = 0) {
+    platform::JobState s;
+    s.kind = kind;
+    s.error = error;
+    return s;
+}
+
+// A job that does not reach the printer ends the run where it happened: one box, a failure text
+// in the operator's language that names a serial number taken, nothing sent after it, no job
+// left in the queue, and "开始更新" enabled again.
+TEST_F(Run, DeliveryFailuresEndTheRunWhereTheyHappen) {
+    using Kind = platform::JobState::Kind;
+    const struct {
+        const char* what;
+        const char* language;
+        std::function<platform::JobState(int)> jobs;  // the state of job n
+        platform::QueueState queue;
+        std::size_t sent;  // jobs handed over
+        std::string box, status, counter;
+        std::vector<int> cancelled;
+    } cases[] = {
+        {"queue stopped before the run",
+         "0804",
+         nullptr,
+         {1906, "stopped"},
+         0,
+         "打印机监控升级工具: error 1906",
+         "更新未开始：打印机队列不能打印（error 1906）",
+         "0001",
+         {}},
+        {"third job aborted",
+         "0804",
+         [](int n) { return n == 3 ? Job(Kind::Failed, 1117) : Job(Kind::Done); },
+         {},
+         3,
+         "打印机监控升级工具: error 1117",
+         "更新失败：打印机未收到全部设置（error 1117）",
+         "0001",
+         {}},
+        {"the serial number's job never leaves the queue",
+         "0804",
+         [](int n) { return n == 8 ? Job(Kind::Queued) : Job(Kind::Done); },
+         {},
+         8,
+         "打印机监控升级工具: error 1460",
+         "更新失败：打印机未收到全部设置（error 1460），序列号 2026120001 未写入打印机，已作废",
+         "0002",
+         {8}},
+        {"queue stopped under the last job",
+         "0409",
+         [](int n) { return n == 10 ? Job(Kind::Stopped, 1906) : Job(Kind::Done); },
+         {},
+         10,
+         "打印机监控升级工具: error 1906",
+         "Update failed: the printer did not get every setting (error 1906); this unit has "
+         "serial number 2026120001",
+         "0002",
+         {10}},
+    };
+    for (const auto& c : cases) {
+        WindowHarness h(c.language);
+        h.jobTimeoutMs = 300;
+        h.delivery_.jobState = c.jobs;
+        h.delivery_.queue = c.queue;
+        QTest::mouseClick(h.Form().findChild<QPushButton*>("Button3"), Qt::LeftButton);
+        EXPECT_EQ(h.spooler_.kept.size(), c.sent) << c.what;
+        EXPECT_EQ(h.boxes_.shown, Strings{c.box}) << c.what;
+        EXPECT_EQ(h.Form().Text("StatusBar1.Panel1"), c.status) << c.what;
+        EXPECT_EQ(Str(h.Form().findChild<QLineEdit*>("txtUpdateNo")->text()), c.counter) << c.what;
+        EXPECT_EQ(h.delivery_.cancelled, c.cancelled) << c.what;
+        EXPECT_TRUE(h.Form().findChild<QPushButton*>("Button3")->isEnabled()) << c.what;
+    }
+}
+
+// A slow printer within the bound: the run waits for each job before the next one and finishes.
+TEST_F(Run, SlowPrinterWithinTheBoundFinishes) {
+    using Kind = platform::JobState::Kind;
+    std::map<int, int> asked;
+    h_.delivery_.jobState = [&](int n) {
+        return ++asked[n] < 4 ? Job(Kind::Printing) : Job(Kind::Done);
+    };
+    Press();
+    EXPECT_EQ(Sent().size(), 10u);
     EXPECT_EQ(Status(), "更新结束");
-    EXPECT_EQ(Counter(), "0002");
+    EXPECT_TRUE(h_.boxes_.shown.empty());
+    // The pauses are the design's; the waits for the printer come on top of them.
+    std::vector<int> pauses(13, 500);
+    pauses.push_back(5000);
+    EXPECT_EQ(h_.pacer_.pauses, pauses);
 }
 
 TEST_F(Run, ASecondPressDuringARunIsIgnored) {

@@ -56,7 +56,7 @@ class WindowLogicRuns {
   public:
     WindowLogicRuns(const std::string& counterPath, const std::string& jobs)
         : store_(counterPath),
-          printers_(platform::CreateCapturePrinterList(std::make_unique<NoPrinters>())),
+          printers_(platform::CreateCapturePrinterList(std::make_unique<test::FixedPrinters>())),
           spooler_(
               platform::CreateCaptureSpooler(std::make_unique<platform::MemorySpooler>(), jobs)),
           transport_(*spooler_, ports_, boxes_),
@@ -70,11 +70,6 @@ class WindowLogicRuns {
     const std::vector<std::string>& Boxes() const { return boxes_.shown; }
 
   private:
-    class NoPrinters : public platform::IPrinterList {
-      public:
-        std::vector<std::string> InstalledPrinters() override { return {}; }
-        std::optional<std::string> DefaultPrinter() override { return std::nullopt; }
-    };
     class Locale : public platform::ILocale {
       public:
         std::string UserLanguageId() override { return "0409"; }
@@ -117,7 +112,7 @@ std::string CliLoops(const test::TempDir& home, const std::string& jobs, int pro
     std::string all;
     for (int p = 0; p < processes; ++p) {
         all += "(for i in $(seq " + std::to_string(runs) + "); do CUPS_SERVER='" +
-               test::TestSchedulerSocket() + "' XDG_CONFIG_HOME='" + home.path().string() +
+               test::NoScheduler() + "' XDG_CONFIG_HOME='" + home.path().string() +
                "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
                "' --set serial.month=202612 >/dev/null 2>>'" + (home / "errors") + "'; done) & ";
     }
@@ -181,7 +176,7 @@ TEST(SerialCounter, KilledAtRandomMomentsNeverStampsANumberTwice) {
     test::WriteCounter(home, "0001");
     const std::string jobs = home / "jobs";
     const std::string script =
-        "export CUPS_SERVER='" + test::TestSchedulerSocket() +
+        "export CUPS_SERVER='" + test::NoScheduler() +
         "'; for i in $(seq 40); do XDG_CONFIG_HOME='" + home.path().string() +
         "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
         "' >/dev/null 2>&1 & pid=$!; sleep 0.0$((RANDOM % 25)); kill -9 $pid 2>/dev/null; "
@@ -213,13 +208,15 @@ TEST(SerialCounter, StoreThatCannotBeUsedStopsTheRunBeforeTheStamp) {
     } cases[] = {
         {"unreadable file", "chmod 000 kelvor/PrinterTest.reg",
          "cannot be read: Permission denied"},
-        {"read-only folder", "chmod 555 kelvor", "cannot be stored"},
+        {"read-only folder", "chmod 555 kelvor", "cannot be stored: Permission denied"},
         {"folder in place of the file", "rm kelvor/PrinterTest.reg && mkdir kelvor/PrinterTest.reg",
          "cannot be read: Is a directory"},
         {"lock held past the bound",
          "flock kelvor/PrinterTest.reg.lock sleep 60 >/dev/null 2>&1 </dev/null & "
          "echo $! >holder.pid; sleep 0.3",
          "is held by another program"},
+        {"no lock file and a folder that cannot be written",
+         "rm kelvor/PrinterTest.reg.lock && chmod 555 kelvor", "cannot create the lock file"},
     };
     for (const auto& c : cases) {
         test::TempDir home("serial");
@@ -232,7 +229,7 @@ TEST(SerialCounter, StoreThatCannotBeUsedStopsTheRunBeforeTheStamp) {
                                CounterFileLock(home) + "'")
                                   .c_str()),
                   0);
-        ASSERT_EQ(std::system(("cd '" + home.path().string() + "' && " + c.prepare).c_str()), 0)
+        ASSERT_EQ(Bash(home, "cd '" + home.path().string() + "' || exit 1\n" + c.prepare), 0)
             << c.what;
         const std::string before = fs::is_regular_file(test::CounterFile(home))
                                        ? test::Slurp(test::CounterFile(home))

@@ -277,10 +277,17 @@ TEST(WindowSerial, StoredValuesAndWhatTheBoxShows) {
         const char* shown;
         const char* storedAfter;
     } cases[] = {
-        {"\"Num\"=\"12\"", "0012", "12"},        {"\"Num\"=\"0003\"", "0003", "0003"},
-        {"\"num\"=\"12345\"", "12345", "12345"}, {"\"Num\"=\"abc\"", "0001", "0001"},
-        {"\"Num\"=\"\"", "0001", "0001"},        {"\"Num\"=dword:0000000c", "0001", "0001"},
+        {"\"Num\"=\"12\"", "0012", "12"},
+        {"\"Num\"=\"0003\"", "0003", "0003"},
+        {"\"num\"=\"12345\"", "12345", "12345"},
         {"\"Num\"=\" 7\"", "0007", " 7"},
+        // A value that is there but no counter is left for the operator to mend, never replaced
+        // by 0001 (which would hand out used numbers again).
+        {"\"Num\"=\"abc\"", "", "abc"},
+        {"\"Num\"=\"\"", "", ""},
+        {"\"Num\"=\"-3\"", "", "-3"},
+        {"\"Num\"=\"2147483648\"", "", "2147483648"},
+        {"\"Num\"=dword:0000000c", "", "<not text>"},
     };
     for (const auto& c : cases) {
         WindowHarness h;

@@ -34,6 +34,20 @@ std::string CounterStoreFailureText(const std::string& language,
                            : ". No serial number was sent; the update was stopped.");
 }
 
+std::string CounterUnusableText(const std::string& language, const std::string& location,
+                                const std::string& value) {
+    if (IsChinese(language)) {
+        return "序列号计数器 " + location + " 中" +
+               (value.empty() ? std::string("没有可用的值") : "的值 " + value + " 不是序列号") +
+               "；请在序列号框中输入下一个序列号。未发送序列号，本次更新已停止。";
+    }
+    return "The serial-number counter " + location + " holds " +
+           (value.empty() ? std::string("no usable value")
+                          : value + ", which is no serial number") +
+           "; type the next number into the serial-number box. No serial number was sent; the "
+           "update was stopped.";
+}
+
 std::string CounterLimitText(const std::string& language) {
     const std::string largest = std::to_string(std::numeric_limits<std::int32_t>::max());
     return IsChinese(language)
@@ -57,6 +71,32 @@ std::string CounterNotANumberText(const std::string& language, const std::string
                : "The serial-number box holds '" + counter +
                      "', which is not a whole number; it was not stored and the counter keeps "
                      "its value.";
+}
+
+std::string DeliveryFailedText(const std::string& language, std::uint32_t error,
+                               const std::string& serial, bool serialArrived) {
+    const std::string number = std::to_string(error);
+    if (IsChinese(language)) {
+        std::string text = "更新失败：打印机未收到全部设置（error " + number + "）";
+        if (!serial.empty())
+            text += serialArrived ? "，此机序列号为 " + serial
+                                  : "，序列号 " + serial + " 未写入打印机，已作废";
+        return text;
+    }
+    std::string text =
+        "Update failed: the printer did not get every setting (error " + number + ")";
+    if (!serial.empty())
+        text += serialArrived
+                    ? "; this unit has serial number " + serial
+                    : "; serial number " + serial + " did not reach the printer and is void";
+    return text;
+}
+
+std::string QueueRefusedText(const std::string& language, std::uint32_t error) {
+    const std::string number = std::to_string(error);
+    return IsChinese(language)
+               ? "更新未开始：打印机队列不能打印（error " + number + "）"
+               : "Update not started: the printer queue cannot print (error " + number + ")";
 }
 
 }  // namespace bpconf::op

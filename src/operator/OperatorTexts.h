@@ -2,6 +2,7 @@
 // interface languages.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/CounterStore.h"
@@ -13,6 +14,12 @@ std::string CounterStoreFailureText(const std::string& interfaceLanguage,
                                     const platform::CounterChange& change,
                                     const std::string& location);
 
+// The store holds no usable counter (the value is damaged, not a number, or gone while the box is
+// empty); the operator types the next number into the box. `value` is the stored text in quotes,
+// or "" for a value that is no text at all.
+std::string CounterUnusableText(const std::string& interfaceLanguage, const std::string& location,
+                                const std::string& value);
+
 // The counter holds the largest number the store can read back.
 std::string CounterLimitText(const std::string& interfaceLanguage);
 
@@ -22,5 +29,13 @@ std::string CounterNotSavedText(const std::string& interfaceLanguage, const std:
 
 // Closing: the operator's counter box holds no whole number, so it is not stored.
 std::string CounterNotANumberText(const std::string& interfaceLanguage, const std::string& counter);
+
+// The status text of a run that ended because a message did not reach the printer. A serial
+// number taken in the run is named: it is used either way, so the operator can mark the unit.
+std::string DeliveryFailedText(const std::string& interfaceLanguage, std::uint32_t error,
+                               const std::string& serial, bool serialArrived);
+
+// The status text of a run refused before anything was sent: the queue cannot print.
+std::string QueueRefusedText(const std::string& interfaceLanguage, std::uint32_t error);
 
 }  // namespace bpconf::op

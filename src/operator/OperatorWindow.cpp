@@ -24,8 +24,7 @@ std::string LowerAscii(std::string text) {
 }  // namespace
 
 std::optional<std::int32_t> ParseCounter(const std::string& text) {
-    const auto value = protocol::ParseInteger(text, std::numeric_limits<std::int32_t>::min(),
-                                              std::numeric_limits<std::int32_t>::max());
+    const auto value = protocol::ParseInteger(text, 0, std::numeric_limits<std::int32_t>::max());
     if (!value)
         return std::nullopt;
     return static_cast<std::int32_t>(*value);
@@ -86,13 +85,16 @@ void OperatorWindow::FormCreate() {
 
 void OperatorWindow::FillPrinterList() {
     form_.SetItems(ctl::cmbDriver, {});
-    const auto printers = s_.printers.InstalledPrinters();
-    if (printers.empty())
+    const platform::PrinterListing listing = s_.printers.List();
+    // A spooler that cannot be reached is told ("error 1722"), never taken for "no printer".
+    if (listing.error != 0)
+        s_.transport.ShowDeliveryError(listing.error);
+    if (listing.names.empty())
         return;
-    form_.SetItems(ctl::cmbDriver, printers);
+    form_.SetItems(ctl::cmbDriver, listing.names);
     // Without a default printer the list stays without a selection and start-up goes on.
-    if (const auto def = s_.printers.DefaultPrinter()) {
-        form_.SetText(ctl::cmbDriver, *def);
+    if (listing.defaultName) {
+        form_.SetText(ctl::cmbDriver, *listing.defaultName);
     }
 }
 
@@ -134,17 +136,23 @@ void OperatorWindow::FormClose() {
 }
 
 std::optional<int> OperatorWindow::LoadSerialCounterStored() {
-    // Under the store's lock, so a first start never overwrites a value another program has
-    // just written: a missing, empty or non-numeric value becomes "0001"; a store that cannot be
-    // read is left as it is and the box stays empty until it can be.
+    // A usable value is read without the lock. Only a first start (no value at all) writes
+    // "0001", under the lock, so it never overwrites a value another program has just written. A
+    // value that is there but no counter (damaged, not a number, not a string) is left for the
+    // operator to mend: starting again at 0001 would hand out used numbers.
+    const platform::StoredValue stored = s_.counter.Read();
+    if (stored.kind == platform::StoredValue::Kind::Text)
+        return ParseCounter(stored.text);
+    if (stored.kind != platform::StoredValue::Kind::Missing)
+        return std::nullopt;
     std::optional<int> counter;
-    s_.counter.Change([&counter](const platform::StoredValue& stored) {
-        if (stored.kind == platform::StoredValue::Kind::Text) {
-            if (const auto value = ParseCounter(stored.text)) {
-                counter = *value;
-                return std::optional<std::string>();
-            }
+    s_.counter.Change([&counter](const platform::StoredValue& now) {
+        if (now.kind == platform::StoredValue::Kind::Text) {
+            counter = ParseCounter(now.text);
+            return std::optional<std::string>();
         }
+        if (now.kind != platform::StoredValue::Kind::Missing)
+            return std::optional<std::string>();
         counter = 1;
         return std::optional<std::string>("0001");
     });
@@ -212,12 +220,21 @@ std::string OperatorWindow::TakeSerialNumber() {
             if (stamp) {
                 serial = protocol::Trim(box);
             } else {
-                if (stored.kind == platform::StoredValue::Kind::Text)
+                using Kind = platform::StoredValue::Kind;
+                if (stored.kind == Kind::Text) {
                     stamp = ParseCounter(stored.text);
-                // A store emptied behind the window's back: go on from the last known number
-                // rather than from 0001.
-                if (!stamp)
-                    stamp = protocol::StrToInt(box);
+                } else if (stored.kind == Kind::Missing) {
+                    // A store removed behind the window's back: go on from the last known
+                    // number rather than from 0001.
+                    stamp = ParseCounter(box);
+                }
+                if (!stamp) {
+                    throw RunFailure{
+                        RunEnd::SerialStore,
+                        CounterUnusableText(
+                            interfaceLanguage_, s_.counter.Location(),
+                            stored.kind == Kind::Text ? "\"" + stored.text + "\"" : std::string())};
+                }
                 serial = FormatCounter(*stamp);
             }
             number = *stamp;

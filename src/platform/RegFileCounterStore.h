@@ -11,7 +11,11 @@
 //
 // A change takes an advisory lock on "<file>.lock" beside the store, writes the new content to a
 // temporary file of its own in the same folder, flushes it, renames it over the store and
-// flushes the folder. Readers need no lock: they see the old file or the new one, whole.
+// flushes the folder. Readers need no lock: they see the old file or the new one, whole. A store
+// reached through a symbolic link is changed where the link points.
+//
+// A file that is there but is no registry export (empty, cut short, another encoding) or whose
+// value line is damaged cannot be read: it is never taken for a missing value.
 #pragma once
 
 #include <functional>
@@ -36,7 +40,8 @@ class RegFileCounterStore : public ICounterStore {
     void SetBeforeReplaceHook(std::function<void()> hook) { beforeReplace_ = std::move(hook); }
 
     const std::string& Path() const { return path_; }
-    std::string LockPath() const { return path_ + ".lock"; }
+    // Beside the file the path leads to, a symbolic link followed.
+    std::string LockPath() const;
 
   private:
     std::string path_;

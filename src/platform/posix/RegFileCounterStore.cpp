@@ -79,14 +79,20 @@ std::string Quote(const std::string& text) {
     return q + "\"";
 }
 
-// A value line of the key: its name and, after '=', the raw value text.
+// A value line of the key: its name and, after '=', the raw value text (blanks around the '='
+// are allowed, as hand-edited files have them).
 bool ParseValueLine(const std::string& line, std::string& name, std::string& value) {
     std::size_t end = 0;
     if (!ParseQuoted(line, 0, name, end))
         return false;
+    while (end < line.size() && (line[end] == ' ' || line[end] == '\t'))
+        ++end;
     if (end >= line.size() || line[end] != '=')
         return false;
-    value = line.substr(end + 1);
+    ++end;
+    while (end < line.size() && (line[end] == ' ' || line[end] == '\t'))
+        ++end;
+    value = line.substr(end);
     return true;
 }
 
@@ -212,29 +218,55 @@ bool FindKey(const std::vector<std::string>& lines, std::size_t& begin, std::siz
     return false;
 }
 
+StoredValue Unreadable(std::string reason) {
+    StoredValue v;
+    v.kind = StoredValue::Kind::Unreadable;
+    v.reason = std::move(reason);
+    return v;
+}
+
+// The first line that is not blank names the format: a registry export ("REGEDIT4" for the
+// oldest one). Anything else, an empty file included, is no store the tool wrote; it is never
+// taken for a missing one.
+bool IsRegistryExport(const std::vector<std::string>& lines) {
+    for (const auto& line : lines) {
+        const std::string t = TrimLine(line);
+        if (t.empty())
+            continue;
+        return t.rfind("Windows Registry Editor Version", 0) == 0 || t == "REGEDIT4";
+    }
+    return false;
+}
+
 StoredValue ValueOf(const FileLines& file) {
     StoredValue result;
-    if (!file.unreadable.empty()) {
-        result.kind = StoredValue::Kind::Unreadable;
-        result.reason = file.unreadable;
+    if (!file.unreadable.empty())
+        return Unreadable(file.unreadable);
+    if (!file.exists)
         return result;
-    }
+    if (!IsRegistryExport(file.lines))
+        return Unreadable("not a registry export file");
     std::size_t begin = 0, end = 0;
-    if (!file.exists || !FindKey(file.lines, begin, end))
+    if (!FindKey(file.lines, begin, end))
         return result;
     for (std::size_t i = begin + 1; i < end; ++i) {
+        const std::string line = TrimLine(file.lines[i]);
         std::string name, value;
-        if (!ParseValueLine(TrimLine(file.lines[i]), name, value))
+        std::size_t nameEnd = 0;
+        if (!ParseQuoted(line, 0, name, nameEnd) || !EqualNoCase(name, kCounterValueName))
             continue;
-        if (!EqualNoCase(name, kCounterValueName))
-            continue;
+        // The value's line is there but cut short or mangled: never taken for a missing value.
+        if (!ParseValueLine(line, name, value))
+            return Unreadable("the line of the value \"" + name + "\" is damaged");
         std::string text;
         std::size_t after = 0;
-        // Only a quoted value is a string; dword:…, hex:…, hex(2):… are other types.
-        if (ParseQuoted(value, 0, text, after)) {
+        if (!value.empty() && value[0] == '"') {
+            if (!ParseQuoted(value, 0, text, after) || !TrimLine(value.substr(after)).empty())
+                return Unreadable("the line of the value \"" + name + "\" is damaged");
             result.kind = StoredValue::Kind::Text;
             result.text = text;
         } else {
+            // dword:…, hex:…, hex(2):… are values of other types.
             result.kind = StoredValue::Kind::NotAString;
         }
         return result;
@@ -308,11 +340,14 @@ class FileLock {
     // Opens or creates the lock file and waits up to timeoutMs for the lock.
     CounterChange Take(const std::string& lockPath, int timeoutMs) {
         fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
-        if (fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+        const int createError = errno;
+        // A lock file that is there already locks as well when it can only be read.
+        if (fd_ < 0 && (createError == EACCES || createError == EROFS || createError == EPERM))
             fd_ = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
         if (fd_ < 0) {
-            return Failed(CounterChange::Failure::Unwritable,
-                          "cannot create the lock file " + lockPath + ": " + std::strerror(errno));
+            return Failed(
+                CounterChange::Failure::Unwritable,
+                "cannot create the lock file " + lockPath + ": " + std::strerror(createError));
         }
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -353,6 +388,18 @@ void RemoveStaleTemporaries(const std::filesystem::path& target) {
 
 }  // namespace
 
+// The file itself when the store's path is a symbolic link: a link shared by several users or
+// stations must keep pointing at the one counter, and its lock must sit beside that counter.
+std::string ResolvedPath(const std::string& path) {
+    std::error_code ec;
+    const auto real = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : real.string();
+}
+
+std::string RegFileCounterStore::LockPath() const {
+    return ResolvedPath(path_) + ".lock";
+}
+
 StoredValue RegFileCounterStore::Read() {
     return ValueOf(ReadStoreFile(path_));
 }
@@ -360,7 +407,8 @@ StoredValue RegFileCounterStore::Read() {
 CounterChange RegFileCounterStore::Change(
     const std::function<std::optional<std::string>(const StoredValue&)>& choose) {
     namespace fs = std::filesystem;
-    const fs::path target(path_);
+    const std::string real = ResolvedPath(path_);
+    const fs::path target(real);
     std::error_code ec;
     if (target.has_parent_path()) {
         fs::create_directories(target.parent_path(), ec);
@@ -370,10 +418,10 @@ CounterChange RegFileCounterStore::Change(
         }
     }
     FileLock lock;
-    if (CounterChange taken = lock.Take(LockPath(), lockTimeoutMs_); !taken)
+    if (CounterChange taken = lock.Take(real + ".lock", lockTimeoutMs_); !taken)
         return taken;
 
-    const FileLines file = ReadStoreFile(path_);
+    const FileLines file = ReadStoreFile(real);
     const StoredValue current = ValueOf(file);
     if (current.kind == StoredValue::Kind::Unreadable)
         return Failed(CounterChange::Failure::Unreadable, current.reason);
@@ -382,7 +430,7 @@ CounterChange RegFileCounterStore::Change(
         return CounterChange();
 
     RemoveStaleTemporaries(target);
-    std::string temp = path_ + kTempInfix + "XXXXXX";
+    std::string temp = real + kTempInfix + "XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return Failed(CounterChange::Failure::Unwritable, std::strerror(errno));
@@ -396,7 +444,7 @@ CounterChange RegFileCounterStore::Change(
     }
     if (beforeReplace_)
         beforeReplace_();
-    if (::rename(temp.c_str(), path_.c_str()) != 0) {
+    if (::rename(temp.c_str(), real.c_str()) != 0) {
         const int renameError = errno;
         ::unlink(temp.c_str());
         return Failed(CounterChange::Failure::Unwritable, std::strerror(renameError));
