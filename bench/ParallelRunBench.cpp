@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegFileCounterStore.h"
 #include "TcpJobServer.h"
+#include "platform/RegFileCounterStore.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TcpJobServer.h"
 #include "operator/OperatorWindow.h"
 #include "platform/Backends.h"
-#include "TcpJobServer.h"
 #include "transport/untFunction.h"
 #include "ui/Unit1.h"
 

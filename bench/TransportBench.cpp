@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Backends.h"
 #include "TcpJobServer.h"
+#include "platform/Backends.h"
 #include "transport/untFunction.h"
 
 namespace {

@@ -17,20 +17,23 @@ struct CliResult {
     std::string out, err;
 };
 
-// The scheduler the tool may reach: the tests' private one, or one that does not exist, so the
-// tool never reaches a desk's own printers.
-inline std::string TestSchedulerSocket() {
+// A scheduler that does not exist: the tool started by a test never reaches a desk's own
+// printers. Tests through the private scheduler name it with PrivateSchedulerEnv().
+inline std::string NoScheduler() {
+    return "/nonexistent/bpconf-test-cups.sock";
+}
+
+inline std::string PrivateSchedulerEnv() {
     const char* server = std::getenv("BPCONF_TEST_CUPS_SERVER");
-    return server != nullptr && *server != '\0' ? server : "/nonexistent/bpconf-test-cups.sock";
+    return std::string("CUPS_SERVER='") + (server != nullptr ? server : "") + "'";
 }
 
 // Runs `bpconf-cli ARGS` in a shell with XDG_CONFIG_HOME=home (the counter file's folder).
 inline CliResult Cli(const std::string& args, const TempDir& home, const std::string& env = "") {
     const std::string out = home / "stdout", err = home / "stderr";
     const std::string command = "XDG_CONFIG_HOME='" + home.path().string() + "' CUPS_SERVER='" +
-                                TestSchedulerSocket() + "' LANG=C LC_ALL= " + env +
-                                " '" BPCONF_CLI "' " + args + " >'" + out + "' 2>'" + err +
-                                "' </dev/null";
+                                NoScheduler() + "' LANG=C LC_ALL= " + env + " '" BPCONF_CLI "' " +
+                                args + " >'" + out + "' 2>'" + err + "' </dev/null";
     const int raw = std::system(command.c_str());
     CliResult r;
     r.status = raw == -1 ? -1 : (raw >> 8) & 0xFF;  // the exit status of a POSIX shell

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,6 +16,15 @@
 #include "platform/Printers.h"
 
 namespace bpconf::test {
+
+// Printers installed by the test; a listing error stands for a spooler that cannot be reached.
+class FixedPrinters : public platform::IPrinterList {
+  public:
+    std::vector<std::string> names;
+    std::optional<std::string> defaultName;
+    std::uint32_t error = 0;
+    platform::PrinterListing List() override { return {names, defaultName, error}; }
+};
 
 // Every box shown, as "CAPTION: TEXT" lines.
 class RecordingBoxes : public platform::IMessageBoxes {

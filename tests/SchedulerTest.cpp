@@ -125,17 +125,17 @@ std::optional<std::string> LpstatDefault() {
 }
 
 TEST_F(Scheduler, PrinterListAndDefaultMatchLpstat) {
-    EXPECT_TRUE(printers_->InstalledPrinters().empty());
-    EXPECT_EQ(printers_->DefaultPrinter(), std::nullopt);
+    EXPECT_TRUE(printers_->List().names.empty());
+    EXPECT_EQ(printers_->List().defaultName, std::nullopt);
 
     test::EmulatedQueue zeta("zeta"), alpha("Alpha"), mid("Mid_2");
     ASSERT_TRUE(zeta.ok() && alpha.ok() && mid.ok());
-    EXPECT_EQ(printers_->InstalledPrinters(), LpstatPrinters());
-    EXPECT_EQ(printers_->InstalledPrinters().size(), 3u);
-    EXPECT_EQ(printers_->DefaultPrinter(), LpstatDefault());
+    EXPECT_EQ(printers_->List().names, LpstatPrinters());
+    EXPECT_EQ(printers_->List().names.size(), 3u);
+    EXPECT_EQ(printers_->List().defaultName, LpstatDefault());
 
     ASSERT_EQ(std::system("lpadmin -d Mid_2"), 0);
-    EXPECT_EQ(printers_->DefaultPrinter(), std::optional<std::string>("Mid_2"));
+    EXPECT_EQ(printers_->List().defaultName, std::optional<std::string>("Mid_2"));
     EXPECT_EQ(LpstatDefault(), std::optional<std::string>("Mid_2"));
 }
 

@@ -63,7 +63,7 @@ TEST_F(TransportUnit, FailuresAfterOpenAreReportedOncePerMessage) {
     EXPECT_EQ(spooler.log.size(), 7u);
     EXPECT_EQ(spooler.log.back(), "Close");
     EXPECT_EQ(boxes.shown, std::vector<std::string>{"打印机监控升级工具: error 59"});
-    EXPECT_TRUE(transport.SendString("ab", "P1", "DRIVE", "") == false);
+    EXPECT_FALSE(transport.SendString("ab", "P1", "DRIVE", ""));
     EXPECT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(transport.FailedDeliveries(), 2);
 }

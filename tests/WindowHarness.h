@@ -21,14 +21,6 @@
 
 namespace bpconf::test {
 
-class FixedPrinters : public platform::IPrinterList {
-  public:
-    std::vector<std::string> names;
-    std::optional<std::string> defaultName;
-    std::vector<std::string> InstalledPrinters() override { return names; }
-    std::optional<std::string> DefaultPrinter() override { return defaultName; }
-};
-
 class FixedLocale : public platform::ILocale {
   public:
     std::string id = "0804";
@@ -67,6 +59,55 @@ class JobRecorder : public platform::MemorySpooler {
     }
 };
 
+// Jobs that reach the printer as the test says: jobState(n) for the n-th job of the test (from 1),
+// asked each time the run looks; the bytes are kept by the spooler inside.
+class ScriptedDelivery : public platform::ISpooler {
+  public:
+    explicit ScriptedDelivery(platform::ISpooler& inner) : inner_(inner) {}
+    std::function<platform::JobState(int job)> jobState;
+    platform::QueueState queue;
+    std::vector<int> cancelled;
+    int opened = 0;
+
+    std::unique_ptr<platform::IRawJob> Open(const std::string& name,
+                                            std::uint32_t& error) override {
+        auto job = inner_.Open(name, error);
+        if (!job)
+            return nullptr;
+        return std::make_unique<NumberedJob>(std::move(job), ++opened);
+    }
+    platform::QueueState Queue(const std::string& name) override {
+        return queue.Ready() ? inner_.Queue(name) : queue;
+    }
+    platform::JobState Job(const std::string&, int id) override {
+        return jobState ? jobState(id) : platform::JobState();
+    }
+    void Cancel(const std::string&, int id) override { cancelled.push_back(id); }
+
+  private:
+    class NumberedJob : public platform::IRawJob {
+      public:
+        NumberedJob(std::unique_ptr<platform::IRawJob> job, int id)
+            : job_(std::move(job)), id_(id) {}
+        std::uint32_t StartDoc(const std::string& d, const std::string& t) override {
+            return job_->StartDoc(d, t);
+        }
+        std::uint32_t StartPage() override { return job_->StartPage(); }
+        std::uint32_t Write(const std::uint8_t* data, std::size_t n) override {
+            return job_->Write(data, n);
+        }
+        std::uint32_t EndPage() override { return job_->EndPage(); }
+        std::uint32_t EndDoc() override { return job_->EndDoc(); }
+        std::uint32_t Close() override { return job_->Close(); }
+        int JobId() const override { return id_; }
+
+      private:
+        std::unique_ptr<platform::IRawJob> job_;
+        int id_;
+    };
+    platform::ISpooler& inner_;
+};
+
 // Returns at once; records each pump and pause and lets the test act during a pause.
 class RecordingPacer : public op::IPacer {
   public:
@@ -100,7 +141,7 @@ class WindowHarness {
         if (!form_) {
             platform::IPrinterList& printers = realPrinters ? *realPrinters : printers_;
             op::Services services{printers, transport(), store_, locale_, clock_,
-                                  boxes_,   dialog_,     pacer_, toAnsi};
+                                  boxes_,   dialog_,     pacer_, toAnsi,  jobTimeoutMs};
             form_ = std::make_unique<ui::TForm1>(services);
             auto* bar = form_->findChild<QProgressBar*>("ProgressBar1");
             QObject::connect(bar, &QProgressBar::valueChanged,
@@ -112,6 +153,7 @@ class WindowHarness {
 
     FixedPrinters printers_;
     JobRecorder spooler_;
+    ScriptedDelivery delivery_{spooler_};
     ScriptedPorts ports_;
     RecordingBoxes boxes_;
     ScriptedFileDialog dialog_;
@@ -120,7 +162,8 @@ class WindowHarness {
     RecordingPacer pacer_;
     TempDir dir_;
     platform::RegFileCounterStore store_;
-    TTransport transport_{spooler_, ports_, boxes_};
+    TTransport transport_{delivery_, ports_, boxes_};
+    int jobTimeoutMs = op::kDefaultJobTimeoutMs;
     std::vector<int> progress_;
     std::function<std::string(const std::string&)> toAnsi = [](const std::string& s) { return s; };
 

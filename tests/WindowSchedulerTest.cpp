@@ -140,14 +140,15 @@ TEST_F(WindowScheduler, OversizedPayloadIsRefusedBeforeItIsSent) {
     EXPECT_EQ(h_.boxes_.shown, std::vector<std::string>{"警告: 更新文件有问题！！"});
 }
 
-TEST_F(WindowScheduler, UnknownPrinterReportsError1801ForEveryMessage) {
+TEST_F(WindowScheduler, PrinterGoneAfterTheListWasFilledIsToldOnce) {
     test::EmulatedQueue line("Line1", true);
     ASSERT_TRUE(line.ok());
     auto& f = h_.Form();
     ASSERT_EQ(std::system("lpadmin -x Line1"), 0);  // gone after the list was filled
     QTest::mouseClick(f.findChild<QPushButton*>("Button3"), Qt::LeftButton);
-    EXPECT_EQ(h_.boxes_.shown, std::vector<std::string>(10, "打印机监控升级工具: error 1801"));
-    EXPECT_EQ(f.Text("StatusBar1.Panel1"), "更新结束");
+    EXPECT_EQ(h_.boxes_.shown, std::vector<std::string>{"打印机监控升级工具: error 1801"});
+    EXPECT_EQ(f.Text("StatusBar1.Panel1"), "更新未开始：打印机队列不能打印（error 1801）");
+    EXPECT_TRUE(f.findChild<QPushButton*>("Button3")->isEnabled());
     EXPECT_TRUE(line.printer().Jobs().empty());
 }
 
@@ -183,7 +184,7 @@ TEST_F(WindowScheduler, WindowAndCommandLineSendTheSameJobs) {
         " --set serial.month=202612 --set serial.counter=0042 --set 'sensor=\" 2500 \"'"
         " --set baud_rate.send=yes --set baud_rate=230400 --set printer_name.send=yes"
         " --set printer_name=Station-3",
-        home);
+        home, test::PrivateSchedulerEnv());
     EXPECT_EQ(r.status, 0) << r.err;
     const auto all = line.Jobs(28);
     ASSERT_EQ(all.size(), 28u);

@@ -2,6 +2,7 @@
 // window, through an in-memory window, with the window's defaults as its defaults. One run may
 // configure several printers at once, each with its own pacing and its own serial number.
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
@@ -18,6 +19,7 @@
 #include "operator/OperatorTexts.h"
 #include "operator/OperatorWindow.h"
 #include "operator/Profile.h"
+#include "operator/RunTimeouts.h"
 #include "operator/SystemLanguage.h"
 #include "platform/AnsiText.h"
 #include "platform/Backends.h"
@@ -51,6 +53,7 @@ const char* const kUsage =
     "options of run and frames:\n"
     "  --printer NAME  --port NAME  --capture DIR   the target; run takes several of them\n"
     "  --profile FILE  --set KEY=VALUE  --package FILE  --language chinese|english\n"
+    "  --job-timeout SECONDS (how long a job may take to reach the printer; 0: not followed)\n"
     "  --no-pacing (emulators only)\n";
 
 // Lines of several targets' threads never mix.
@@ -94,6 +97,21 @@ class SleepPacer : public op::IPacer {
   public:
     void Pump() override {}
     void Pause(int ms) override { platform::SleepMilliseconds(ms); }
+};
+
+// The printer list of a run whose target is named: just that printer, so the system's spooler is
+// asked nothing it does not need (a capture or port target works without one).
+class TargetPrinterList : public platform::IPrinterList {
+  public:
+    explicit TargetPrinterList(std::string name) : name_(std::move(name)) {}
+    platform::PrinterListing List() override {
+        if (name_.empty())
+            return {};
+        return {{name_}, name_, 0};
+    }
+
+  private:
+    std::string name_;
 };
 
 // A dry run reads the stored counter and takes its decisions, but never changes it.
@@ -147,10 +165,11 @@ bool ReadInputFile(const std::string& path, std::uint64_t maxSize, std::string& 
 
 struct Options {
     std::vector<Target> targets;
-    std::string profile, package, language;
+    std::string profile, package, language, jobTimeout;
     std::vector<std::string> sets;
     std::vector<std::string> files;
     bool noPacing = false;
+    int jobTimeoutMs = op::kDefaultJobTimeoutMs;
 };
 
 // Parses the options after the command; false with a message on a usage error.
@@ -179,10 +198,12 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options
                 return false;
             }
             o.targets.push_back(t);
-        } else if (runOptions && (a == "--profile" || a == "--package" || a == "--language")) {
-            std::string& into = a == "--profile"   ? o.profile
-                                : a == "--package" ? o.package
-                                                   : o.language;
+        } else if (a == "--job-timeout" ||
+                   (runOptions && (a == "--profile" || a == "--package" || a == "--language"))) {
+            std::string& into = a == "--profile"    ? o.profile
+                                : a == "--package"  ? o.package
+                                : a == "--language" ? o.language
+                                                    : o.jobTimeout;
             if (!value(into))
                 return false;
         } else if (runOptions && a == "--set") {
@@ -203,6 +224,17 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options
         error = "--language takes chinese or english, not '" + o.language + "'";
         return false;
     }
+    // The option, else the window's environment setting, else the default.
+    std::string timeout = o.jobTimeout;
+    if (timeout.empty()) {
+        const char* env = std::getenv("BPCONF_JOB_TIMEOUT");
+        timeout = env != nullptr ? env : "";
+    }
+    if (!timeout.empty() && !op::ParseJobTimeout(timeout, o.jobTimeoutMs)) {
+        error = "--job-timeout (or BPCONF_JOB_TIMEOUT) takes seconds from 0 to 86400, not '" +
+                timeout + "'";
+        return false;
+    }
     return true;
 }
 
@@ -211,13 +243,44 @@ std::string CaptureDirFromEnvironment() {
     return dir != nullptr ? dir : "";
 }
 
+// "error N: text" for the command line.
+std::string ErrorLine(std::uint32_t error) {
+    const std::string text = platform::winerror::ErrorText(error);
+    return "error " + std::to_string(error) + (text.empty() ? "" : ": " + text);
+}
+
 int Printers() {
-    auto printers = platform::CreateSystemBackends(CaptureDirFromEnvironment()).printers;
-    const auto def = printers->DefaultPrinter();
-    for (const auto& name : printers->InstalledPrinters()) {
-        std::cout << (def && *def == name ? "* " : "  ") << name << "\n";
+    const platform::PrinterListing listing =
+        platform::CreateSystemBackends(CaptureDirFromEnvironment()).printers->List();
+    for (const auto& name : listing.names) {
+        std::cout << (listing.defaultName == name ? "* " : "  ") << name << "\n";
+    }
+    if (listing.error != 0) {
+        std::cerr << "bpconf-cli: the printer list is incomplete: " << ErrorLine(listing.error)
+                  << "\n";
+        return kExitDeliveryFailed;
     }
     return kExitOk;
+}
+
+// Waits, at most the timeout, until a job reached the printer; false (and the job cancelled)
+// when it did not.
+bool AwaitArrival(TTransport& transport, const Delivery& delivery, int timeoutMs,
+                  std::uint32_t& error) {
+    if (!delivery.handedOver)
+        return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const platform::JobState state = transport.Follow(delivery);
+        if (state.Arrived() || timeoutMs == 0)
+            return true;
+        if (state.Lost() || std::chrono::steady_clock::now() >= deadline) {
+            transport.Cancel(delivery);
+            error = state.Lost() ? state.error : platform::winerror::kTimeout;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 int Decode(const Options& o) {
@@ -263,16 +326,21 @@ int Send(const Options& o) {
         std::cerr << platform::kApplicationTitle << ": " << e.Message() << ".\n";
         return kExitUsage;
     }
-    bool delivered;
+    Delivery delivery;
     if (target.kind == Target::Kind::Port) {
-        delivered = transport.SendBytes(package, "", kKindLpt, target.name);
+        delivery = transport.SendBytes(package, "", kKindLpt, target.name);
     } else {
         std::string printer = PrinterNameOf(target);
         if (printer.empty())
-            printer = backends.printers->DefaultPrinter().value_or("");
-        delivered = transport.SendBytes(package, printer, kKindDrive, "");
+            printer = backends.printers->List().defaultName.value_or("");
+        delivery = transport.SendBytes(package, printer, kKindDrive, "");
     }
-    return delivered ? kExitOk : kExitDeliveryFailed;
+    std::uint32_t error = 0;
+    if (AwaitArrival(transport, delivery, o.jobTimeoutMs, error))
+        return kExitOk;
+    if (error != 0)
+        boxes->Plain("error " + std::to_string(error));
+    return kExitDeliveryFailed;
 }
 
 // What one target's run came to.
@@ -293,6 +361,7 @@ struct RunPlan {
     bool noPacing = false;
     bool printStatus = false;
     std::string language;
+    int jobTimeoutMs = op::kDefaultJobTimeoutMs;
 };
 
 // One target's update run: its own window, transport, pacing and counter store, so several run
@@ -316,9 +385,15 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
     op::IPacer& pacer = plan.dryRun || plan.noPacing ? static_cast<op::IPacer&>(none) : sleeping;
     platform::ICounterStore& counter =
         plan.dryRun ? static_cast<platform::ICounterStore&>(dryCounter) : *backends.counter;
-    op::Services services{*backends.printers,  transport, counter, *backends.locale,
-                          *backends.clock,     *boxes,    dialog,  pacer,
-                          platform::Utf8ToAnsi};
+    // A named target needs no list from the spooler; the default printer does.
+    TargetPrinterList named(target.kind == Target::Kind::Port ? std::string()
+                                                              : PrinterNameOf(target));
+    platform::IPrinterList& printers = target.kind == Target::Kind::Printer && target.name.empty()
+                                           ? *backends.printers
+                                           : static_cast<platform::IPrinterList&>(named);
+    op::Services services{
+        printers, transport, counter, *backends.locale,     *backends.clock,
+        *boxes,   dialog,    pacer,   platform::Utf8ToAnsi, plan.dryRun ? 0 : plan.jobTimeoutMs};
 
     CliForm form;
     op::ApplyDesign(form);
@@ -358,7 +433,19 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
         *dryRunMessages = recordingSpooler.kept;
 
     r.serial = window.StampedSerial();
-    if (end != op::RunEnd::Normal) {
+    if (end == op::RunEnd::Delivery) {
+        r.status = kExitDeliveryFailed;
+        r.result = "delivery failed";
+        // One line per message that did not reach the printer.
+        for (const auto& sent : window.SentMessages()) {
+            if (!sent.arrived) {
+                PrintLine(std::cout,
+                          prefix + "not delivered: " + sent.description + " (" +
+                              ErrorLine(sent.state.error) +
+                              (sent.state.reason.empty() ? "" : "; " + sent.state.reason) + ")");
+            }
+        }
+    } else if (end != op::RunEnd::Normal) {
         r.status = kExitEndedEarly;
         r.result = "ended early";
     } else if (transport.FailedDeliveries() > 0) {
@@ -401,6 +488,7 @@ int Run(const Options& o, bool dryRun) {
     plan.noPacing = o.noPacing;
     plan.printStatus = !dryRun;
     plan.language = o.language;
+    plan.jobTimeoutMs = o.jobTimeoutMs;
     try {
         if (!o.profile.empty()) {
             std::string text, reason;

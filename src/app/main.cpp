@@ -4,6 +4,7 @@
 #include <string>
 
 #include "operator/OperatorWindow.h"
+#include "operator/RunTimeouts.h"
 #include "platform/AnsiText.h"
 #include "platform/Backends.h"
 #include "transport/untFunction.h"
@@ -31,9 +32,15 @@ int main(int argc, char** argv) {
         *backends.printers, transport,       *backends.counter,
         *backends.locale,   *backends.clock, boxes,
         fileDialog,         pacer,           bpconf::platform::Utf8ToAnsi};
+    // How long a job may take to reach the printer (seconds); the default when unset or unusable.
+    if (const char* timeout = std::getenv("BPCONF_JOB_TIMEOUT"))
+        bpconf::op::ParseJobTimeout(timeout, services.jobTimeoutMs);
 
+    // A box of the window's creation (a spooler that cannot be reached) comes once it is shown.
+    boxes.Hold();
     bpconf::ui::TForm1 form1(services);
     bpconf::ui::TfrmWait frmWait(&form1);
     form1.show();
+    boxes.Release();
     return QApplication::exec();
 }

@@ -7,9 +7,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "operator/Form.h"
 #include "operator/Pacer.h"
+#include "operator/RunTimeouts.h"
 #include "platform/CounterStore.h"
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
@@ -30,6 +32,17 @@ struct Services {
     IPacer& pacer;
     // Converts the operator's UTF-8 text to the system's ANSI code page (printer name).
     std::function<std::string(const std::string&)> toAnsi;
+    // How long the run waits for a job to reach the printer before it gives up on it; 0: jobs
+    // are not followed (a job the spooler took counts as sent).
+    int jobTimeoutMs = kDefaultJobTimeoutMs;
+};
+
+// A message of a run and what became of it.
+struct SentMessage {
+    std::string description;  // as the decoder shows it: "STDP 28", "STSN \"2026120001\""
+    Delivery delivery;
+    platform::JobState state;  // the last state seen
+    bool arrived = false;
 };
 
 // How an update run ended.
@@ -38,6 +51,7 @@ enum class RunEnd {
     Conversion,   // a value that is not a whole number
     Oversized,    // the self-test payload is too large
     SerialStore,  // no serial number could be taken from the counter store
+    Delivery,     // a message did not reach the printer, or its queue cannot print
     Closed,       // the window closed during the run
     NotStarted,   // a run was already under way
 };
@@ -100,6 +114,8 @@ class OperatorWindow {
     bool Running() const { return running_; }
     // The serial number (stamp and counter) the last run handed to the transport, or "".
     const std::string& StampedSerial() const { return stampedSerial_; }
+    // The last run's messages, in sending order, with what became of each.
+    const std::vector<SentMessage>& SentMessages() const { return sent_; }
     // What Button4 and a close request during a run call to close the window.
     void SetCloseWindow(std::function<void()> closeWindow) {
         closeWindow_ = std::move(closeWindow);
@@ -109,6 +125,12 @@ class OperatorWindow {
     struct RunFailure {
         RunEnd end;
         std::string text;
+    };
+    // A message that did not reach the printer, or a queue that cannot print.
+    struct DeliveryFailure {
+        std::uint32_t error;
+        bool shown;      // the transport has shown its box already
+        bool beforeRun;  // the queue was refused before anything was sent
     };
 
   private:
@@ -127,6 +149,20 @@ class OperatorWindow {
     void Pump();
     void Pause(int milliseconds);
     void Send(const std::string& frame);
+    void SendMessage(const THfByteList& message, const std::string& kind,
+                     const std::string& portName);
+    bool Following() const { return s_.jobTimeoutMs > 0; }
+    // Looks at the run's jobs that have not arrived yet; a job that will never arrive ends the run.
+    void CheckDeliveries();
+    // Waits, at most the job timeout, until every job of the run has arrived; a job still
+    // waiting then is cancelled and ends the run.
+    void AwaitDeliveries();
+    void CancelOutstanding();
+    void CheckQueueBeforeRun();
+    // Waits, at most the job timeout, until a test print has arrived; tells the operator if not.
+    void AwaitTestPrint(const Delivery& delivery);
+    // Ends the run after a delivery failure: its box once, the failure text, no job left.
+    void EndAfterDeliveryFailure(const DeliveryFailure& failure);
     bool DriverPath() const;
     void RunSteps();
     void SelfTestStep();
@@ -141,6 +177,7 @@ class OperatorWindow {
     bool closeRequested_ = false;
     RunEnd runEnd_ = RunEnd::Normal;
     std::string stampedSerial_;
+    std::vector<SentMessage> sent_;
     std::string counterFilled_;
     bool counterEdited_ = false;
     std::function<void()> closeWindow_;

@@ -2,6 +2,9 @@
 // are the printer's only pacing.
 #pragma once
 
+#include <chrono>
+#include <thread>
+
 namespace bpconf::op {
 
 inline constexpr int kStepPauseMs = 500;
@@ -16,6 +19,12 @@ class IPacer {
     virtual void Pause(int milliseconds) = 0;
     // Ends a pause under way early (the window is closing); later pauses are not affected.
     virtual void Interrupt() {}
+    // A short wait while the run looks at its jobs; not one of the run's pauses. The window
+    // keeps its messages running.
+    virtual void Poll(int milliseconds) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        Pump();
+    }
 };
 
 // No pacing at all: for printer emulators and dry runs, never for a real printer.

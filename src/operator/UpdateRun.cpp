@@ -1,7 +1,12 @@
 // The update run of Button3 and the package buttons Button1 and Button2.
+#include <algorithm>
+#include <chrono>
+
 #include "operator/LanguageTables.h"
+#include "operator/OperatorTexts.h"
 #include "operator/OperatorWindow.h"
 #include "protocol/Commands.h"
+#include "protocol/Decoder.h"
 #include "protocol/IntConv.h"
 #include "protocol/SelfTestMessage.h"
 #include "transport/Errors.h"
@@ -13,6 +18,8 @@ namespace {
 // A package above this size is no update package; it is refused before it is read.
 constexpr std::uint64_t kMaxPackageBytes = 16u << 20;
 constexpr int kProgressMaximum = 20;
+// How often the run asks the spooler about a job it waits for.
+constexpr int kDeliveryPollMs = 20;
 
 }  // namespace
 
@@ -36,14 +43,111 @@ void OperatorWindow::Pump() {
         throw RunStopped();
 }
 
+// Within each pause the run looks at its jobs, so a job that failed or a queue that stopped
+// ends the run at that point.
 void OperatorWindow::Pause(int milliseconds) {
     s_.pacer.Pause(milliseconds);
     if (closeRequested_)
         throw RunStopped();
+    CheckDeliveries();
 }
 
 void OperatorWindow::Send(const std::string& frame) {
-    s_.transport.SendString(frame, form_.Text(ctl::cmbDriver), kKindDrive, "");
+    SendMessage(THfByteList::FromString(frame), kKindDrive, "");
+}
+
+// A message goes out only when the one before it has reached the printer: jobs never pile up
+// in a queue, where they would go out later unpaced, to whatever unit is connected then.
+void OperatorWindow::SendMessage(const THfByteList& message, const std::string& kind,
+                                 const std::string& portName) {
+    AwaitDeliveries();
+    SentMessage sent;
+    const auto decoded = protocol::Decode(message.ToString());
+    sent.description = decoded.size() == 1 ? protocol::Describe(decoded[0])
+                                           : std::to_string(message.Count()) + " bytes";
+    sent.delivery = s_.transport.SendBytes(message, form_.Text(ctl::cmbDriver), kind, portName);
+    sent.state = s_.transport.Follow(sent.delivery);
+    sent.arrived = sent.state.Arrived();
+    sent_.push_back(sent);
+    if (!sent.delivery.handedOver && Following())
+        throw DeliveryFailure{sent.state.error, true, false};
+}
+
+void OperatorWindow::CheckDeliveries() {
+    if (!Following())
+        return;
+    for (auto& sent : sent_) {
+        if (sent.arrived)
+            continue;
+        sent.state = s_.transport.Follow(sent.delivery);
+        sent.arrived = sent.state.Arrived();
+        if (sent.state.Lost())
+            throw DeliveryFailure{sent.state.error, false, false};
+    }
+}
+
+void OperatorWindow::AwaitDeliveries() {
+    if (!Following())
+        return;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(s_.jobTimeoutMs);
+    for (;;) {
+        CheckDeliveries();
+        const bool waiting = std::any_of(sent_.begin(), sent_.end(),
+                                         [](const SentMessage& m) { return !m.arrived; });
+        if (!waiting)
+            return;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            for (auto& sent : sent_) {
+                if (!sent.arrived) {
+                    sent.state.error = platform::winerror::kTimeout;
+                    sent.state.reason = "not at the printer after " +
+                                        std::to_string(s_.jobTimeoutMs / 1000.0).substr(0, 4) +
+                                        " s" +
+                                        (sent.state.reason.empty() ? "" : ": " + sent.state.reason);
+                }
+            }
+            throw DeliveryFailure{platform::winerror::kTimeout, false, false};
+        }
+        s_.pacer.Poll(kDeliveryPollMs);
+        if (closeRequested_)
+            throw RunStopped();
+    }
+}
+
+// Jobs that could still go out later (waiting, or held by a stopped queue) are taken out of the
+// queue, so they never reach the next unit unpaced.
+void OperatorWindow::CancelOutstanding() {
+    using Kind = platform::JobState::Kind;
+    for (const auto& sent : sent_) {
+        if (!sent.arrived && sent.state.kind != Kind::Failed && sent.state.kind != Kind::Gone)
+            s_.transport.Cancel(sent.delivery);
+    }
+}
+
+// A stopped or paused queue, or one that refuses jobs, is told before anything is sent, so no
+// serial number is used for a unit that would get nothing.
+void OperatorWindow::CheckQueueBeforeRun() {
+    const platform::QueueState queue = s_.transport.Queue(form_.Text(ctl::cmbDriver));
+    if (!queue.Ready())
+        throw DeliveryFailure{queue.error, false, true};
+}
+
+void OperatorWindow::EndAfterDeliveryFailure(const DeliveryFailure& failure) {
+    CancelOutstanding();
+    if (!failure.shown)
+        s_.transport.ShowDeliveryError(failure.error);
+    if (failure.beforeRun) {
+        form_.SetText(ctl::StatusPanel1, QueueRefusedText(interfaceLanguage_, failure.error));
+        return;
+    }
+    bool serialArrived = false;
+    for (const auto& sent : sent_) {
+        if (sent.description.rfind("STSN", 0) == 0)
+            serialArrived = sent.arrived;
+    }
+    form_.SetText(ctl::StatusPanel1, DeliveryFailedText(interfaceLanguage_, failure.error,
+                                                        stampedSerial_, serialArrived));
 }
 
 bool OperatorWindow::DriverPath() const {
@@ -56,6 +160,7 @@ RunEnd OperatorWindow::Button3Click() {
     running_ = true;
     runEnd_ = RunEnd::Normal;
     stampedSerial_.clear();
+    sent_.clear();
     std::string failure;
     try {
         RunSteps();
@@ -64,6 +169,9 @@ RunEnd OperatorWindow::Button3Click() {
     } catch (const RunFailure& f) {
         runEnd_ = f.end;
         s_.boxes.Error(f.text);
+    } catch (const DeliveryFailure& f) {
+        runEnd_ = RunEnd::Delivery;
+        EndAfterDeliveryFailure(f);
     } catch (const Exception& e) {
         runEnd_ = RunEnd::Conversion;
         failure = e.Message();
@@ -100,6 +208,7 @@ void OperatorWindow::RunSteps() {
     Pause(kStepPauseMs);
 
     if (DriverPath()) {
+        CheckQueueBeforeRun();
         Send(OpeningMessage());
         Advance();
         Pump();
@@ -228,6 +337,8 @@ void OperatorWindow::RunSteps() {
     form_.SetProgressPosition(kProgressMaximum);
     Pump();
     Pause(kFinalWaitMs);
+    // Finished only when every message is at the printer.
+    AwaitDeliveries();
     Show("更新结束", "End of update ");
     form_.SetEnabled(ctl::Button3, true);
 }
@@ -257,10 +368,9 @@ void OperatorWindow::SelfTestStep() {
     Pause(kStepPauseMs);
 
     if (DriverPath()) {
-        s_.transport.SendBytes(message, form_.Text(ctl::cmbDriver), kKindDrive, "");
+        SendMessage(message, kKindDrive, "");
     } else {
-        s_.transport.SendBytes(message, form_.Text(ctl::cmbDriver), kKindLpt,
-                               Trim(form_.Text(ctl::cmbLpt)));
+        SendMessage(message, kKindLpt, Trim(form_.Text(ctl::cmbLpt)));
     }
 }
 
@@ -288,12 +398,32 @@ void OperatorWindow::Button2Click() {
                                   "Test print content to print a self-test result printer after "
                                   "the upgrade"));
     for (std::size_t i = 0; i < packageList_.size(); ++i) {
-        if (DriverPath()) {
-            s_.transport.SendBytes(*packageList_[i], form_.Text(ctl::cmbDriver), kKindDrive, "");
-        } else {
-            s_.transport.SendBytes(*packageList_[i], form_.Text(ctl::cmbDriver), kKindLpt,
-                                   protocol::Trim(form_.Text(ctl::cmbLpt)));
+        const Delivery d =
+            DriverPath()
+                ? s_.transport.SendBytes(*packageList_[i], form_.Text(ctl::cmbDriver), kKindDrive,
+                                         "")
+                : s_.transport.SendBytes(*packageList_[i], form_.Text(ctl::cmbDriver), kKindLpt,
+                                         protocol::Trim(form_.Text(ctl::cmbLpt)));
+        // A test print the printer never got is told as well, once.
+        if (d.handedOver && Following())
+            AwaitTestPrint(d);
+    }
+}
+
+void OperatorWindow::AwaitTestPrint(const Delivery& delivery) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(s_.jobTimeoutMs);
+    for (;;) {
+        const platform::JobState state = s_.transport.Follow(delivery);
+        if (state.Arrived())
+            return;
+        if (state.Lost() || std::chrono::steady_clock::now() >= deadline) {
+            s_.transport.Cancel(delivery);
+            s_.transport.ShowDeliveryError(state.Lost() ? state.error
+                                                        : platform::winerror::kTimeout);
+            return;
         }
+        s_.pacer.Poll(kDeliveryPollMs);
     }
 }
 

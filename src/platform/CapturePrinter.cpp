@@ -18,15 +18,14 @@ class CapturePrinterList : public IPrinterList {
     explicit CapturePrinterList(std::unique_ptr<IPrinterList> system)
         : system_(std::move(system)) {}
 
-    std::vector<std::string> InstalledPrinters() override {
-        auto names = system_->InstalledPrinters();
-        names.emplace_back(kCapturePrinterName);
-        return names;
-    }
-
-    std::optional<std::string> DefaultPrinter() override {
-        auto name = system_->DefaultPrinter();
-        return name ? name : std::optional<std::string>(kCapturePrinterName);
+    // The capture printer is there even when the system's spooler cannot be reached; the
+    // failure is still told.
+    PrinterListing List() override {
+        PrinterListing listing = system_->List();
+        listing.names.emplace_back(kCapturePrinterName);
+        if (!listing.defaultName)
+            listing.defaultName = kCapturePrinterName;
+        return listing;
     }
 
   private:
@@ -104,6 +103,16 @@ class CaptureSpooler : public ISpooler {
             return std::make_unique<CaptureJob>(dir_);
         }
         return system_->Open(printerName, error);
+    }
+    QueueState Queue(const std::string& printerName) override {
+        return printerName == kCapturePrinterName ? QueueState() : system_->Queue(printerName);
+    }
+    JobState Job(const std::string& printerName, int jobId) override {
+        return printerName == kCapturePrinterName ? JobState() : system_->Job(printerName, jobId);
+    }
+    void Cancel(const std::string& printerName, int jobId) override {
+        if (printerName != kCapturePrinterName)
+            system_->Cancel(printerName, jobId);
     }
 
   private:

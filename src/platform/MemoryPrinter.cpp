@@ -53,6 +53,13 @@ std::unique_ptr<IRawJob> MemorySpooler::Open(const std::string& printerName, std
     return std::make_unique<MemoryJob>(kept, printerName);
 }
 
+QueueState MemorySpooler::Queue(const std::string& printerName) {
+    QueueState q;
+    if (!known.empty() && std::find(known.begin(), known.end(), printerName) == known.end())
+        q.error = winerror::kInvalidPrinterName;
+    return q;
+}
+
 std::unique_ptr<IPort> MemoryPorts::Open(const std::string& portName) {
     return std::make_unique<MemoryPort>(kept_, portName);
 }

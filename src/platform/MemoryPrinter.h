@@ -23,6 +23,7 @@ class MemorySpooler : public ISpooler {
     std::vector<KeptMessage> kept;
 
     std::unique_ptr<IRawJob> Open(const std::string& printerName, std::uint32_t& error) override;
+    QueueState Queue(const std::string& printerName) override;
 };
 
 class MemoryPorts : public IPortDevices {

@@ -8,32 +8,47 @@
 #include <string>
 #include <vector>
 
+#include "platform/ErrorNumbers.h"
+
 namespace bpconf::platform {
 
-// Windows error numbers the operator sees in "error N"; every back end reports these.
-namespace winerror {
-inline constexpr std::uint32_t kSuccess = 0;
-inline constexpr std::uint32_t kAccessDenied = 5;            // ERROR_ACCESS_DENIED
-inline constexpr std::uint32_t kNotEnoughMemory = 8;         // ERROR_NOT_ENOUGH_MEMORY
-inline constexpr std::uint32_t kGenFailure = 31;             // ERROR_GEN_FAILURE
-inline constexpr std::uint32_t kUnexpectedNetError = 59;     // ERROR_UNEXP_NET_ERR
-inline constexpr std::uint32_t kDiskFull = 112;              // ERROR_DISK_FULL
-inline constexpr std::uint32_t kNoData = 232;                // ERROR_NO_DATA (broken pipe)
-inline constexpr std::uint32_t kIoDevice = 1117;             // ERROR_IO_DEVICE
-inline constexpr std::uint32_t kTimeout = 1460;              // ERROR_TIMEOUT
-inline constexpr std::uint32_t kServerUnavailable = 1722;    // RPC_S_SERVER_UNAVAILABLE
-inline constexpr std::uint32_t kInvalidPrinterName = 1801;   // ERROR_INVALID_PRINTER_NAME
-inline constexpr std::uint32_t kInvalidDatatype = 1804;      // ERROR_INVALID_DATATYPE
-inline constexpr std::uint32_t kInvalidPrinterState = 1906;  // ERROR_INVALID_PRINTER_STATE
-}  // namespace winerror
-
 // The printers the system has, by name, in the system's order, and its default printer.
+struct PrinterListing {
+    std::vector<std::string> names;
+    std::optional<std::string> defaultName;  // nothing when the system names none
+    std::uint32_t error = 0;                 // the list could not be had (1722: no spooler)
+};
+
 class IPrinterList {
   public:
     virtual ~IPrinterList() = default;
-    virtual std::vector<std::string> InstalledPrinters() = 0;
-    // The default printer's name, or nothing when the system names none.
-    virtual std::optional<std::string> DefaultPrinter() = 0;
+    virtual PrinterListing List() = 0;
+};
+
+// What became of a job the spooler took.
+struct JobState {
+    enum class Kind {
+        Queued,    // waiting its turn
+        Printing,  // on its way to the printer
+        Done,      // the printer has every byte
+        Failed,    // it will never arrive: aborted, cancelled, refused
+        Stopped,   // held by a stopped or paused queue: it would arrive later, unpaced
+        Gone,      // the spooler no longer knows it (or its queue)
+    };
+    Kind kind = Kind::Done;
+    std::uint32_t error = 0;  // Failed, Stopped, Gone: the number the operator sees
+    std::string reason;       // the spooler's words, when it has any
+    bool Arrived() const { return kind == Kind::Done; }
+    bool Lost() const {
+        return kind == Kind::Failed || kind == Kind::Stopped || kind == Kind::Gone;
+    }
+};
+
+// Whether a queue takes and prints jobs now.
+struct QueueState {
+    std::uint32_t error = 0;  // 0: ready; else stopped, paused, refusing, unknown, unreachable
+    std::string reason;
+    bool Ready() const { return error == 0; }
 };
 
 // One raw job on an opened printer, in the stages of the Windows spooler. Each stage returns 0
@@ -48,6 +63,9 @@ class IRawJob {
     virtual std::uint32_t EndPage() = 0;
     virtual std::uint32_t EndDoc() = 0;
     virtual std::uint32_t Close() = 0;
+    // The spooler's number for the job once it was handed over; 0 when the bytes have arrived
+    // already (a file, a port, memory).
+    virtual int JobId() const { return 0; }
 };
 
 class ISpooler {
@@ -56,6 +74,22 @@ class ISpooler {
     // Opens the named printer; on failure returns nothing and sets error (1801 for a printer
     // the system does not know).
     virtual std::unique_ptr<IRawJob> Open(const std::string& printerName, std::uint32_t& error) = 0;
+    // Whether the printer's queue takes and prints jobs now.
+    virtual QueueState Queue(const std::string& printerName) {
+        (void)printerName;
+        return QueueState();
+    }
+    // What became of a job; a job number 0 has arrived.
+    virtual JobState Job(const std::string& printerName, int jobId) {
+        (void)printerName;
+        (void)jobId;
+        return JobState();
+    }
+    // Takes a job out of the queue, so that it can never reach a printer later.
+    virtual void Cancel(const std::string& printerName, int jobId) {
+        (void)printerName;
+        (void)jobId;
+    }
 };
 
 }  // namespace bpconf::platform

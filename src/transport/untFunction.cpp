@@ -20,30 +20,34 @@ std::string PortErrorText(const std::string& portName) {
     return "连接出错，端口" + portName + "不存在或已被其它程序占用";
 }
 
-bool TTransport::Failed(std::uint32_t error) {
-    boxes_.Plain("error " + std::to_string(error));
+Delivery TTransport::Failed(std::uint32_t error) {
+    ShowDeliveryError(error);
     ++failed_;
-    return false;
+    return Delivery();
 }
 
-bool TTransport::SendBytes(const THfByteList& list, const std::string& printerName,
-                           const std::string& kind, const std::string& portName) {
+void TTransport::ShowDeliveryError(std::uint32_t error) {
+    boxes_.Plain("error " + std::to_string(error));
+}
+
+Delivery TTransport::SendBytes(const THfByteList& list, const std::string& printerName,
+                               const std::string& kind, const std::string& portName) {
     if (UpperAscii(kind) == "DRIVE") {
         return SendToPrinter(printerName, list);
     }
     return SendToPort(list, portName);
 }
 
-bool TTransport::SendString(const std::string& text, const std::string& printerName,
-                            const std::string& kind, const std::string& portName) {
+Delivery TTransport::SendString(const std::string& text, const std::string& printerName,
+                                const std::string& kind, const std::string& portName) {
     return SendBytes(THfByteList::FromString(text), printerName, kind, portName);
 }
 
-bool TTransport::SendToPrinter(const std::string& printerName, const THfByteList& list) {
+Delivery TTransport::SendToPrinter(const std::string& printerName, const THfByteList& list) {
     return PrintRaw(printerName, list.ToString());
 }
 
-bool TTransport::PrintRaw(const std::string& printerName, const std::string& data) {
+Delivery TTransport::PrintRaw(const std::string& printerName, const std::string& data) {
     std::uint32_t error = 0;
     auto job = spooler_.Open(printerName, error);
     if (!job) {
@@ -60,16 +64,23 @@ bool TTransport::PrintRaw(const std::string& printerName, const std::string& dat
     keep(job->Write(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()));
     keep(job->EndPage());
     keep(job->EndDoc());
+    const int jobId = job->JobId();
     keep(job->Close());
-    return first == 0 ? true : Failed(first);
+    if (first != 0)
+        return Failed(first);
+    Delivery d;
+    d.handedOver = true;
+    d.printer = printerName;
+    d.jobId = jobId;
+    return d;
 }
 
-bool TTransport::SendToPort(const THfByteList& list, const std::string& portName) {
+Delivery TTransport::SendToPort(const THfByteList& list, const std::string& portName) {
     auto port = ports_.Open(portName);
     if (!port) {
         boxes_.Error(PortErrorText(portName));
         ++failed_;
-        return false;
+        return Delivery();
     }
     for (std::uint8_t b : list.Bytes()) {
         if (const std::uint32_t error = port->WriteByte(b); error != 0) {
@@ -77,7 +88,29 @@ bool TTransport::SendToPort(const THfByteList& list, const std::string& portName
             return Failed(error);
         }
     }
-    return true;
+    Delivery d;
+    d.handedOver = true;
+    return d;
+}
+
+platform::JobState TTransport::Follow(const Delivery& delivery) {
+    if (!delivery.handedOver) {
+        platform::JobState never;
+        never.kind = platform::JobState::Kind::Failed;
+        never.error = platform::winerror::kGenFailure;
+        return never;
+    }
+    return delivery.jobId == 0 ? platform::JobState()
+                               : spooler_.Job(delivery.printer, delivery.jobId);
+}
+
+void TTransport::Cancel(const Delivery& delivery) {
+    if (delivery.handedOver && delivery.jobId != 0)
+        spooler_.Cancel(delivery.printer, delivery.jobId);
+}
+
+platform::QueueState TTransport::Queue(const std::string& printerName) {
+    return spooler_.Queue(printerName);
 }
 
 }  // namespace bpconf

@@ -3,18 +3,32 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace bpconf::ui {
 
-namespace {
-
-void Box(QMessageBox::Icon icon, const char* caption, const std::string& text) {
-    QMessageBox box(icon, QString::fromUtf8(caption), QString::fromStdString(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+void QtMessageBoxes::Box(int icon, const char* caption, const std::string& text) {
+    auto show = [icon, caption, text] {
+        QMessageBox box(static_cast<QMessageBox::Icon>(icon), QString::fromUtf8(caption),
+                        QString::fromStdString(text), QMessageBox::Ok,
+                        QApplication::activeWindow());
+        box.exec();
+    };
+    if (holding_)
+        held_.push_back(show);
+    else
+        show();
 }
 
-}  // namespace
+void QtMessageBoxes::Release() {
+    holding_ = false;
+    auto held = std::move(held_);
+    held_.clear();
+    QTimer::singleShot(0, [held] {
+        for (const auto& show : held)
+            show();
+    });
+}
 
 void QtMessageBoxes::Warning(const std::string& text) {
     Box(QMessageBox::Warning, platform::kWarningCaption, text);

@@ -1,17 +1,31 @@
 // Message boxes and the open-file dialog of the window.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "platform/Dialogs.h"
 
 namespace bpconf::ui {
 
-// Modal boxes owned by the active window.
+// Modal boxes owned by the active window. Boxes raised while the main window is being created
+// can be held until it is on the screen, so the window opens first and owns them.
 class QtMessageBoxes : public platform::IMessageBoxes {
   public:
     void Warning(const std::string& text) override;
     void Error(const std::string& text) override;
     void Plain(const std::string& text) override;
     void Uncaught(const std::string& text) override;
+
+    void Hold() { holding_ = true; }
+    // Shows the held boxes, in order, from the event loop.
+    void Release();
+
+  private:
+    void Box(int icon, const char* caption, const std::string& text);
+
+    bool holding_ = false;
+    std::vector<std::function<void()>> held_;
 };
 
 class QtFileDialog : public platform::IFileDialog {

@@ -1,8 +1,10 @@
-// Printers and raw jobs through CUPS. CUPS_SERVER (environment) names the scheduler.
+// Printers, raw jobs and their states through CUPS. CUPS_SERVER (environment) names the
+// scheduler.
 #include <cups/cups.h>
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "platform/Backends.h"
 
@@ -56,27 +58,139 @@ std::uint32_t LastError() {
 
 class CupsPrinterList : public IPrinterList {
   public:
-    std::vector<std::string> InstalledPrinters() override {
+    PrinterListing List() override {
+        PrinterListing listing;
         cups_dest_t* dests = nullptr;
         const int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-        std::vector<std::string> names;
+        // No printer at all is no failure; a scheduler that does not answer is.
+        if (n == 0 && cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
+            listing.error = winerror::kServerUnavailable;
+            return listing;
+        }
         for (int i = 0; i < n; ++i) {
             if (dests[i].instance == nullptr)
-                names.emplace_back(dests[i].name);
+                listing.names.emplace_back(dests[i].name);
         }
         cupsFreeDests(n, dests);
-        return names;
-    }
-
-    std::optional<std::string> DefaultPrinter() override {
-        cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr);
-        if (dest == nullptr)
-            return std::nullopt;
-        std::string name = dest->name;
-        cupsFreeDests(1, dest);
-        return name;
+        if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+            listing.defaultName = dest->name;
+            cupsFreeDests(1, dest);
+        }
+        return listing;
     }
 };
+
+std::string PrinterUri(const std::string& printer) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+                     "/printers/%s", printer.c_str());
+    return uri;
+}
+
+// The text of one attribute of a response ("" when it has none).
+std::string AttributeText(ipp_t* response, const char* name) {
+    ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO);
+    if (a == nullptr)
+        return std::string();
+    char text[1024];
+    ippAttributeString(a, text, sizeof text);
+    return text;
+}
+
+// The queue's state, or its failure: 1801 for a printer the scheduler does not know, 1722 when
+// the scheduler cannot be reached.
+QueueState QueueOf(const std::string& printer) {
+    QueueState q;
+    static const char* const kWanted[] = {"printer-state", "printer-is-accepting-jobs",
+                                          "printer-state-message"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(printer).c_str());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kWanted)), nullptr, kWanted);
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    if (response == nullptr || cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+        q.error = printer.empty() ? winerror::kInvalidPrinterName : LastError();
+        q.reason = cupsLastErrorString();
+        ippDelete(response);
+        return q;
+    }
+    const std::string message = AttributeText(response, "printer-state-message");
+    ipp_attribute_t* state = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM);
+    ipp_attribute_t* accepting =
+        ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+    if (state != nullptr && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED) {
+        q.error = winerror::kInvalidPrinterState;
+        q.reason = "the queue is stopped" + (message.empty() ? "" : ": " + message);
+    } else if (accepting != nullptr && !ippGetBoolean(accepting, 0)) {
+        q.error = winerror::kInvalidPrinterState;
+        q.reason = "the queue does not accept jobs" + (message.empty() ? "" : ": " + message);
+    }
+    ippDelete(response);
+    return q;
+}
+
+JobState Lost(JobState::Kind kind, std::uint32_t error, std::string reason) {
+    JobState s;
+    s.kind = kind;
+    s.error = error;
+    s.reason = std::move(reason);
+    return s;
+}
+
+// A job's state from Get-Job-Attributes, with the queue's state where it decides: a waiting job
+// on a stopped queue would go out later, unpaced, to whatever unit is connected then.
+JobState JobOf(const std::string& printer, int jobId) {
+    static const char* const kWanted[] = {"job-state", "job-state-reasons",
+                                          "job-printer-state-message"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(printer).c_str());
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kWanted)), nullptr, kWanted);
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    const ipp_status_t status = cupsLastError();
+    if (response == nullptr || status > IPP_STATUS_OK_CONFLICTING) {
+        const std::string reason = cupsLastErrorString();
+        ippDelete(response);
+        if (status == IPP_STATUS_ERROR_NOT_FOUND) {
+            const QueueState queue = QueueOf(printer);
+            return Lost(JobState::Kind::Gone,
+                        queue.error == winerror::kInvalidPrinterName ? queue.error
+                                                                     : winerror::kPrintCancelled,
+                        queue.error == winerror::kInvalidPrinterName ? queue.reason : reason);
+        }
+        return Lost(JobState::Kind::Failed, LastError(), reason);
+    }
+    ipp_attribute_t* stateAttr = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
+    const int state = stateAttr != nullptr ? ippGetInteger(stateAttr, 0) : IPP_JSTATE_PENDING;
+    std::string reason = AttributeText(response, "job-printer-state-message");
+    if (reason.empty())
+        reason = AttributeText(response, "job-state-reasons");
+    ippDelete(response);
+    switch (state) {
+        case IPP_JSTATE_COMPLETED:
+            return JobState();
+        case IPP_JSTATE_CANCELED:
+            return Lost(JobState::Kind::Failed, winerror::kPrintCancelled, reason);
+        case IPP_JSTATE_ABORTED:
+            return Lost(JobState::Kind::Failed, winerror::kIoDevice, reason);
+        case IPP_JSTATE_HELD:
+        case IPP_JSTATE_STOPPED:
+            return Lost(JobState::Kind::Stopped, winerror::kInvalidPrinterState, reason);
+        default: {
+            const QueueState queue = QueueOf(printer);
+            if (!queue.Ready())
+                return Lost(JobState::Kind::Stopped, queue.error, queue.reason);
+            JobState s;
+            s.kind =
+                state == IPP_JSTATE_PROCESSING ? JobState::Kind::Printing : JobState::Kind::Queued;
+            s.reason = reason;
+            return s;
+        }
+    }
+}
 
 // One job: created at StartDoc, its single raw document sent whole at Write and closed at
 // EndDoc. CUPS refuses an empty document, so a message without bytes is a job without a
@@ -133,8 +247,11 @@ class CupsRawJob : public IRawJob {
         if (s > IPP_STATUS_OK_CONFLICTING || writeFailed_)
             return LastError();
         finished_ = true;
+        finishedId_ = jobId_;
         return winerror::kSuccess;
     }
+
+    int JobId() const override { return finished_ ? finishedId_ : 0; }
 
     std::uint32_t Close() override {
         if (jobId_ > 0 && !finished_) {
@@ -150,11 +267,9 @@ class CupsRawJob : public IRawJob {
   private:
     // Close-Job: the job holds every document it will get (here: none).
     std::uint32_t CloseJobWithoutDocument() {
-        char uri[HTTP_MAX_URI];
-        httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
-                         "/printers/%s", printer_.c_str());
         ipp_t* request = ippNewRequest(IPP_OP_CLOSE_JOB);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                     PrinterUri(printer_).c_str());
         ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId_);
         ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                      cupsUser());
@@ -162,12 +277,14 @@ class CupsRawJob : public IRawJob {
         if (cupsLastError() > IPP_STATUS_OK_CONFLICTING)
             return LastError();
         finished_ = true;
+        finishedId_ = jobId_;
         return winerror::kSuccess;
     }
 
     std::string printer_;
     std::string title_;
     int jobId_ = 0;
+    int finishedId_ = 0;
     bool documentOpen_ = false;
     bool writeFailed_ = false;
     bool finished_ = false;
@@ -176,19 +293,24 @@ class CupsRawJob : public IRawJob {
 class CupsSpooler : public ISpooler {
   public:
     std::unique_ptr<IRawJob> Open(const std::string& printerName, std::uint32_t& error) override {
-        cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printerName.c_str(), nullptr);
-        if (dest == nullptr || printerName.empty()) {
-            if (dest != nullptr)
-                cupsFreeDests(1, dest);
-            // No such printer, unless the scheduler itself could not be reached.
-            error = cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE
-                        ? winerror::kServerUnavailable
-                        : winerror::kInvalidPrinterName;
+        // Asking the scheduler about the queue tells an unknown printer (1801) from a scheduler
+        // that cannot be reached (1722).
+        const QueueState queue = QueueOf(printerName);
+        if (queue.error == winerror::kInvalidPrinterName ||
+            queue.error == winerror::kServerUnavailable) {
+            error = queue.error;
             return nullptr;
         }
-        cupsFreeDests(1, dest);
         error = winerror::kSuccess;
         return std::make_unique<CupsRawJob>(printerName);
+    }
+    QueueState Queue(const std::string& printerName) override { return QueueOf(printerName); }
+    JobState Job(const std::string& printerName, int jobId) override {
+        return jobId == 0 ? JobState() : JobOf(printerName, jobId);
+    }
+    void Cancel(const std::string& printerName, int jobId) override {
+        if (jobId != 0)
+            cupsCancelJob2(CUPS_HTTP_DEFAULT, printerName.c_str(), jobId, 0);
     }
 };
 

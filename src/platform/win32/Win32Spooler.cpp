@@ -1,17 +1,21 @@
-// Printers and raw jobs through the Windows spooler.
+// Printers, raw jobs and their states through the Windows spooler, with the wide-character API:
+// printer names cross into the tool as UTF-8, whatever the system's ANSI code page.
 // windows.h comes first: the other Windows headers build on it.
 #include <windows.h>
 
 #include <winspool.h>
 
-#include <algorithm>
-#include <cstring>
+#include <vector>
 
 #include "platform/Backends.h"
+#include "platform/win32/WideText.h"
 
 namespace bpconf::platform {
 
 namespace {
+
+using win32::Narrow;
+using win32::Widen;
 
 std::uint32_t LastErrorOr(std::uint32_t fallback) {
     const DWORD e = ::GetLastError();
@@ -20,32 +24,34 @@ std::uint32_t LastErrorOr(std::uint32_t fallback) {
 
 class Win32PrinterList : public IPrinterList {
   public:
-    std::vector<std::string> InstalledPrinters() override {
+    PrinterListing List() override {
+        PrinterListing listing;
         DWORD needed = 0, count = 0;
         const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-        ::EnumPrintersA(flags, nullptr, 4, nullptr, 0, &needed, &count);
-        std::vector<BYTE> buffer(needed);
-        std::vector<std::string> names;
-        if (needed == 0 ||
-            !::EnumPrintersA(flags, nullptr, 4, buffer.data(), needed, &needed, &count)) {
-            return names;
+        ::EnumPrintersW(flags, nullptr, 4, nullptr, 0, &needed, &count);
+        const DWORD sizing = ::GetLastError();
+        if (needed == 0 && sizing != ERROR_SUCCESS && sizing != ERROR_INSUFFICIENT_BUFFER) {
+            listing.error = sizing == RPC_S_SERVER_UNAVAILABLE ? winerror::kServerUnavailable
+                                                               : static_cast<std::uint32_t>(sizing);
+            return listing;
         }
-        const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
-        for (DWORD i = 0; i < count; ++i)
-            names.emplace_back(info[i].pPrinterName);
-        return names;
-    }
-
-    std::optional<std::string> DefaultPrinter() override {
+        std::vector<BYTE> buffer(needed);
+        if (needed > 0 &&
+            ::EnumPrintersW(flags, nullptr, 4, buffer.data(), needed, &needed, &count)) {
+            const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
+            for (DWORD i = 0; i < count; ++i)
+                listing.names.push_back(Narrow(info[i].pPrinterName));
+        }
         DWORD size = 0;
-        ::GetDefaultPrinterA(nullptr, &size);
-        if (size == 0)
-            return std::nullopt;
-        std::string name(size, '\0');
-        if (!::GetDefaultPrinterA(name.data(), &size))
-            return std::nullopt;
-        name.resize(std::strlen(name.c_str()));
-        return name;
+        ::GetDefaultPrinterW(nullptr, &size);
+        if (size > 0) {
+            std::wstring name(size, L'\0');
+            if (::GetDefaultPrinterW(name.data(), &size)) {
+                name.resize(wcsnlen(name.c_str(), name.size()));
+                listing.defaultName = Narrow(name);
+            }
+        }
+        return listing;
     }
 };
 
@@ -56,15 +62,17 @@ class Win32RawJob : public IRawJob {
     ~Win32RawJob() override { Close(); }
 
     std::uint32_t StartDoc(const std::string& documentName, const std::string& dataType) override {
-        document_ = documentName;
-        dataType_ = dataType;
-        DOC_INFO_1A info{};
+        document_ = Widen(documentName);
+        dataType_ = Widen(dataType);
+        DOC_INFO_1W info{};
         info.pDocName = document_.data();
         info.pOutputFile = nullptr;
         info.pDatatype = dataType_.data();
-        return ::StartDocPrinterA(printer_, 1, reinterpret_cast<LPBYTE>(&info)) != 0
-                   ? winerror::kSuccess
-                   : LastErrorOr(winerror::kGenFailure);
+        const DWORD id = ::StartDocPrinterW(printer_, 1, reinterpret_cast<LPBYTE>(&info));
+        if (id == 0)
+            return LastErrorOr(winerror::kGenFailure);
+        jobId_ = static_cast<int>(id);
+        return winerror::kSuccess;
     }
     std::uint32_t StartPage() override {
         return ::StartPagePrinter(printer_) ? winerror::kSuccess
@@ -83,7 +91,10 @@ class Win32RawJob : public IRawJob {
         return ::EndPagePrinter(printer_) ? winerror::kSuccess : LastErrorOr(winerror::kGenFailure);
     }
     std::uint32_t EndDoc() override {
-        return ::EndDocPrinter(printer_) ? winerror::kSuccess : LastErrorOr(winerror::kGenFailure);
+        if (!::EndDocPrinter(printer_))
+            return LastErrorOr(winerror::kGenFailure);
+        ended_ = true;
+        return winerror::kSuccess;
     }
     std::uint32_t Close() override {
         if (printer_ == nullptr)
@@ -92,22 +103,124 @@ class Win32RawJob : public IRawJob {
         printer_ = nullptr;
         return ok ? winerror::kSuccess : LastErrorOr(winerror::kGenFailure);
     }
+    int JobId() const override { return ended_ ? jobId_ : 0; }
 
   private:
     HANDLE printer_;
-    std::string document_, dataType_;
+    std::wstring document_, dataType_;
+    int jobId_ = 0;
+    bool ended_ = false;
 };
+
+// An open printer handle for a question, closed with the object.
+class PrinterHandle {
+  public:
+    explicit PrinterHandle(const std::string& name) {
+        std::wstring wide = Widen(name);
+        if (!::OpenPrinterW(wide.data(), &handle_, nullptr)) {
+            error_ = LastErrorOr(winerror::kInvalidPrinterName);
+            handle_ = nullptr;
+        }
+    }
+    ~PrinterHandle() {
+        if (handle_ != nullptr)
+            ::ClosePrinter(handle_);
+    }
+    HANDLE get() const { return handle_; }
+    std::uint32_t error() const { return error_; }
+
+  private:
+    HANDLE handle_ = nullptr;
+    std::uint32_t error_ = 0;
+};
+
+JobState Lost(JobState::Kind kind, std::uint32_t error, const wchar_t* status) {
+    JobState s;
+    s.kind = kind;
+    s.error = error;
+    s.reason = Narrow(status);
+    return s;
+}
 
 class Win32Spooler : public ISpooler {
   public:
     std::unique_ptr<IRawJob> Open(const std::string& printerName, std::uint32_t& error) override {
         HANDLE handle = nullptr;
-        if (!::OpenPrinterA(const_cast<char*>(printerName.c_str()), &handle, nullptr)) {
+        std::wstring wide = Widen(printerName);
+        if (!::OpenPrinterW(wide.data(), &handle, nullptr)) {
             error = LastErrorOr(winerror::kInvalidPrinterName);
             return nullptr;
         }
         error = winerror::kSuccess;
         return std::make_unique<Win32RawJob>(handle);
+    }
+
+    // A paused queue, one pending deletion, or one set to work offline holds its jobs.
+    QueueState Queue(const std::string& printerName) override {
+        QueueState q;
+        PrinterHandle printer(printerName);
+        if (printer.get() == nullptr) {
+            q.error = printer.error();
+            return q;
+        }
+        DWORD needed = 0;
+        ::GetPrinterW(printer.get(), 2, nullptr, 0, &needed);
+        std::vector<BYTE> buffer(needed);
+        if (needed == 0 || !::GetPrinterW(printer.get(), 2, buffer.data(), needed, &needed))
+            return q;
+        const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+        if (info->Status & (PRINTER_STATUS_PAUSED | PRINTER_STATUS_PENDING_DELETION)) {
+            q.error = winerror::kInvalidPrinterState;
+            q.reason = "the queue is paused";
+        } else if (info->Attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE) {
+            q.error = winerror::kInvalidPrinterState;
+            q.reason = "the printer is set to work offline";
+        }
+        return q;
+    }
+
+    // GetJob level 1. The spooler removes a printed job from the queue, so a job it no longer
+    // knows has been printed.
+    JobState Job(const std::string& printerName, int jobId) override {
+        if (jobId == 0)
+            return JobState();
+        PrinterHandle printer(printerName);
+        if (printer.get() == nullptr)
+            return Lost(JobState::Kind::Gone, printer.error(), nullptr);
+        DWORD needed = 0;
+        ::GetJobW(printer.get(), static_cast<DWORD>(jobId), 1, nullptr, 0, &needed);
+        std::vector<BYTE> buffer(needed);
+        if (needed == 0 || !::GetJobW(printer.get(), static_cast<DWORD>(jobId), 1, buffer.data(),
+                                      needed, &needed)) {
+            return JobState();
+        }
+        const auto* job = reinterpret_cast<const JOB_INFO_1W*>(buffer.data());
+        const DWORD status = job->Status;
+        if (status & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE))
+            return JobState();
+        if (status & (JOB_STATUS_DELETED | JOB_STATUS_DELETING))
+            return Lost(JobState::Kind::Failed, winerror::kPrintCancelled, job->pStatus);
+        if (status & JOB_STATUS_ERROR)
+            return Lost(JobState::Kind::Failed, winerror::kIoDevice, job->pStatus);
+        if (status & JOB_STATUS_PAPEROUT)
+            return Lost(JobState::Kind::Stopped, winerror::kOutOfPaper, job->pStatus);
+        if (status & JOB_STATUS_OFFLINE)
+            return Lost(JobState::Kind::Stopped, winerror::kNotReady, job->pStatus);
+        if (status & (JOB_STATUS_BLOCKED_DEVQ | JOB_STATUS_USER_INTERVENTION | JOB_STATUS_PAUSED))
+            return Lost(JobState::Kind::Stopped, winerror::kInvalidPrinterState, job->pStatus);
+        const QueueState queue = Queue(printerName);
+        if (!queue.Ready())
+            return Lost(JobState::Kind::Stopped, queue.error, nullptr);
+        JobState s;
+        s.kind = status & JOB_STATUS_PRINTING ? JobState::Kind::Printing : JobState::Kind::Queued;
+        s.reason = Narrow(job->pStatus);
+        return s;
+    }
+
+    void Cancel(const std::string& printerName, int jobId) override {
+        PrinterHandle printer(printerName);
+        if (printer.get() != nullptr && jobId != 0)
+            ::SetJobW(printer.get(), static_cast<DWORD>(jobId), 0, nullptr, JOB_CONTROL_DELETE);
     }
 };
 

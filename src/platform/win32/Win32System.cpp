@@ -15,10 +15,14 @@
 #include "platform/AnsiText.h"
 #include "platform/Backends.h"
 #include "platform/Files.h"
+#include "platform/win32/WideText.h"
 
 namespace bpconf::platform {
 
 namespace {
+
+using win32::Narrow;
+using win32::Widen;
 
 // The system's text for an error number, without the trailing line break.
 std::string SystemMessage(DWORD error) {
@@ -41,27 +45,6 @@ std::string SystemMessage(DWORD error) {
 UINT CodePageNumber(const std::string& codePage) {
     // "CP936" -> 936
     return static_cast<UINT>(std::atoi(codePage.c_str() + (codePage.rfind("CP", 0) == 0 ? 2 : 0)));
-}
-
-std::wstring Widen(const std::string& text, UINT codePage) {
-    if (text.empty())
-        return std::wstring();
-    const int n =
-        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide, UINT codePage) {
-    if (wide.empty())
-        return std::string();
-    const int n = ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
-                                        nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
-                          nullptr, nullptr);
-    return text;
 }
 
 class Win32Port : public IPort {
