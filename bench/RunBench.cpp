@@ -1,15 +1,20 @@
 // The tool's own overhead: a default update run with the pauses set to zero, from the press to
-// the last job at the printer emulator; and loading plus dumping update packages into the
-// window's log pane. Needs a scheduler (scripts/bench starts one) and runs offscreen.
+// the last job at the printer emulator, with every job followed to the printer and without; the
+// time from the last job's bytes at the emulator to the run's end; and loading plus dumping
+// update packages into the window's log pane. Needs a scheduler (scripts/bench starts one) and
+// runs offscreen.
 #include <QApplication>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "TcpJobServer.h"
 #include "operator/OperatorWindow.h"
+#include "operator/RunTimeouts.h"
 #include "platform/Backends.h"
 #include "transport/untFunction.h"
 #include "ui/Unit1.h"
@@ -58,7 +63,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
     ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
 
-    bpconf::test::TcpJobServer printer;
+    Clock::time_point lastBytes;
+    bpconf::test::TcpJobServer printer([&](const std::string&) { lastBytes = Clock::now(); });
     printer.Start(0);
     const std::string add =
         "lpadmin -p BenchRun -v socket://127.0.0.1:" + std::to_string(printer.Port()) +
@@ -80,16 +86,55 @@ int main(int argc, char** argv) {
                                   dialog,
                                   pacer,
                                   [](const std::string& s) { return s; }};
-    bpconf::ui::TForm1 form(services);
+    std::printf("default run, pauses at zero (5 runs each; median):\n");
+    double medians[2] = {0, 0};
+    for (int following = 1; following >= 0; --following) {
+        services.jobTimeoutMs = following ? bpconf::op::kDefaultJobTimeoutMs : 0;
+        bpconf::ui::TForm1 run(services);
+        std::vector<double> total, afterLast;
+        for (int round = 0; round < 5; ++round) {
+            const std::size_t before = printer.Jobs().size();
+            const auto t0 = Clock::now();
+            run.Logic().Button3Click();
+            const auto ended = Clock::now();
+            printer.WaitForJobs(before + 10, 60000);
+            total.push_back(Ms(t0));
+            afterLast.push_back(
+                std::chrono::duration<double, std::milli>(ended - lastBytes).count());
+        }
+        std::sort(total.begin(), total.end());
+        std::sort(afterLast.begin(), afterLast.end());
+        medians[following] = total[2];
+        std::printf(
+            "  jobs %s: press to last job at the printer %7.1f ms; run's end %+6.1f ms "
+            "after the last job's bytes\n",
+            following ? "followed    " : "not followed", total[2], afterLast[2]);
+    }
+    std::printf("  cost of following the jobs: ratio %.2f\n", medians[1] / medians[0]);
 
-    std::printf("default run, pauses at zero, press to last job at the printer:\n");
-    for (int round = 0; round < 3; ++round) {
+    // With the real pauses every job has reached the printer long before the next one is due.
+    std::printf("default run with the real pauses (one run each):\n");
+    bpconf::ui::QtPacer realPacing;
+    double paced_ms[2] = {0, 0};
+    for (int following = 1; following >= 0; --following) {
+        bpconf::op::Services s2{
+            services.printers,   services.transport,
+            services.counter,    services.locale,
+            services.clock,      services.boxes,
+            services.fileDialog, realPacing,
+            services.toAnsi,     following ? bpconf::op::kDefaultJobTimeoutMs : 0};
+        bpconf::ui::TForm1 run(s2);
         const std::size_t before = printer.Jobs().size();
         const auto t0 = Clock::now();
-        form.Logic().Button3Click();
+        run.Logic().Button3Click();
         printer.WaitForJobs(before + 10, 60000);
-        std::printf("  run %d: %7.1f ms\n", round + 1, Ms(t0));
+        paced_ms[following] = Ms(t0);
+        std::printf("  jobs %s: %8.1f ms\n", following ? "followed    " : "not followed",
+                    paced_ms[following]);
     }
+    std::printf("  cost of following the jobs: ratio %.3f\n", paced_ms[1] / paced_ms[0]);
+
+    bpconf::ui::TForm1 form(services);
 
     std::printf("load + dump into the log pane:\n");
     for (std::size_t size : {std::size_t{4} << 10, std::size_t{1} << 20, std::size_t{16} << 20}) {

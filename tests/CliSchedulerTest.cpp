@@ -1,7 +1,10 @@
 // bpconf-cli through the private scheduler: several queues, each printing to its own emulator.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
 #include <set>
+#include <thread>
 
 #include "CliSupport.h"
 #include "SchedulerSupport.h"
@@ -66,6 +69,180 @@ TEST_F(CliScheduler, ParallelRunOnFourQueues) {
     EXPECT_NE(r.out.find("[Line1] 2026120104 finished\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("[Gone] - delivery failed\n"), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("[Gone] 打印机监控升级工具: error 1801\n"), std::string::npos) << r.err;
+}
+
+// Jobs of the queue that could still go out later: none may be left behind by a failed run.
+std::vector<std::string> WaitingJobs(const std::string& queue) {
+    std::vector<std::string> waiting;
+    for (const auto& job : test::ListSpoolerJobs(queue)) {
+        if (job.state == "pending" || job.state == "held" || job.state == "processing" ||
+            job.state == "stopped")
+            waiting.push_back(std::to_string(job.id) + " " + job.state);
+    }
+    return waiting;
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// A printer that fails the ways a real Bluetooth printer does: the run ends at the message that
+// did not arrive, says so once, leaves no job in the queue, and nothing of it reaches the printer
+// when it comes back.
+TEST_F(CliScheduler, PrinterFailuresEndTheRunAtTheFailingMessage) {
+    test::PrinterFaults refuse, neverRead, closeAfter10;
+    refuse.refuse = true;
+    neverRead.neverRead = true;
+    closeAfter10.closeAfter = 10;
+    const struct {
+        const char* what;
+        test::PrinterFaults faults;
+        std::size_t stopAfterJobs;  // a healthy printer that goes away after this many jobs
+        std::size_t arrived;        // jobs that reached the printer, whole or cut
+    } cases[] = {
+        {"refusing connections", refuse, 0, 0},
+        {"accepting and never reading", neverRead, 0, 1},
+        {"closing after 10 bytes", closeAfter10, 0, 2},
+        {"stopped mid-run", {}, 3, 3},
+    };
+    for (const auto& c : cases) {
+        test::EmulatedQueue line("Line1", false, c.faults);
+        ASSERT_TRUE(line.ok()) << c.what;
+        std::thread stopper;
+        if (c.stopAfterJobs > 0) {
+            stopper = std::thread([&] {
+                line.printer().WaitForJobs(c.stopAfterJobs, 60000);
+                line.StopPrinter();
+            });
+        }
+        test::TempDir home("cli");
+        test::WriteCounter(home, "0042");
+        const auto r = test::Cli("run --no-pacing --printer Line1 --job-timeout 2", home,
+                                 test::PrivateSchedulerEnv());
+        if (stopper.joinable())
+            stopper.join();
+        EXPECT_EQ(r.status, 3) << c.what << "\n" << r.out << r.err;
+        EXPECT_EQ(Count(r.err, "打印机监控升级工具: error "), 1u) << c.what << "\n" << r.err;
+        EXPECT_NE(r.out.find("Update failed: the printer did not get every setting (error "),
+                  std::string::npos)
+            << c.what << "\n"
+            << r.out;
+        EXPECT_EQ(Count(r.out, "not delivered: "), 1u) << c.what << "\n" << r.out;
+        EXPECT_EQ(r.out.find("End of update"), std::string::npos) << c.what;
+        EXPECT_EQ(WaitingJobs("Line1"), std::vector<std::string>()) << c.what;
+        EXPECT_LE(line.printer().Jobs().size(), c.stopAfterJobs > 0 ? 4u : c.arrived) << c.what;
+
+        // The printer comes back: nothing of the failed run reaches it.
+        const std::size_t before = line.printer().Jobs().size();
+        ASSERT_TRUE(line.RestartPrinter()) << c.what;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        EXPECT_EQ(line.printer().Jobs().size(), before) << c.what;
+    }
+}
+
+// A queue that is stopped or refuses jobs is told before anything is sent: no serial number used.
+TEST_F(CliScheduler, QueueThatCannotPrintIsRefusedBeforeTheRun) {
+    for (const char* command : {"cupsdisable", "cupsreject"}) {
+        test::EmulatedQueue line("Line1");
+        ASSERT_TRUE(line.ok());
+        ASSERT_EQ(std::system((std::string(command) + " Line1").c_str()), 0);
+        test::TempDir home("cli");
+        test::WriteCounter(home, "0042");
+        const std::string counter = test::Slurp(test::CounterFile(home));
+        const auto r =
+            test::Cli("run --no-pacing --printer Line1", home, test::PrivateSchedulerEnv());
+        EXPECT_EQ(r.status, 3) << command;
+        EXPECT_EQ(r.err, "打印机监控升级工具: error 1906\n") << command;
+        EXPECT_NE(r.out.find("Update not started: the printer queue cannot print (error 1906)"),
+                  std::string::npos)
+            << command << "\n"
+            << r.out;
+        EXPECT_EQ(test::Slurp(test::CounterFile(home)), counter) << command;
+        EXPECT_TRUE(test::ListSpoolerJobs("Line1").empty()) << command;
+    }
+}
+
+// A slow printer within the bound: the run waits for it and finishes; beyond the bound it fails.
+TEST_F(CliScheduler, SlowPrinterWithinAndBeyondTheBound) {
+    test::PrinterFaults slow;
+    slow.stallMsPerByte = 5;
+    test::EmulatedQueue line("Line1", false, slow);
+    ASSERT_TRUE(line.ok());
+    test::TempDir home("cli");
+    auto r = test::Cli("run --no-pacing --printer Line1", home, test::PrivateSchedulerEnv());
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("[20/20] End of update \n"), std::string::npos) << r.out;
+    EXPECT_EQ(line.Jobs(10).size(), 10u);
+
+    test::PrinterFaults slower;
+    slower.stallMsPerByte = 400;
+    ASSERT_TRUE(line.RestartPrinter(slower));
+    r = test::Cli("run --no-pacing --printer Line1 --job-timeout 1", home,
+                  test::PrivateSchedulerEnv());
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.out.find("not delivered: OPEN (error 1460: the job did not reach the printer in "
+                         "time"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(WaitingJobs("Line1"), std::vector<std::string>());
+}
+
+// The queue deleted in the middle of a run: the next message cannot be handed over.
+TEST_F(CliScheduler, QueueDeletedDuringTheRun) {
+    test::PrinterFaults slow;
+    slow.stallMsPerByte = 30;  // each job takes a quarter of a second at the printer
+    test::EmulatedQueue line("Line1", false, slow);
+    ASSERT_TRUE(line.ok());
+    std::thread remover([&] {
+        line.printer().WaitForJobs(2, 60000);
+        std::system("lpadmin -x Line1");
+    });
+    test::TempDir home("cli");
+    const auto r = test::Cli("run --no-pacing --printer Line1", home, test::PrivateSchedulerEnv());
+    remover.join();
+    EXPECT_EQ(r.status, 3) << r.out << r.err;
+    EXPECT_EQ(Count(r.err, "打印机监控升级工具: error "), 1u) << r.err;
+    EXPECT_NE(r.err.find("error 1801"), std::string::npos) << r.err;
+    EXPECT_LT(line.printer().Jobs().size(), 10u);
+}
+
+// The scheduler itself stopped during a run, and afterwards: error 1722 wherever it is needed.
+TEST_F(CliScheduler, SchedulerStoppedDuringTheRun) {
+    const std::string dir = test::RunCommand("mktemp -d /tmp/bpconf-own-cups.XXXXXX");
+    const std::string folder = dir.substr(0, dir.find('\n'));
+    const std::string server = BPCONF_SOURCE_DIR "/scripts/print-server";
+    const std::string socket = test::RunCommand("'" + server + "' start '" + folder + "'");
+    ASSERT_FALSE(socket.empty());
+    const std::string own = "CUPS_SERVER='" + socket.substr(0, socket.find('\n')) + "'";
+    test::TcpJobServer printer;
+    test::PrinterFaults slow;
+    slow.stallMsPerByte = 30;
+    ASSERT_TRUE(printer.Start(0, slow));
+    ASSERT_EQ(std::system((own + " lpadmin -p Own -v socket://127.0.0.1:" +
+                           std::to_string(printer.Port()) + " -E")
+                              .c_str()),
+              0);
+    std::thread stopper([&] {
+        printer.WaitForJobs(2, 60000);
+        std::system(("'" + server + "' stop '" + folder + "'").c_str());
+    });
+    test::TempDir home("cli");
+    auto r = test::Cli("run --no-pacing --printer Own", home, own);
+    stopper.join();
+    EXPECT_EQ(r.status, 3) << r.out << r.err;
+    EXPECT_NE(r.err.find("打印机监控升级工具: error 1722\n"), std::string::npos) << r.err;
+
+    r = test::Cli("printers", home, own);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("error 1722: the print spooler cannot be reached"), std::string::npos);
+    std::ofstream(home / "p.bin") << "x";
+    r = test::Cli("send --printer Own '" + (home / "p.bin") + "'", home, own);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "打印机监控升级工具: error 1722\n");
+    std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 }  // namespace

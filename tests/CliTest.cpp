@@ -162,6 +162,10 @@ TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
     test::TempDir home("cli");
     std::ofstream(home / "bad.ini") << "[settings]\nnot_a_key=1\n";
     std::ofstream(home / "outside.ini") << "density=1\n";
+    // A name that would smuggle a serial-number command into the name message.
+    std::ofstream(home / "smuggle.ini") << "[settings]\nprinter_name=A\x1B##STSN\n";
+    std::ofstream(home / "huge.ini") << "[settings]\n" << std::string(1100000, ';') << "\n";
+    ASSERT_EQ(std::system(("mkfifo '" + (home / "fifo") + "'").c_str()), 0);
     const std::string jobs = home / "jobs";
     const struct {
         std::string args;
@@ -193,6 +197,13 @@ TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
         {"send", "send takes one FILE"},
         {"send --printer A x.bin", "send takes one target"},
         {"run --profile /dev/zero", "cannot read profile /dev/zero: not a regular file"},
+        {"run --profile '" + (home / "fifo") + "'", "not a regular file"},
+        {"run --profile '" + (home / "huge.ini") + "'", "file too large"},
+        {"run --package '" + (home / "fifo") + "'", "Cannot open file"},
+        {"send '" + (home / "fifo") + "'", "Cannot open file"},
+        {"run --profile '" + (home / "smuggle.ini") + "'",
+         "bad value for printer_name: 'A\x1B##STSN' (a control character inside the name)"},
+        {"run --job-timeout soon", "--job-timeout (or BPCONF_JOB_TIMEOUT) takes seconds"},
     };
     // A usage error never loads the counter, let alone writes it.
     test::WriteCounter(home, "abc");

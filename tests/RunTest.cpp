@@ -167,6 +167,21 @@ TEST_F(Run, NameOfBlanksOnlySendsNothingButStillAdvancesAndPauses) {
     EXPECT_EQ(h_.progress_[h_.progress_.size() - 2], 15);
 }
 
+// A control character inside the name would send a command of its own inside the name message:
+// the run refuses the name before anything is sent.
+TEST_F(Run, ControlCharacterInsideThePrinterNameIsRefused) {
+    h_.Form();
+    Tick("CheckBox5", true);
+    SetEdit("Edit1", std::string(" A\x1B##STSN\x02") + "20 ");
+    Press();
+    EXPECT_TRUE(h_.spooler_.kept.empty());
+    EXPECT_EQ(
+        h_.boxes_.shown,
+        Strings{"错误: 打印机名称“A<1B>##STSN<02>20”中含有控制字符，不能发送。本次更新已停止。"});
+    EXPECT_EQ(Counter(), "0001");
+    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
+}
+
 TEST_F(Run, PrinterNameGoesOutInTheAnsiCodePage) {
     h_.toAnsi = [](const std::string& utf8) {
         return utf8 == "中文" ? std::string("\xD6\xD0\xCE\xC4") : utf8;
@@ -691,6 +706,23 @@ TEST_F(Run, TestPrintSendsThePackageUnchangedOnEitherPath) {
     QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
     EXPECT_EQ(h_.spooler_.kept.size(), 1u);
     EXPECT_EQ(h_.ports_.written["LPT1"], bytes);
+}
+
+// A test print the printer never got is told once; one that is stuck is taken out of the queue.
+TEST_F(Run, TestPrintThatDoesNotArriveIsTold) {
+    using Kind = platform::JobState::Kind;
+    h_.jobTimeoutMs = 200;
+    h_.delivery_.jobState = [](int n) {
+        return n == 1 ? Job(Kind::Failed, 1117) : Job(Kind::Queued);
+    };
+    h_.Form();
+    LoadPackage(WritePackage("t.bin", "abc"));
+    QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
+    QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
+    const std::string note = "警告: 测试所打印的内容为打印机升级后的打印自检效果";
+    EXPECT_EQ(h_.boxes_.shown, (Strings{note, "打印机监控升级工具: error 1117", note,
+                                        "打印机监控升级工具: error 1460"}));
+    EXPECT_EQ(h_.delivery_.cancelled, std::vector<int>({2}));
 }
 
 TEST_F(Run, UnreadablePackagesLeaveListAndPaneEmpty) {

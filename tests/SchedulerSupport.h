@@ -77,10 +77,12 @@ class SchedulerTestBase : public ::testing::Test {
 // A raw queue printing to its own emulator; removed with the object.
 class EmulatedQueue {
   public:
-    explicit EmulatedQueue(std::string name, bool makeDefault = false) : name_(std::move(name)) {
-        ok_ = server_.Start(0) && std::system(("lpadmin -p '" + name_ + "' -v socket://127.0.0.1:" +
-                                               std::to_string(server_.Port()) + " -E 2>/dev/null")
-                                                  .c_str()) == 0;
+    explicit EmulatedQueue(std::string name, bool makeDefault = false, PrinterFaults faults = {})
+        : name_(std::move(name)) {
+        ok_ = server_.Start(0, faults) &&
+              std::system(("lpadmin -p '" + name_ + "' -v socket://127.0.0.1:" +
+                           std::to_string(server_.Port()) + " -E 2>/dev/null")
+                              .c_str()) == 0;
         if (ok_ && makeDefault) {
             ok_ = std::system(("lpadmin -d '" + name_ + "'").c_str()) == 0;
         }
@@ -92,6 +94,14 @@ class EmulatedQueue {
     bool ok() const { return ok_; }
     const std::string& name() const { return name_; }
     test::TcpJobServer& printer() { return server_; }
+
+    // The printer goes away (nothing listens on its port), or comes back on the same port.
+    void StopPrinter() { server_.Stop(); }
+    bool RestartPrinter(PrinterFaults faults = {}) {
+        const int port = server_.Port();
+        server_.Stop();
+        return server_.Start(port, faults);
+    }
 
     // Waits for count jobs at the emulator (generous: a loaded CI machine is slow).
     std::vector<std::string> Jobs(std::size_t count) {

@@ -2,6 +2,7 @@
 
 #include "Doubles.h"
 #include "TestSupport.h"
+#include "platform/WindowsJobStatus.h"
 #include "transport/untFunction.h"
 
 namespace bpconf {
@@ -95,6 +96,38 @@ TEST_F(TransportUnit, ZeroBytesAreData) {
     const std::string message("\0\0a\0", 4);
     EXPECT_TRUE(transport.SendString(message, "", "lpt", "LPT1"));
     EXPECT_EQ(ports.written["LPT1"], message);
+}
+
+// What the Windows spooler's job flags mean for a run.
+TEST(WindowsJobStatus, FlagsGiveTheJobState) {
+    using namespace platform::jobstatus;
+    using Kind = platform::JobState::Kind;
+    const struct {
+        std::uint32_t status;
+        std::uint32_t queueError;
+        Kind kind;
+        std::uint32_t error;
+    } cases[] = {
+        {kPrinted, 0, Kind::Done, 0},
+        {kComplete | kPrinting, 1906, Kind::Done, 0},
+        {kDeleting, 0, Kind::Failed, 63},
+        {kDeleted | kPrinted, 0, Kind::Done, 0},
+        {kError | kPrinting, 0, Kind::Failed, 1117},
+        {kPaperOut, 0, Kind::Stopped, 28},
+        {kOffline | kPrinting, 0, Kind::Stopped, 21},
+        {kBlockedDevq, 0, Kind::Stopped, 1906},
+        {kUserIntervention, 0, Kind::Stopped, 1906},
+        {kPaused, 0, Kind::Stopped, 1906},
+        {kSpooling, 0, Kind::Queued, 0},
+        {0, 0, Kind::Queued, 0},
+        {kPrinting, 0, Kind::Printing, 0},
+        {0, 1906, Kind::Stopped, 1906},
+    };
+    for (const auto& c : cases) {
+        const auto s = platform::JobStateFromWindowsStatus(c.status, "text", c.queueError);
+        EXPECT_EQ(s.kind, c.kind) << std::hex << c.status;
+        EXPECT_EQ(s.error, c.error) << std::hex << c.status;
+    }
 }
 
 TEST(TransportBoxes, WarningAndErrorCaptions) {

@@ -73,6 +73,34 @@ std::string CounterNotANumberText(const std::string& language, const std::string
                      "its value.";
 }
 
+bool HasControlCharacter(const std::string& text) {
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+std::string PrinterNameRefusedText(const std::string& language, const std::string& name) {
+    static const char* kDigits = "0123456789ABCDEF";
+    std::string shown;
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F) {
+            shown += '<';
+            shown += kDigits[c >> 4];
+            shown += kDigits[c & 0x0F];
+            shown += '>';
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return IsChinese(language)
+               ? "打印机名称“" + shown + "”中含有控制字符，不能发送。本次更新已停止。"
+               : "The printer name '" + shown +
+                     "' holds a control character and cannot be sent. The update "
+                     "was stopped.";
+}
+
 std::string DeliveryFailedText(const std::string& language, std::uint32_t error,
                                const std::string& serial, bool serialArrived) {
     const std::string number = std::to_string(error);

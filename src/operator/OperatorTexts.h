@@ -30,6 +30,12 @@ std::string CounterNotSavedText(const std::string& interfaceLanguage, const std:
 // Closing: the operator's counter box holds no whole number, so it is not stored.
 std::string CounterNotANumberText(const std::string& interfaceLanguage, const std::string& counter);
 
+// A byte below 0x20 or 0x7F (DEL) inside the text.
+bool HasControlCharacter(const std::string& text);
+
+// The printer name holds a control character: it is not sent. The character is shown as <1B>.
+std::string PrinterNameRefusedText(const std::string& interfaceLanguage, const std::string& name);
+
 // The status text of a run that ended because a message did not reach the printer. A serial
 // number taken in the run is named: it is used either way, so the operator can mark the unit.
 std::string DeliveryFailedText(const std::string& interfaceLanguage, std::uint32_t error,

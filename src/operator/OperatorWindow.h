@@ -159,6 +159,7 @@ class OperatorWindow {
     void AwaitDeliveries();
     void CancelOutstanding();
     void CheckQueueBeforeRun();
+    void CheckPrinterName();
     // Waits, at most the job timeout, until a test print has arrived; tells the operator if not.
     void AwaitTestPrint(const Delivery& delivery);
     // Ends the run after a delivery failure: its box once, the failure text, no job left.

@@ -7,10 +7,14 @@
 
 #include "operator/Design.h"
 #include "operator/LanguageTables.h"
+#include "operator/OperatorTexts.h"
+#include "protocol/IntConv.h"
 
 namespace bpconf::op {
 
 namespace {
+
+using protocol::Trim;
 
 std::string TrimSpaces(const std::string& s) {
     const auto begin = s.find_first_not_of(" \t\r\n");
@@ -164,7 +168,12 @@ const Rules& AllRules() {
         r["baud_rate.send"] = Box(ctl::CheckBox10);
         r["baud_rate"] = Item(ctl::cboNewCom, BaudRateItems());
         r["printer_name.send"] = Box(ctl::CheckBox5);
-        r["printer_name"] = Text(ctl::Edit1, 16);
+        r["printer_name"] = {[](const std::string& key, const std::string& v) {
+                                 Text(ctl::Edit1, 16).check(key, v);
+                                 if (HasControlCharacter(Trim(v)))
+                                     Bad(key, v, "a control character inside the name");
+                             },
+                             Text(ctl::Edit1, 16).put};
         r["self_test.send"] = Box(ctl::CheckBox8);
         return r;
     }();

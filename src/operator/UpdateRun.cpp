@@ -18,8 +18,18 @@ namespace {
 // A package above this size is no update package; it is refused before it is read.
 constexpr std::uint64_t kMaxPackageBytes = 16u << 20;
 constexpr int kProgressMaximum = 20;
-// How often the run asks the spooler about a job it waits for.
-constexpr int kDeliveryPollMs = 20;
+// How often the run asks the spooler about a job it waits for: soon at first (a healthy printer
+// takes a job within milliseconds), then less and less often.
+constexpr int kFirstDeliveryPollMs = 2;
+constexpr int kLastDeliveryPollMs = 50;
+
+// "30 s", "2.5 s".
+std::string Seconds(int milliseconds) {
+    std::string text = std::to_string(milliseconds / 1000);
+    if (milliseconds % 1000 != 0)
+        text += "." + std::to_string(milliseconds % 1000 / 100);
+    return text + " s";
+}
 
 }  // namespace
 
@@ -91,6 +101,7 @@ void OperatorWindow::AwaitDeliveries() {
         return;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(s_.jobTimeoutMs);
+    int pollMs = kFirstDeliveryPollMs;
     for (;;) {
         CheckDeliveries();
         const bool waiting = std::any_of(sent_.begin(), sent_.end(),
@@ -101,15 +112,14 @@ void OperatorWindow::AwaitDeliveries() {
             for (auto& sent : sent_) {
                 if (!sent.arrived) {
                     sent.state.error = platform::winerror::kTimeout;
-                    sent.state.reason = "not at the printer after " +
-                                        std::to_string(s_.jobTimeoutMs / 1000.0).substr(0, 4) +
-                                        " s" +
+                    sent.state.reason = "not at the printer after " + Seconds(s_.jobTimeoutMs) +
                                         (sent.state.reason.empty() ? "" : ": " + sent.state.reason);
                 }
             }
             throw DeliveryFailure{platform::winerror::kTimeout, false, false};
         }
-        s_.pacer.Poll(kDeliveryPollMs);
+        s_.pacer.Poll(pollMs);
+        pollMs = std::min(pollMs * 2, kLastDeliveryPollMs);
         if (closeRequested_)
             throw RunStopped();
     }
@@ -131,6 +141,14 @@ void OperatorWindow::CheckQueueBeforeRun() {
     const platform::QueueState queue = s_.transport.Queue(form_.Text(ctl::cmbDriver));
     if (!queue.Ready())
         throw DeliveryFailure{queue.error, false, true};
+}
+
+// The design trims only the control characters around the name; one inside it would go out as
+// part of the name message (an ESC there starts a command of its own), so the name is refused.
+void OperatorWindow::CheckPrinterName() {
+    const std::string name = protocol::Trim(form_.Text(ctl::Edit1));
+    if (HasControlCharacter(name))
+        throw RunFailure{RunEnd::Conversion, PrinterNameRefusedText(interfaceLanguage_, name)};
 }
 
 void OperatorWindow::EndAfterDeliveryFailure(const DeliveryFailure& failure) {
@@ -161,7 +179,7 @@ RunEnd OperatorWindow::Button3Click() {
     runEnd_ = RunEnd::Normal;
     stampedSerial_.clear();
     sent_.clear();
-    std::string failure;
+    std::optional<std::string> failure;  // a failure nobody caught: the standard error box
     try {
         RunSteps();
     } catch (const RunStopped&) {
@@ -184,9 +202,8 @@ RunEnd OperatorWindow::Button3Click() {
     if (runEnd_ != RunEnd::Normal && runEnd_ != RunEnd::Closed) {
         form_.SetEnabled(ctl::Button3, true);
     }
-    if (runEnd_ == RunEnd::Conversion) {
-        s_.boxes.Uncaught(failure);
-    }
+    if (failure)
+        s_.boxes.Uncaught(*failure);
     // A close asked for while the run ended (during its last box, say) is carried out now; it
     // must never be left over to stop the next run.
     if (closeRequested_) {
@@ -209,6 +226,8 @@ void OperatorWindow::RunSteps() {
 
     if (DriverPath()) {
         CheckQueueBeforeRun();
+        if (form_.Checked(ctl::CheckBox5))
+            CheckPrinterName();
         Send(OpeningMessage());
         Advance();
         Pump();
@@ -322,6 +341,8 @@ void OperatorWindow::RunSteps() {
 
         std::optional<Frame> name;
         const std::string trimmedName = Trim(form_.Text(ctl::Edit1));
+        if (form_.Checked(ctl::CheckBox5))
+            CheckPrinterName();
         if (form_.Checked(ctl::CheckBox5) && !trimmedName.empty()) {
             Show(("设置打印机名称为：" + trimmedName).c_str(),
                  "Set the printer name:" + trimmedName);
@@ -413,17 +434,22 @@ void OperatorWindow::Button2Click() {
 void OperatorWindow::AwaitTestPrint(const Delivery& delivery) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(s_.jobTimeoutMs);
+    int pollMs = kFirstDeliveryPollMs;
     for (;;) {
         const platform::JobState state = s_.transport.Follow(delivery);
         if (state.Arrived())
             return;
         if (state.Lost() || std::chrono::steady_clock::now() >= deadline) {
-            s_.transport.Cancel(delivery);
+            // A job that may still go out later is taken out of the queue.
+            if (state.kind != platform::JobState::Kind::Failed &&
+                state.kind != platform::JobState::Kind::Gone)
+                s_.transport.Cancel(delivery);
             s_.transport.ShowDeliveryError(state.Lost() ? state.error
                                                         : platform::winerror::kTimeout);
             return;
         }
-        s_.pacer.Poll(kDeliveryPollMs);
+        s_.pacer.Poll(pollMs);
+        pollMs = std::min(pollMs * 2, kLastDeliveryPollMs);
     }
 }
 

@@ -33,6 +33,7 @@ TcpJobServer::~TcpJobServer() {
 
 bool TcpJobServer::Start(int port, PrinterFaults faults) {
     faults_ = faults;
+    received_ = 0;
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listenFd_ < 0)
         return false;
@@ -70,7 +71,8 @@ void TcpJobServer::Stop() {
     const char wake = 'x';
     (void)!::write(wakeFds_[1], &wake, 1);
     thread_.join();
-    ::close(listenFd_);
+    if (listenFd_ >= 0)
+        ::close(listenFd_);
     ::close(wakeFds_[0]);
     ::close(wakeFds_[1]);
     listenFd_ = wakeFds_[0] = wakeFds_[1] = -1;
@@ -108,6 +110,12 @@ void TcpJobServer::Serve() {
             lastActivityMs_ = NowMs();
         }
         arrived_.notify_all();
+        // The link dropped: nothing listens any more, every later connection is refused.
+        if (faults_.closeAfter > 0 && received_ >= faults_.closeAfter) {
+            ::close(listenFd_);
+            listenFd_ = -1;
+            return;
+        }
     }
 }
 
@@ -133,14 +141,15 @@ bool TcpJobServer::Receive(int conn, std::string& job) {
         if (faults_.stallMsPerByte > 0)
             want = 1;
         if (faults_.closeAfter > 0)
-            want = std::min(want, faults_.closeAfter - job.size());
+            want = std::min(want, faults_.closeAfter - received_);
         const ssize_t n = ::recv(conn, buffer, want, 0);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return true;
         job.append(buffer, static_cast<std::size_t>(n));
-        if (faults_.closeAfter > 0 && job.size() >= faults_.closeAfter)
+        received_ += static_cast<std::size_t>(n);
+        if (faults_.closeAfter > 0 && received_ >= faults_.closeAfter)
             return true;
         if (faults_.stallMsPerByte > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(faults_.stallMsPerByte));

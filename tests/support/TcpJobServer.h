@@ -49,6 +49,7 @@ class TcpJobServer {
 
     std::function<void(const std::string&)> onJob_;
     PrinterFaults faults_;
+    std::size_t received_ = 0;
     int listenFd_ = -1;
     int wakeFds_[2] = {-1, -1};
     int port_ = 0;

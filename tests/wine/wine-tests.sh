@@ -17,10 +17,12 @@ passed=0
 failed=0
 emulator_pid=""
 queue=WineLine
+dead_queue=WineDead
 
 cleanup() {
     [ -n "$emulator_pid" ] && kill "$emulator_pid" 2>/dev/null
     lpadmin -x "$queue" 2>/dev/null
+    lpadmin -x "$dead_queue" 2>/dev/null
     wineserver -k 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
@@ -79,13 +81,23 @@ same_printers() {
 }
 check "printers: the scheduler's queues, default marked" same_printers
 
+# A queue whose device refuses every connection, beside the one that prints.
+lpadmin -p "$dead_queue" -v socket://127.0.0.1:1 -E
+check "job states from GetJob: a printed job is done" \
+    env BPCONF_WINE_QUEUE="$queue" BPCONF_WINE_DEAD_QUEUE="$dead_queue" \
+    wine "$win/tests/bpconf_win32_tests.exe" --gtest_filter='Win32Spooler.JobStates*' --gtest_brief=1
+cancel -a "$dead_queue" 2>/dev/null
+lpadmin -x "$dead_queue"
+
 same_run() {
+    local before
+    before=$(ls "$work/jobs" 2>/dev/null | grep -c '^job-.*\.bin$')
     wine reg delete 'HKCU\SOFTWARE\kelvor\PrinterTest' /f >/dev/null 2>&1
     linux_cli run --no-pacing --printer "$queue" >"$work/linux-run.out" || return 1
-    wait_jobs 10 || return 1
+    wait_jobs $((before + 10)) || return 1
     wine_cli run --no-pacing --printer "$queue" >"$work/wine-run.out" || return 1
-    wait_jobs 20 || return 1
-    for i in $(seq 1 10); do
+    wait_jobs $((before + 20)) || return 1
+    for i in $(seq $((before + 1)) $((before + 10))); do
         cmp -s "$work/jobs/$(printf 'job-%04d.bin' "$i")" \
             "$work/jobs/$(printf 'job-%04d.bin' $((i + 10)))" || return 1
     done

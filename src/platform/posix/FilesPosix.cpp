@@ -21,7 +21,8 @@ FileReadResult Failure(std::string reason) {
 }  // namespace
 
 FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // Non-blocking: opening a FIFO for reading would wait for a writer forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         return Failure(std::strerror(errno));
     }
@@ -31,7 +32,8 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize) {
         ::close(fd);
         return Failure(std::strerror(err));
     }
-    // A folder opens for reading on POSIX but is no file; a device or FIFO could block forever.
+    // A folder opens for reading on POSIX but is no file; a device or FIFO could block forever or
+    // never end (/dev/zero).
     if (S_ISDIR(st.st_mode)) {
         ::close(fd);
         return Failure(std::strerror(EISDIR));

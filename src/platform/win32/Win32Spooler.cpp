@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Backends.h"
+#include "platform/WindowsJobStatus.h"
 #include "platform/win32/WideText.h"
 
 namespace bpconf::platform {
@@ -134,11 +135,10 @@ class PrinterHandle {
     std::uint32_t error_ = 0;
 };
 
-JobState Lost(JobState::Kind kind, std::uint32_t error, const wchar_t* status) {
+JobState Gone(std::uint32_t error) {
     JobState s;
-    s.kind = kind;
+    s.kind = JobState::Kind::Gone;
     s.error = error;
-    s.reason = Narrow(status);
     return s;
 }
 
@@ -186,7 +186,7 @@ class Win32Spooler : public ISpooler {
             return JobState();
         PrinterHandle printer(printerName);
         if (printer.get() == nullptr)
-            return Lost(JobState::Kind::Gone, printer.error(), nullptr);
+            return Gone(printer.error());
         DWORD needed = 0;
         ::GetJobW(printer.get(), static_cast<DWORD>(jobId), 1, nullptr, 0, &needed);
         std::vector<BYTE> buffer(needed);
@@ -195,26 +195,15 @@ class Win32Spooler : public ISpooler {
             return JobState();
         }
         const auto* job = reinterpret_cast<const JOB_INFO_1W*>(buffer.data());
-        const DWORD status = job->Status;
-        if (status & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE))
-            return JobState();
-        if (status & (JOB_STATUS_DELETED | JOB_STATUS_DELETING))
-            return Lost(JobState::Kind::Failed, winerror::kPrintCancelled, job->pStatus);
-        if (status & JOB_STATUS_ERROR)
-            return Lost(JobState::Kind::Failed, winerror::kIoDevice, job->pStatus);
-        if (status & JOB_STATUS_PAPEROUT)
-            return Lost(JobState::Kind::Stopped, winerror::kOutOfPaper, job->pStatus);
-        if (status & JOB_STATUS_OFFLINE)
-            return Lost(JobState::Kind::Stopped, winerror::kNotReady, job->pStatus);
-        if (status & (JOB_STATUS_BLOCKED_DEVQ | JOB_STATUS_USER_INTERVENTION | JOB_STATUS_PAUSED))
-            return Lost(JobState::Kind::Stopped, winerror::kInvalidPrinterState, job->pStatus);
-        const QueueState queue = Queue(printerName);
-        if (!queue.Ready())
-            return Lost(JobState::Kind::Stopped, queue.error, nullptr);
-        JobState s;
-        s.kind = status & JOB_STATUS_PRINTING ? JobState::Kind::Printing : JobState::Kind::Queued;
-        s.reason = Narrow(job->pStatus);
-        return s;
+        const std::uint32_t status = job->Status;
+        const std::string text = Narrow(job->pStatus);
+        // The queue is asked only about a job that would still wait or print.
+        const bool settled =
+            (status &
+             (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE | JOB_STATUS_DELETED | JOB_STATUS_DELETING |
+              JOB_STATUS_ERROR | JOB_STATUS_PAPEROUT | JOB_STATUS_OFFLINE |
+              JOB_STATUS_BLOCKED_DEVQ | JOB_STATUS_USER_INTERVENTION | JOB_STATUS_PAUSED)) != 0;
+        return JobStateFromWindowsStatus(status, text, settled ? 0 : Queue(printerName).error);
     }
 
     void Cancel(const std::string& printerName, int jobId) override {
