@@ -15,16 +15,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool strict32 = true;
     std::int32_t v32 = 0;
     try {
-        v32 = StrToInt(text);
-    } catch (const bpconf::EConvertError&) {
+        v32 = ToInt32(text);
+    } catch (const bpconf::NotAnIntegerError&) {
         strict32 = false;
     }
     // A 32-bit value is the same number in 64 bits; the defaults agree with the strict forms.
     if (strict32 && (!wide || *wide != v32))
         std::abort();
-    if (StrToIntDef(text, 7) != (strict32 ? v32 : 7))
+    if (ToInt32Or(text, 7) != (strict32 ? v32 : 7))
         std::abort();
-    if (StrToInt64Def(text, 7) != (wide ? *wide : 7))
+    if (ToInt64Or(text, 7) != (wide ? *wide : 7))
         std::abort();
     const std::string trimmed = Trim(text);
     if (trimmed.size() > text.size())

@@ -88,18 +88,18 @@ TEST(ByteListAccess, IndexOutOfBoundsNamesTheIndex) {
         try {
             list.Get(c.index);
             ADD_FAILURE() << "Get(" << c.index << ") did not fail";
-        } catch (const EListError& e) {
+        } catch (const ListIndexError& e) {
             EXPECT_STREQ(e.what(), c.message);
         }
         try {
             list.Put(c.index, 1);
             ADD_FAILURE() << "Put(" << c.index << ") did not fail";
-        } catch (const EListError& e) {
+        } catch (const ListIndexError& e) {
             EXPECT_STREQ(e.what(), c.message);
         }
     }
     EXPECT_EQ(test::Hex(list.ToString()), "00 01 02");
-    EXPECT_THROW(THfByteList().Get(0), EListError);
+    EXPECT_THROW(THfByteList().Get(0), ListIndexError);
 }
 
 TEST(ByteListAddList, AppendsInOrderAndLeavesOtherIntact) {
@@ -175,7 +175,7 @@ TEST_F(ByteListFile, FailuresLeaveTheListAndNameFileAndReason) {
         try {
             list.LoadFromFile(c.path, c.limit);
             ADD_FAILURE() << c.path << " loaded";
-        } catch (const EFOpenError& e) {
+        } catch (const FileOpenError& e) {
             const std::string message = e.what();
             if (c.message.back() == ' ') {
                 EXPECT_EQ(message.substr(0, c.message.size()), c.message);

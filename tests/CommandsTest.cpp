@@ -111,7 +111,7 @@ TEST(Commands, StrictBuildersFailWithTheText) {
         try {
             c.build();
             ADD_FAILURE() << c.message;
-        } catch (const EConvertError& e) {
+        } catch (const NotAnIntegerError& e) {
             EXPECT_STREQ(e.what(), c.message);
         }
     }
@@ -125,8 +125,8 @@ TEST(Commands, NoNameFrameForBlankNames) {
 
 TEST(Commands, CountedTextsLongerThanTheLengthByteAreRefused) {
     EXPECT_EQ(BuildBTRN(std::string(255, 'n'))->size(), 8u + 255u);
-    EXPECT_THROW(BuildBTRN(std::string(256, 'n')), EConvertError);
-    EXPECT_THROW(BuildSTSN("202612", std::string(250, '1')), EConvertError);
+    EXPECT_THROW(BuildBTRN(std::string(256, 'n')), NotAnIntegerError);
+    EXPECT_THROW(BuildSTSN("202612", std::string(250, '1')), NotAnIntegerError);
 }
 
 TEST(Commands, BaudRateTable) {

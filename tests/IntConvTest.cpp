@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/AsciiText.h"
 #include "protocol/IntConv.h"
 #include "transport/Errors.h"
 
@@ -95,35 +96,35 @@ const Case kCases[] = {
 TEST(IntConv, StrictConversionsTable) {
     for (const auto& c : kCases) {
         if (c.as32) {
-            EXPECT_EQ(StrToInt(c.text), *c.as32) << "'" << c.text << "'";
+            EXPECT_EQ(ToInt32(c.text), *c.as32) << "'" << c.text << "'";
         } else {
             try {
-                StrToInt(c.text);
+                ToInt32(c.text);
                 ADD_FAILURE() << "'" << c.text << "' converted in 32 bits";
-            } catch (const EConvertError& e) {
+            } catch (const NotAnIntegerError& e) {
                 EXPECT_EQ(e.Message(), "'" + c.text + "' is not a valid integer value");
             }
         }
         if (c.as64) {
-            EXPECT_EQ(StrToInt64(c.text), *c.as64) << "'" << c.text << "'";
+            EXPECT_EQ(ToInt64(c.text), *c.as64) << "'" << c.text << "'";
         } else {
-            EXPECT_THROW(StrToInt64(c.text), EConvertError) << "'" << c.text << "'";
+            EXPECT_THROW(ToInt64(c.text), NotAnIntegerError) << "'" << c.text << "'";
         }
     }
 }
 
 TEST(IntConv, ConversionsWithDefaultTable) {
     for (const auto& c : kCases) {
-        EXPECT_EQ(StrToIntDef(c.text, -42), c.as32.value_or(-42)) << "'" << c.text << "'";
-        EXPECT_EQ(StrToInt64Def(c.text, -42), c.as64.value_or(-42)) << "'" << c.text << "'";
+        EXPECT_EQ(ToInt32Or(c.text, -42), c.as32.value_or(-42)) << "'" << c.text << "'";
+        EXPECT_EQ(ToInt64Or(c.text, -42), c.as64.value_or(-42)) << "'" << c.text << "'";
     }
 }
 
 TEST(IntConv, VeryLongDigitStringsFailCleanly) {
     const std::string longDigits(100000, '9');
-    EXPECT_THROW(StrToInt64(longDigits), EConvertError);
-    EXPECT_EQ(StrToIntDef(longDigits, 7), 7);
-    EXPECT_EQ(StrToInt64("-" + std::string(10000, '0') + "5"), -5);
+    EXPECT_THROW(ToInt64(longDigits), NotAnIntegerError);
+    EXPECT_EQ(ToInt32Or(longDigits, 7), 7);
+    EXPECT_EQ(ToInt64("-" + std::string(10000, '0') + "5"), -5);
 }
 
 TEST(IntConv, FailureMessageKeepsTheTextUnchanged) {
@@ -139,15 +140,15 @@ TEST(IntConv, FailureMessageKeepsTheTextUnchanged) {
     for (const auto& c : cases) {
         EXPECT_EQ(NotAnIntegerMessage(c.text), c.message);
         try {
-            StrToInt(c.text);
+            ToInt32(c.text);
             ADD_FAILURE() << c.text;
-        } catch (const EConvertError& e) {
+        } catch (const NotAnIntegerError& e) {
             EXPECT_EQ(e.what(), c.message);
         }
     }
 }
 
-TEST(IntConv, TrimRemovesBlanksAndControlCharactersAround) {
+TEST(AsciiText, TrimRemovesBlanksAndControlCharactersAround) {
     const struct {
         std::string in, out;
     } cases[] = {
@@ -155,8 +156,17 @@ TEST(IntConv, TrimRemovesBlanksAndControlCharactersAround) {
         {" a b ", "a b"}, {" 中文 ", "中文"}, {"\x7F", "\x7F"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Trim(c.in), c.out) << "'" << c.in << "'";
+        EXPECT_EQ(text::Trim(c.in), c.out) << "'" << c.in << "'";
     }
+}
+
+TEST(AsciiText, CaseAndHexTouchAsciiOnly) {
+    EXPECT_EQ(text::ToUpperAscii("drive Drive é"), "DRIVE DRIVE é");
+    EXPECT_EQ(text::ToLowerAscii("CHINESE Ä"), "chinese Ä");
+    EXPECT_TRUE(text::EqualsIgnoringCase("Num", "nUM"));
+    EXPECT_FALSE(text::EqualsIgnoringCase("Num", "Nu"));
+    EXPECT_EQ(text::HexBytes(std::string("\x1B\x00\xFFz", 4)), "1B 00 FF 7A");
+    EXPECT_EQ(text::HexBytes(""), "");
 }
 
 }  // namespace

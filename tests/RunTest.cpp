@@ -36,8 +36,8 @@ class Run : public ::testing::Test {
         return w;
     }
     void Tick(const char* box, bool on) { W<QAbstractButton>(box)->setChecked(on); }
-    void SetEdit(const char* edit, const std::string& text) { h_.Form().SetText(edit, text); }
-    std::string Status() { return h_.Form().Text("StatusBar1.Panel1"); }
+    void SetEdit(op::Control edit, const std::string& text) { h_.Form().SetText(edit, text); }
+    std::string Status() { return h_.Form().Text(op::ctl::StatusPanel1); }
 
     // Presses "开始更新" and returns the status texts seen at each pause.
     Strings Press() {
@@ -127,7 +127,7 @@ TEST_F(Run, EveryBoxTickedWithAPackage) {
     for (const char* box : {"CheckBox1", "CheckBox5", "CheckBox8", "CheckBox10", "CheckBox11"}) {
         Tick(box, true);
     }
-    SetEdit("Edit1", " Line-7 ");
+    SetEdit(op::ctl::Edit1, " Line-7 ");
     W<QComboBox>("ComboBox2")->setCurrentIndex(1);
     W<QComboBox>("ComboBox3")->setCurrentIndex(1);
     W<QComboBox>("cboNewCom")->setCurrentIndex(7);
@@ -159,7 +159,7 @@ TEST_F(Run, LineFeedFollowsTheBoxAndTheList) {
 TEST_F(Run, NameOfBlanksOnlySendsNothingButStillAdvancesAndPauses) {
     h_.Form();
     Tick("CheckBox5", true);
-    SetEdit("Edit1", "    ");
+    SetEdit(op::ctl::Edit1, "    ");
     const auto statuses = Press();
     EXPECT_EQ(Sent().size(), 10u);
     EXPECT_EQ(statuses.back(), "开启强连接模式开启");
@@ -172,7 +172,7 @@ TEST_F(Run, NameOfBlanksOnlySendsNothingButStillAdvancesAndPauses) {
 TEST_F(Run, ControlCharacterInsideThePrinterNameIsRefused) {
     h_.Form();
     Tick("CheckBox5", true);
-    SetEdit("Edit1", std::string(" A\x1B##STSN\x02") + "20 ");
+    SetEdit(op::ctl::Edit1, std::string(" A\x1B##STSN\x02") + "20 ");
     Press();
     EXPECT_TRUE(h_.spooler_.kept.empty());
     EXPECT_EQ(
@@ -188,7 +188,7 @@ TEST_F(Run, PrinterNameGoesOutInTheAnsiCodePage) {
     };
     h_.Form();
     Tick("CheckBox5", true);
-    SetEdit("Edit1", "中文");
+    SetEdit(op::ctl::Edit1, "中文");
     Press();
     EXPECT_EQ(h_.spooler_.kept.back().bytes, std::string("\x1B##BTRN\x04\xD6\xD0\xCE\xC4"));
     EXPECT_EQ(Status(), "更新结束");
@@ -261,7 +261,7 @@ TEST_F(Run, PortPathSendsOnlyTheSelfTestMessageToThePort) {
 
 TEST_F(Run, AgingTimeIsShownUnconvertedAndFailsOnlyWhenSent) {
     h_.Form();
-    SetEdit("Edit4", "abc");
+    SetEdit(op::ctl::Edit4, "abc");
     Tick("CheckBox12", false);
     auto statuses = Press();
     EXPECT_EQ(statuses[3], "更新老化时间为：abc秒");
@@ -282,13 +282,13 @@ TEST_F(Run, EnglishStatusTexts) {
     english.Form();
     Strings statuses;
     english.pacer_.duringPause = [&](std::size_t) {
-        statuses.push_back(english.Form().Text("StatusBar1.Panel1"));
+        statuses.push_back(english.Form().Text(op::ctl::StatusPanel1));
     };
     english.Logic().Button3Click();
     EXPECT_EQ(statuses[0], "Start the update....");
     EXPECT_EQ(statuses[3], "Aging time:300s");
     EXPECT_EQ(statuses[5], "Encryption mode to open");
-    EXPECT_EQ(english.Form().Text("StatusBar1.Panel1"), "End of update ");
+    EXPECT_EQ(english.Form().Text(op::ctl::StatusPanel1), "End of update ");
 }
 
 TEST_F(Run, LanguageSwitchDuringARunChangesTheNextStatusText) {
@@ -311,7 +311,7 @@ TEST_F(Run, EveryStepReadsTheWindowWhenItComes) {
         if (n == 1)
             Tick("CheckBox2", false);  // before the density step
         if (n == 3)
-            SetEdit("Edit3", "60");  // before the standby step
+            SetEdit(op::ctl::Edit3, "60");  // before the standby step
         if (n == 3)
             Tick("CheckBox11", true);
         if (n == 5)
@@ -341,7 +341,7 @@ TEST_F(Run, SerialNumberAcrossRunsAndClose) {
 
 TEST_F(Run, CounterPastFourDigits) {
     h_.Form();
-    SetEdit("txtUpdateNo", "9999");
+    SetEdit(op::ctl::txtUpdateNo, "9999");
     Press();
     EXPECT_EQ(Sent()[7], "STSN \"2026129999\"");
     EXPECT_EQ(Counter(), "10000");
@@ -367,7 +367,7 @@ TEST_F(Run, ClearedCounterSendsNoStampAndLeavesTheStore) {
     for (const char* language : {"0804", "0409"}) {
         const std::string text;
         WindowHarness h(language);
-        h.Form().SetText("txtUpdateNo", text);
+        h.Form().SetText(op::ctl::txtUpdateNo, text);
         QTest::mouseClick(h.Form().findChild<QPushButton*>("Button3"), Qt::LeftButton);
         const auto sent = h.spooler_.Decoded();
         EXPECT_EQ(sent.back(), "CHTY 82");  // nothing from the serial-number step on
@@ -506,7 +506,7 @@ TEST_F(Run, ClosingDuringARunStoresTheAdvancedCounterAndThenCloses) {
     QTest::qWait(50);
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(h_.store_.Read().text, "0002");
-    EXPECT_TRUE(h_.Logic().PackageList().empty());
+    EXPECT_TRUE(h_.Logic().Package().List().empty());
     EXPECT_EQ(Sent().back(), "SBCV 2800");  // nothing after the close
 }
 
@@ -514,7 +514,7 @@ TEST_F(Run, ClosingDuringARunStoresTheAdvancedCounterAndThenCloses) {
 TEST_F(Run, CloseDuringTheBoxOfAnEarlyEndClosesTheWindow) {
     auto& f = h_.Form();
     f.show();
-    SetEdit("Edit4", "soon");
+    SetEdit(op::ctl::Edit4, "soon");
     h_.boxes_.whileShown = [&] { f.close(); };
     Press();
     QTest::qWait(50);
@@ -600,7 +600,7 @@ TEST_F(Run, DeliveryFailuresEndTheRunWhereTheyHappen) {
         QTest::mouseClick(h.Form().findChild<QPushButton*>("Button3"), Qt::LeftButton);
         EXPECT_EQ(h.spooler_.kept.size(), c.sent) << c.what;
         EXPECT_EQ(h.boxes_.shown, Strings{c.box}) << c.what;
-        EXPECT_EQ(h.Form().Text("StatusBar1.Panel1"), c.status) << c.what;
+        EXPECT_EQ(h.Form().Text(op::ctl::StatusPanel1), c.status) << c.what;
         EXPECT_EQ(Str(h.Form().findChild<QLineEdit*>("txtUpdateNo")->text()), c.counter) << c.what;
         EXPECT_EQ(h.delivery_.cancelled, c.cancelled) << c.what;
         EXPECT_TRUE(h.Form().findChild<QPushButton*>("Button3")->isEnabled()) << c.what;
@@ -661,14 +661,14 @@ TEST_F(Run, PackageIsLoadedDumpedAndReplaced) {
     EXPECT_TRUE(W<QPushButton>("Button2")->isEnabled());
 
     LoadPackage(WritePackage("b.bin", "\x1B\xFF"));
-    ASSERT_EQ(h_.Logic().PackageList().size(), 1u);
-    EXPECT_EQ(h_.Logic().PackageList()[0]->ToString(), "\x1B\xFF");
+    ASSERT_EQ(h_.Logic().Package().List().size(), 1u);
+    EXPECT_EQ(h_.Logic().Package().List()[0]->ToString(), "\x1B\xFF");
     EXPECT_EQ(Memo(), " 1B FF");
 
     // Cancel keeps the package and the pane.
     h_.dialog_.next.reset();
     QTest::mouseClick(W<QPushButton>("Button1"), Qt::LeftButton);
-    EXPECT_EQ(h_.Logic().PackageList().size(), 1u);
+    EXPECT_EQ(h_.Logic().Package().List().size(), 1u);
     EXPECT_EQ(Memo(), " 1B FF");
 }
 
@@ -685,8 +685,8 @@ TEST_F(Run, CancelledFirstSelectionEnablesTheTestPrintWhichSendsNothing) {
 TEST_F(Run, EmptyPackageGivesAnEmptyLineAndAnEmptyJob) {
     h_.Form();
     LoadPackage(WritePackage("empty.bin", ""));
-    ASSERT_EQ(h_.Logic().PackageList().size(), 1u);
-    EXPECT_EQ(h_.Logic().PackageList()[0]->Count(), 0);
+    ASSERT_EQ(h_.Logic().Package().List().size(), 1u);
+    EXPECT_EQ(h_.Logic().Package().List()[0]->Count(), 0);
     EXPECT_EQ(W<ui::LogPane>("Memo1")->lineCount(), 1);
     EXPECT_EQ(Memo(), "");
     QTest::mouseClick(W<QPushButton>("Button2"), Qt::LeftButton);
@@ -742,7 +742,7 @@ TEST_F(Run, UnreadablePackagesLeaveListAndPaneEmpty) {
         LoadPackage(c.path);
         EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! Cannot open file \"" + c.path +
                                            "\". " + c.reason + "."});
-        EXPECT_TRUE(h_.Logic().PackageList().empty());
+        EXPECT_TRUE(h_.Logic().Package().List().empty());
         EXPECT_EQ(Memo(), "");
     }
 }

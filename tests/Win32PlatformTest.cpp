@@ -143,7 +143,7 @@ TEST(Win32Files, MissingFileNamesFileAndSystemReason) {
     try {
         list.LoadFromFile(missing);
         ADD_FAILURE() << "loaded";
-    } catch (const EFOpenError& e) {
+    } catch (const FileOpenError& e) {
         const std::string prefix = "Cannot open file \"" + missing + "\". ";
         EXPECT_EQ(std::string(e.what()).substr(0, prefix.size()), prefix);
         EXPECT_GT(std::string(e.what()).size(), prefix.size());

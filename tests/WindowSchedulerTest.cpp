@@ -91,17 +91,18 @@ TEST_F(WindowScheduler, DefaultRunReachesThePrinterAsTenJobs) {
         (std::vector<std::string>{"OPEN", "STDP 28", "BDIT 300", "LFCH 0A", "EDCD 1", "BLSP 1",
                                   "CHTY 82", "STSN \"2026120001\"", "SBCV 2800", "BTLK 1"}));
     EXPECT_TRUE(h_.boxes_.shown.empty());
-    EXPECT_EQ(h_.Form().Text("StatusBar1.Panel1"), "更新结束");
+    EXPECT_EQ(h_.Form().Text(op::ctl::StatusPanel1), "更新结束");
 }
 
 TEST_F(WindowScheduler, EveryBoxTickedWithAPackageOfTheLargestSize) {
     test::EmulatedQueue line("Line1", true);
     ASSERT_TRUE(line.ok());
     auto& f = h_.Form();
-    for (const char* box : {"CheckBox1", "CheckBox5", "CheckBox8", "CheckBox10", "CheckBox11"}) {
+    for (op::Control box : {op::ctl::CheckBox1, op::ctl::CheckBox5, op::ctl::CheckBox8,
+                            op::ctl::CheckBox10, op::ctl::CheckBox11}) {
         f.SetChecked(box, true);
     }
-    f.SetText("Edit1", "P-01");
+    f.SetText(op::ctl::Edit1, "P-01");
     const std::string package = h_.dir_ / "max.bin";
     std::string bytes(4094, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -127,7 +128,7 @@ TEST_F(WindowScheduler, OversizedPayloadIsRefusedBeforeItIsSent) {
     test::EmulatedQueue line("Line1", true);
     ASSERT_TRUE(line.ok());
     auto& f = h_.Form();
-    f.SetChecked("CheckBox8", true);
+    f.SetChecked(op::ctl::CheckBox8, true);
     const std::string package = h_.dir_ / "over.bin";
     std::ofstream(package, std::ios::binary) << std::string(4095, 'x');
     h_.dialog_.next = package;
@@ -147,7 +148,7 @@ TEST_F(WindowScheduler, PrinterGoneAfterTheListWasFilledIsToldOnce) {
     ASSERT_EQ(std::system("lpadmin -x Line1"), 0);  // gone after the list was filled
     QTest::mouseClick(f.findChild<QPushButton*>("Button3"), Qt::LeftButton);
     EXPECT_EQ(h_.boxes_.shown, std::vector<std::string>{"打印机监控升级工具: error 1801"});
-    EXPECT_EQ(f.Text("StatusBar1.Panel1"), "更新未开始：打印机队列不能打印（error 1801）");
+    EXPECT_EQ(f.Text(op::ctl::StatusPanel1), "更新未开始：打印机队列不能打印（error 1801）");
     EXPECT_TRUE(f.findChild<QPushButton*>("Button3")->isEnabled());
     EXPECT_TRUE(line.printer().Jobs().empty());
 }
@@ -157,21 +158,21 @@ TEST_F(WindowScheduler, WindowAndCommandLineSendTheSameJobs) {
     test::EmulatedQueue line("Line1", true);
     ASSERT_TRUE(line.ok());
     auto& f = h_.Form();
-    f.SetChecked("CheckBox1", true);
-    f.SetItemIndex("cboLanage", 20);
-    f.SetItemIndex("cboLevel", 7);
-    f.SetText("Edit4", "$3C");
-    f.SetItemIndex("ComboBox2", 1);
-    f.SetChecked("CheckBox3", false);
-    f.SetChecked("CheckBox11", true);
-    f.SetText("Edit3", "600");
-    f.SetItemIndex("ComboBox3", 1);
-    f.SetText("txtUpdateNo", "0042");
-    f.SetText("Edit2", " 2500 ");
-    f.SetChecked("CheckBox10", true);
-    f.SetItemIndex("cboNewCom", 9);
-    f.SetChecked("CheckBox5", true);
-    f.SetText("Edit1", "Station-3");
+    f.SetChecked(op::ctl::CheckBox1, true);
+    f.SetItemIndex(op::ctl::cboLanage, 20);
+    f.SetItemIndex(op::ctl::cboLevel, 7);
+    f.SetText(op::ctl::Edit4, "$3C");
+    f.SetItemIndex(op::ctl::ComboBox2, 1);
+    f.SetChecked(op::ctl::CheckBox3, false);
+    f.SetChecked(op::ctl::CheckBox11, true);
+    f.SetText(op::ctl::Edit3, "600");
+    f.SetItemIndex(op::ctl::ComboBox3, 1);
+    f.SetText(op::ctl::txtUpdateNo, "0042");
+    f.SetText(op::ctl::Edit2, " 2500 ");
+    f.SetChecked(op::ctl::CheckBox10, true);
+    f.SetItemIndex(op::ctl::cboNewCom, 9);
+    f.SetChecked(op::ctl::CheckBox5, true);
+    f.SetText(op::ctl::Edit1, "Station-3");
     QTest::mouseClick(f.findChild<QPushButton*>("Button3"), Qt::LeftButton);
     const auto fromWindow = line.Jobs(14);
     ASSERT_EQ(fromWindow.size(), 14u);
@@ -226,7 +227,7 @@ TEST_F(WindowScheduler, RealPacingKeepsTheWindowResponsive) {
     EXPECT_GE(elapsed, 13 * 500 + 5000);
     // Timers kept firing during the pauses: the event loop ran all along.
     EXPECT_GE(ticks, 50);
-    EXPECT_EQ(form.Text("StatusBar1.Panel1"), "更新结束");
+    EXPECT_EQ(form.Text(op::ctl::StatusPanel1), "更新结束");
 }
 
 }  // namespace

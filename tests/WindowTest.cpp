@@ -162,19 +162,19 @@ TEST(WindowStart, NoPrinterInstalled) {
     EXPECT_TRUE(h.boxes_.shown.empty());
 }
 
-const std::vector<std::pair<const char*, const char*>>& ChineseColumn() {
-    static const std::vector<std::pair<const char*, const char*>> kRows = {
-        {"GroupBox1", "连接设置"},    {"rdbDriver", "选择打印机驱动:"},
-        {"CheckBox1", "语言设置："},  {"CheckBox8", "更新自检信息"},
-        {"Button1", "打开文件"},      {"Button2", "测试文件"},
-        {"Button3", "启动更新"},      {"Button4", "退出"},
-        {"Button5", "English"},       {"Label5", "(需重启)"},
-        {"CheckBox12", "老化时间："},
+// A few captions written out apart from the table, so a wrong row in it is caught.
+const std::vector<std::pair<op::Control, const char*>>& ChineseColumn() {
+    using namespace op::ctl;
+    static const std::vector<std::pair<op::Control, const char*>> kRows = {
+        {GroupBox1, "连接设置"},   {rdbDriver, "选择打印机驱动:"}, {CheckBox1, "语言设置："},
+        {CheckBox8, "更新自检信息"}, {Button1, "打开文件"},       {Button2, "测试文件"},
+        {Button3, "启动更新"},     {Button4, "退出"},             {Button5, "English"},
+        {Label5, "(需重启)"},      {CheckBox12, "老化时间："},
     };
     return kRows;
 }
 
-std::string Caption(ui::TForm1& f, const char* control) {
+std::string Caption(ui::TForm1& f, op::Control control) {
     return f.Text(control);
 }
 
@@ -184,22 +184,24 @@ TEST(WindowLanguage, SwitchAppliesEitherCaptionColumnWhole) {
     QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
     EXPECT_EQ(h.Logic().InterfaceLanguage(), "english");
     for (const auto& row : op::CaptionTable()) {
-        EXPECT_EQ(Caption(f, row.control), row.english) << row.control;
+        if (row.english != nullptr)
+            EXPECT_EQ(Caption(f, row.control), row.english) << op::ctl::ObjectName(row.control);
     }
     EXPECT_EQ(Str(f.windowTitle()), "Bluetooth printer configuration tool V1.7");
-    EXPECT_EQ(Caption(f, "CheckBox1"), "language: ");
-    EXPECT_EQ(Caption(f, "CheckBox8"), "he update check information");
+    EXPECT_EQ(Caption(f, op::ctl::CheckBox1), "language: ");
+    EXPECT_EQ(Caption(f, op::ctl::CheckBox8), "he update check information");
     EXPECT_EQ(Str(W<QComboBox>(f, "cboLanage")->currentText()), "15, CP936 [simplified Chinese]");
     EXPECT_EQ(Str(W<QComboBox>(f, "cboLanage")->itemText(4)), "05, PC865 Nordic German, Germanic]");
     EXPECT_EQ(Str(W<QComboBox>(f, "ComboBox3")->itemText(1)), "Unequal width");
     // Never translated.
-    EXPECT_EQ(Caption(f, "chkUpdateNo"), "自动更新序列号： ");
-    EXPECT_EQ(Caption(f, "Label4"), " 已更新：           台");
+    EXPECT_EQ(Caption(f, op::ctl::chkUpdateNo), "自动更新序列号： ");
+    EXPECT_EQ(Caption(f, op::ctl::Label4), " 已更新：           台");
 
     QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
     EXPECT_EQ(h.Logic().InterfaceLanguage(), "chinese");
     for (const auto& row : op::CaptionTable()) {
-        EXPECT_EQ(Caption(f, row.control), row.chinese) << row.control;
+        if (row.english != nullptr)
+            EXPECT_EQ(Caption(f, row.control), row.chinese) << op::ctl::ObjectName(row.control);
     }
     for (const auto& [control, text] : ChineseColumn())
         EXPECT_EQ(Caption(f, control), text);
@@ -215,8 +217,8 @@ TEST(WindowLanguage, NonChineseSystemFirstPressLeadsToChinese) {
     QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
     EXPECT_EQ(h.Logic().InterfaceLanguage(), "chinese");
     EXPECT_EQ(Str(f.windowTitle()), "蓝牙打印机配置文件下载工具  V1.7");
-    EXPECT_EQ(Caption(f, "Button3"), "启动更新");
-    EXPECT_EQ(Caption(f, "Button5"), "English");
+    EXPECT_EQ(Caption(f, op::ctl::Button3), "启动更新");
+    EXPECT_EQ(Caption(f, op::ctl::Button5), "English");
 }
 
 TEST(WindowLanguage, KeptAndResetStates) {
@@ -304,16 +306,16 @@ TEST(WindowSerial, TakingANumberStoresTheNextOneFirstAndHasNoWrap) {
     WindowHarness h;
     auto& f = h.Form();
     W<QLineEdit>(f, "txtUpdateNo")->setText("9999");
-    EXPECT_EQ(h.Logic().TakeSerialNumber(), "9999");
+    EXPECT_EQ(h.Logic().Serial().Take(), "9999");
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "10000");
     // Stored before the number is sent: a killed process never hands it out again.
     EXPECT_EQ(StoredCounter(h), "10000");
-    EXPECT_EQ(h.Logic().TakeSerialNumber(), "10000");
+    EXPECT_EQ(h.Logic().Serial().Take(), "10000");
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "10001");
     EXPECT_EQ(StoredCounter(h), "10001");
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "0");
-    h.Logic().CountUpdatedUnit();
-    h.Logic().CountUpdatedUnit();
+    h.Logic().Serial().CountUpdatedUnit();
+    h.Logic().Serial().CountUpdatedUnit();
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "2");
 }
 
@@ -331,7 +333,7 @@ TEST(WindowSerial, TypingAndPastingKeepOnlyDigits) {
     box->insert("1-a3");  // what a paste inserts
     EXPECT_EQ(Str(box->text()), "13");
     // The system may write more than four digits; typing can only shorten it.
-    h.Form().SetText("txtUpdateNo", "10000");
+    h.Form().SetText(op::ctl::txtUpdateNo, "10000");
     EXPECT_EQ(Str(box->text()), "10000");
     box->end(false);
     QTest::keyClicks(box, "5");
@@ -340,10 +342,10 @@ TEST(WindowSerial, TypingAndPastingKeepOnlyDigits) {
     EXPECT_EQ(Str(box->text()), "1000");
     QTest::keyClicks(box, "99");
     EXPECT_EQ(Str(box->text()), "1000");
-    EXPECT_TRUE(op::OperatorWindow::CounterKeyPasses(U'7'));
-    EXPECT_TRUE(op::OperatorWindow::CounterKeyPasses(U'\b'));
-    EXPECT_FALSE(op::OperatorWindow::CounterKeyPasses(U'-'));
-    EXPECT_FALSE(op::OperatorWindow::CounterKeyPasses(U'５'));
+    EXPECT_TRUE(op::SerialCounter::KeyPasses(U'7'));
+    EXPECT_TRUE(op::SerialCounter::KeyPasses(U'\b'));
+    EXPECT_FALSE(op::SerialCounter::KeyPasses(U'-'));
+    EXPECT_FALSE(op::SerialCounter::KeyPasses(U'５'));
 }
 
 TEST(WindowSerial, DateChangeMovesTheStampOnly) {
@@ -371,7 +373,7 @@ TEST(WindowSerial, ClosingByButton4OrCloseBoxStoresTheOperatorsCounter) {
         }
         EXPECT_FALSE(f.isVisible()) << byButton;
         EXPECT_EQ(StoredCounter(h), "0042") << byButton;
-        EXPECT_TRUE(h.Logic().PackageList().empty());
+        EXPECT_TRUE(h.Logic().Package().List().empty());
         EXPECT_TRUE(h.boxes_.shown.empty());
     }
 }
@@ -426,7 +428,7 @@ TEST(WindowFailures, HandlerFailuresReachTheStandardErrorBoxAndTheWindowStays) {
     WindowHarness h;
     auto& f = h.Form();
     W<QLineEdit>(f, "txtUpdateNo")->setText("");
-    EXPECT_FALSE(h.Logic().Guarded([&] { h.Logic().TakeSerialNumber(); }));
+    EXPECT_FALSE(h.Logic().Guarded([&] { h.Logic().Serial().Take(); }));
     EXPECT_EQ(h.boxes_.shown,
               std::vector<std::string>{"打印机监控升级工具! '' is not a valid integer value."});
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "");

@@ -22,59 +22,20 @@ const std::vector<TextLimit>& TextLimits() {
     return kLimits;
 }
 
+const std::vector<EditDefault>& EditDefaults() {
+    static const std::vector<EditDefault> kDefaults = {
+        {ctl::Edit1, ""}, {ctl::Edit2, "2800"}, {ctl::Edit3, "1800"}, {ctl::Edit4, "300"}};
+    return kDefaults;
+}
+
 void ApplyDesign(IForm& f) {
-    struct Caption {
-        const char* control;
-        const char* text;
-    };
-    static const Caption kCaptions[] = {
-        {ctl::Form, kDesignCaption},
-        {ctl::GroupBox1, "连接设置"},
-        {ctl::rdbDriver, "选择驱动："},
-        {ctl::Button1, "选择更新包"},
-        {ctl::Button2, "测试更新包"},
-        {ctl::TabSheet1, "常用设置"},
-        {ctl::TabSheet2, "特殊设置"},
-        {ctl::TabSheet3, "生产设置"},
-        {ctl::CheckBox8, "更新自检信息"},
-        {ctl::Button3, "开始更新"},
-        {ctl::Button4, "退出(&Q)"},
-        {ctl::Button5, "English"},
-        {ctl::StatusPanel0, "提示信息："},
-        {ctl::StatusPanel1, ""},
-        {ctl::CheckBox1, "语言设置："},
-        {ctl::CheckBox2, "打印浓度等级："},
-        {ctl::CheckBox5, "设置打印机名称："},
-        {ctl::Edit1, ""},
-        {ctl::CheckBox6, "开启强制连接模式"},
-        {ctl::CheckBox7, "传感器灵敏度"},
-        {ctl::Edit2, "2800"},
-        {ctl::CheckBox13, "字体类型："},
-        {ctl::CheckBox11, "待机时间："},
-        {ctl::Edit3, "1800"},
-        {ctl::CheckBox10, "设置波特率为："},
-        {ctl::Label5, "(需重启)"},
-        {ctl::CheckBox3, "开启数据加密功能"},
-        {ctl::CheckBox9, "换行指令："},
-        {ctl::CheckBox4, "开启检不到黑标停止打印功能"},
-        {ctl::CheckBox12, "老化时间："},
-        {ctl::Edit4, "300"},
-        {ctl::chkUpdateNo, "自动更新序列号： "},
-        {ctl::txtUpdateNo, ""},
-        {ctl::Label4, " 已更新：           台"},
-        {ctl::txtUpdateOverNum, "0"},
-        {ctl::lblNoYearMonth, "000000"},
-        {ctl::rdbLpt, "直接访问并口："},
-        {ctl::rdbCom, "直接访问串口："},
-        {ctl::Panel5, "波特率："},
-        {ctl::RadioButton1, "原指令"},
-        {ctl::RadioButton2, "新指令"},
-    };
-    for (const auto& c : kCaptions)
-        f.SetText(c.control, c.text);
+    for (const auto& row : CaptionTable())
+        f.SetText(row.control, row.Design());
+    for (const auto& edit : EditDefaults())
+        f.SetText(edit.control, edit.text);
 
     struct Tick {
-        const char* control;
+        Control control;
         bool checked;
     };
     static const Tick kTicks[] = {
@@ -90,7 +51,7 @@ void ApplyDesign(IForm& f) {
         f.SetChecked(t.control, t.checked);
 
     struct List {
-        const char* control;
+        Control control;
         std::vector<std::string> items;
         int selected;
     };
@@ -116,7 +77,7 @@ void ApplyDesign(IForm& f) {
 
     // Hidden in the design: the port and serial controls, the header choice, and the
     // production controls until the window's creation shows them.
-    for (const char* hidden :
+    for (Control hidden :
          {ctl::rdbLpt, ctl::cmbLpt, ctl::rdbCom, ctl::cmbCom, ctl::Panel5, ctl::cmbBaudRate,
           ctl::cmbShareHand, ctl::RadioButton1, ctl::RadioButton2, ctl::TabSheet2, ctl::TabSheet3,
           ctl::chkUpdateNo, ctl::DTPUpdateNo, ctl::txtUpdateNo, ctl::txtUpdateOverNum, ctl::Label4,

@@ -9,18 +9,23 @@
 
 namespace bpconf::op {
 
-inline constexpr const char* kDesignCaption = "蓝牙打印机配置文件下载工具 V1.0";
-
 // Items of the drop-down lists.
 std::vector<std::string> DensityItems();   // "0" … "39"
 std::vector<std::string> BaudRateItems();  // "1200" … "230400"
 
 // Controls whose text is limited to a number of characters typed (Edit2 has no limit).
 struct TextLimit {
-    const char* control;
+    Control control;
     int maxLength;
 };
 const std::vector<TextLimit>& TextLimits();
+
+// The edit boxes' texts: in the design, and set again when the window is created.
+struct EditDefault {
+    Control control;
+    const char* text;
+};
+const std::vector<EditDefault>& EditDefaults();
 
 void ApplyDesign(IForm& form);
 

@@ -4,14 +4,8 @@
 
 namespace bpconf::op {
 
-const FormModel::Control& FormModel::Get(const std::string& control) const {
-    static const Control kAbsent;
-    auto it = controls_.find(control);
-    return it == controls_.end() ? kAbsent : it->second;
-}
-
-std::string FormModel::Text(const std::string& control) const {
-    const Control& c = Get(control);
+std::string FormModel::Text(Control control) const {
+    const State& c = controls_[control];
     if (!c.items.empty() || c.index >= 0) {
         return c.index >= 0 && c.index < static_cast<int>(c.items.size())
                    ? c.items[static_cast<std::size_t>(c.index)]
@@ -20,8 +14,8 @@ std::string FormModel::Text(const std::string& control) const {
     return c.text;
 }
 
-void FormModel::SetText(const std::string& control, const std::string& text) {
-    Control& c = controls_[control];
+void FormModel::SetText(Control control, const std::string& text) {
+    State& c = controls_[control];
     if (!c.items.empty()) {
         // A drop-down list takes a text by selecting the item that reads so.
         auto it = std::find(c.items.begin(), c.items.end(), text);
@@ -31,30 +25,30 @@ void FormModel::SetText(const std::string& control, const std::string& text) {
     c.text = text;
 }
 
-void FormModel::SetChecked(const std::string& control, bool checked) {
+void FormModel::SetChecked(Control control, bool checked) {
     controls_[control].checked = checked;
 }
 
-void FormModel::SetItemIndex(const std::string& control, int index) {
-    Control& c = controls_[control];
+void FormModel::SetItemIndex(Control control, int index) {
+    State& c = controls_[control];
     c.index = index >= 0 && index < static_cast<int>(c.items.size()) ? index : -1;
 }
 
-int FormModel::ItemCount(const std::string& control) const {
-    return static_cast<int>(Get(control).items.size());
+int FormModel::ItemCount(Control control) const {
+    return static_cast<int>(controls_[control].items.size());
 }
 
-void FormModel::SetItems(const std::string& control, const std::vector<std::string>& items) {
-    Control& c = controls_[control];
+void FormModel::SetItems(Control control, const std::vector<std::string>& items) {
+    State& c = controls_[control];
     c.items = items;
     c.index = -1;
 }
 
-void FormModel::SetEnabled(const std::string& control, bool enabled) {
+void FormModel::SetEnabled(Control control, bool enabled) {
     controls_[control].enabled = enabled;
 }
 
-void FormModel::SetVisible(const std::string& control, bool visible) {
+void FormModel::SetVisible(Control control, bool visible) {
     controls_[control].visible = visible;
 }
 

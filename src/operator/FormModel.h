@@ -1,8 +1,8 @@
-// A window without a toolkit: every control's state held in memory. The command line drives
-// the handlers through it, and unit tests read what the handlers left in it.
+// A window without a toolkit: every control's state held in memory. It is the settings model of
+// the command line (a profile fills it, the run reads it) and the window of unit tests.
 #pragma once
 
-#include <map>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -12,7 +12,34 @@ namespace bpconf::op {
 
 class FormModel : public IForm {
   public:
-    struct Control {
+    std::string Text(Control control) const override;
+    void SetText(Control control, const std::string& text) override;
+    bool Checked(Control control) const override { return controls_[control].checked; }
+    void SetChecked(Control control, bool checked) override;
+    int ItemIndex(Control control) const override { return controls_[control].index; }
+    void SetItemIndex(Control control, int index) override;
+    int ItemCount(Control control) const override;
+    void SetItems(Control control, const std::vector<std::string>& items) override;
+    bool Enabled(Control control) const override { return controls_[control].enabled; }
+    void SetEnabled(Control control, bool enabled) override;
+    bool Visible(Control control) const override { return controls_[control].visible; }
+    void SetVisible(Control control, bool visible) override;
+    void SetProgressRange(int minimum, int maximum, int step) override;
+    int ProgressPosition() const override { return position_; }
+    void SetProgressPosition(int position) override;
+    platform::LocalDateTime Date() const override { return date_; }
+    void SetDate(const platform::LocalDateTime& date) override { date_ = date; }
+    void ClearMemo() override { memo_.clear(); }
+    void AddMemoLine(const std::string& text) override;
+    std::string MemoText() const override { return memo_; }
+
+    const std::vector<std::string>& Items(Control control) const {
+        return controls_[control].items;
+    }
+    int ProgressMaximum() const { return maximum_; }
+
+  private:
+    struct State {
         std::string text;
         bool checked = false;
         std::vector<std::string> items;
@@ -21,36 +48,7 @@ class FormModel : public IForm {
         bool visible = true;
     };
 
-    std::string Text(const std::string& control) const override;
-    void SetText(const std::string& control, const std::string& text) override;
-    bool Checked(const std::string& control) const override { return Get(control).checked; }
-    void SetChecked(const std::string& control, bool checked) override;
-    int ItemIndex(const std::string& control) const override { return Get(control).index; }
-    void SetItemIndex(const std::string& control, int index) override;
-    int ItemCount(const std::string& control) const override;
-    void SetItems(const std::string& control, const std::vector<std::string>& items) override;
-    bool Enabled(const std::string& control) const override { return Get(control).enabled; }
-    void SetEnabled(const std::string& control, bool enabled) override;
-    void SetVisible(const std::string& control, bool visible) override;
-    void SetProgressRange(int minimum, int maximum, int step) override;
-    int ProgressPosition() const override { return position_; }
-    void SetProgressPosition(int position) override;
-    platform::LocalDateTime Date() const override { return date_; }
-    void SetDate(const platform::LocalDateTime& date) override { date_ = date; }
-    void ClearMemo() override { memo_.clear(); }
-    void AddMemoLine(const std::string& text) override;
-
-    bool Visible(const std::string& control) const { return Get(control).visible; }
-    const std::vector<std::string>& Items(const std::string& control) const {
-        return Get(control).items;
-    }
-    const std::string& Memo() const { return memo_; }
-    int ProgressMaximum() const { return maximum_; }
-
-  private:
-    const Control& Get(const std::string& control) const;
-
-    std::map<std::string, Control> controls_;
+    std::array<State, ctl::kCount> controls_;
     int minimum_ = 0, maximum_ = 100, position_ = 0;
     platform::LocalDateTime date_;
     std::string memo_;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "operator/Form.h"
+
 namespace bpconf::op {
 
 inline constexpr const char* kChinese = "chinese";
@@ -24,20 +26,19 @@ std::vector<std::string> BuildCodePageList(const std::string& interfaceLanguage)
 // Index of the item with code 15 (CP936) in either list: the default selection.
 inline constexpr int kDefaultCodePageIndex = 14;
 
-// One row of the caption table: the control's object name and its two captions.
+// One row of the caption table: a control and its captions.
 struct CaptionRow {
-    const char* control;
-    const char* chinese;
-    const char* english;
+    Control control;
+    const char* chinese;           // after a switch to Chinese
+    const char* english;           // after a switch to English; nullptr: the switch leaves it
+    const char* design = nullptr;  // the caption the window opens with, when not the Chinese one
+    const char* Design() const { return design != nullptr ? design : chinese; }
 };
 
-// The caption table applied by a language switch. "Form" stands for the window caption and
-// "StatusBar1.Panel0" for the fixed label of the status bar's first panel. The items of
-// ComboBox3 are in FontTypeItems.
+// Every caption of the window in one table: the ones it opens with and the two columns of the
+// language switch. Form stands for the window caption. The items of ComboBox3 are in
+// FontTypeItems.
 const std::vector<CaptionRow>& CaptionTable();
-
-// The version the switch puts into the window caption.
-inline constexpr const char* kSwitchedVersion = "V1.7";
 
 std::vector<std::string> FontTypeItems(const std::string& interfaceLanguage);
 

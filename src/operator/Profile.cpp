@@ -8,29 +8,13 @@
 #include "operator/Design.h"
 #include "operator/LanguageTables.h"
 #include "operator/OperatorTexts.h"
-#include "protocol/IntConv.h"
+#include "platform/AsciiText.h"
 
 namespace bpconf::op {
 
 namespace {
 
-using protocol::Trim;
-
-std::string TrimSpaces(const std::string& s) {
-    const auto begin = s.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos)
-        return std::string();
-    const auto end = s.find_last_not_of(" \t\r\n");
-    return s.substr(begin, end - begin + 1);
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return s;
-}
+using text::Trim;
 
 // Characters of UTF-8 text (what an edit box counts).
 std::size_t Characters(const std::string& text) {
@@ -56,16 +40,16 @@ struct Rule {
 };
 
 bool IsYes(const std::string& value) {
-    const std::string l = Lower(value);
+    const std::string l = text::ToLowerAscii(value);
     return l == "yes" || l == "true" || l == "1" || l == "on";
 }
 bool IsNo(const std::string& value) {
-    const std::string l = Lower(value);
+    const std::string l = text::ToLowerAscii(value);
     return l == "no" || l == "false" || l == "0" || l == "off";
 }
 
 // A yes/no key for a check box.
-Rule Box(const char* control) {
+Rule Box(Control control) {
     return {[](const std::string& key, const std::string& v) {
                 if (!IsYes(v) && !IsNo(v))
                     Bad(key, v, "yes or no");
@@ -76,7 +60,7 @@ Rule Box(const char* control) {
 }
 
 // A key that selects one item of a list, by the item's text.
-Rule Item(const char* control, std::vector<std::string> values) {
+Rule Item(Control control, std::vector<std::string> values) {
     return {[values](const std::string& key, const std::string& v) {
                 if (std::find(values.begin(), values.end(), v) == values.end())
                     Bad(key, v, "not one of the list's items");
@@ -88,7 +72,7 @@ Rule Item(const char* control, std::vector<std::string> values) {
 }
 
 // A key for an edit box, its text passed unchanged; limit 0: none.
-Rule Text(const char* control, std::size_t limit) {
+Rule Text(Control control, std::size_t limit) {
     return {[limit](const std::string& key, const std::string& v) {
                 if (limit > 0 && Characters(v) > limit)
                     Bad(key, v, "at most " + std::to_string(limit) + " characters");
@@ -154,7 +138,7 @@ const Rules& AllRules() {
                              }};
         r[kSerialCounterKey] = {
             [](const std::string& key, const std::string& v) {
-                if (v.empty() || v.size() > 4 || OperatorWindow::FilterCounterText(v) != v) {
+                if (v.empty() || v.size() > 4 || SerialCounter::FilterPasted(v) != v) {
                     Bad(key, v, "digits only, at most 4");
                 }
             },
@@ -190,13 +174,13 @@ std::vector<Setting> ParseProfile(const std::string& text) {
     int number = 0;
     while (std::getline(lines, line)) {
         ++number;
-        line = TrimSpaces(line);
+        line = Trim(line);
         if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0)
-            line = TrimSpaces(line.substr(3));
+            line = Trim(line.substr(3));
         if (line.empty() || line[0] == ';' || line[0] == '#')
             continue;
         if (line[0] == '[') {
-            inSettings = Lower(line) == "[settings]";
+            inSettings = text::ToLowerAscii(line) == "[settings]";
             if (!inSettings)
                 throw UsageError("unknown section " + line + " at line " + std::to_string(number));
             continue;
@@ -213,12 +197,12 @@ Setting ParseAssignment(const std::string& assignment) {
     const auto eq = assignment.find('=');
     if (eq == std::string::npos)
         throw UsageError("expected KEY=VALUE: " + assignment);
-    std::string value = TrimSpaces(assignment.substr(eq + 1));
+    std::string value = Trim(assignment.substr(eq + 1));
     // A value in double quotes is taken as it stands between them, blanks included.
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
         value = value.substr(1, value.size() - 2);
     }
-    return {Lower(TrimSpaces(assignment.substr(0, eq))), value};
+    return {text::ToLowerAscii(Trim(assignment.substr(0, eq))), value};
 }
 
 void CheckSettings(const std::vector<Setting>& settings) {

@@ -1,13 +1,11 @@
-// The update run of Button3 and the package buttons Button1 and Button2.
-#include <algorithm>
-#include <chrono>
+// The update run of Button3.
+#include "operator/UpdateRun.h"
 
 #include "operator/LanguageTables.h"
 #include "operator/OperatorTexts.h"
-#include "operator/OperatorWindow.h"
+#include "platform/AsciiText.h"
 #include "protocol/Commands.h"
 #include "protocol/Decoder.h"
-#include "protocol/IntConv.h"
 #include "protocol/SelfTestMessage.h"
 #include "transport/Errors.h"
 
@@ -15,206 +13,125 @@ namespace bpconf::op {
 
 namespace {
 
-// A package above this size is no update package; it is refused before it is read.
-constexpr std::uint64_t kMaxPackageBytes = 16u << 20;
 constexpr int kProgressMaximum = 20;
-// How often the run asks the spooler about a job it waits for: soon at first (a healthy printer
-// takes a job within milliseconds), then less and less often.
-constexpr int kFirstDeliveryPollMs = 2;
-constexpr int kLastDeliveryPollMs = 50;
-
-// "30 s", "2.5 s".
-std::string Seconds(int milliseconds) {
-    std::string text = std::to_string(milliseconds / 1000);
-    if (milliseconds % 1000 != 0)
-        text += "." + std::to_string(milliseconds % 1000 / 100);
-    return text + " s";
-}
 
 }  // namespace
 
-void OperatorWindow::Show(const char* chinese, const std::string& english) {
-    form_.SetText(ctl::StatusPanel1, IsChinese(interfaceLanguage_) ? chinese : english);
+RunEnd UpdateRun::Run() {
+    stampedSerial_.clear();
+    deliveries_.Clear();
+    RunEnd end = RunEnd::Normal;
+    std::optional<std::string> uncaught;  // a failure nobody caught: the standard error box
+    try {
+        end = Steps();
+    } catch (const RunStopped&) {
+        end = RunEnd::Closed;
+    } catch (const RunFailure& f) {
+        end = f.end;
+        s_.boxes.Error(f.text);
+    } catch (const DeliveryFailure& f) {
+        end = RunEnd::Delivery;
+        EndAfterDeliveryFailure(f);
+    } catch (const Exception& e) {
+        end = RunEnd::Conversion;
+        uncaught = e.Message();
+    } catch (const std::exception& e) {
+        end = RunEnd::Conversion;
+        uncaught = e.what();
+    }
+    // After an early end the operator can mend the value and run again.
+    if (end != RunEnd::Normal && end != RunEnd::Closed)
+        form_.SetEnabled(ctl::Button3, true);
+    if (uncaught)
+        s_.boxes.Uncaught(*uncaught);
+    return end;
 }
 
-void OperatorWindow::Advance() {
+void UpdateRun::Show(const std::string& chinese, const std::string& english) {
+    form_.SetText(ctl::StatusPanel1, IsChinese(state_.interfaceLanguage) ? chinese : english);
+}
+
+void UpdateRun::Advance() {
     form_.SetProgressPosition(form_.ProgressPosition() + 1);
 }
 
-void OperatorWindow::EndStep() {
+void UpdateRun::EndStep() {
     Advance();
     Pump();
     Pause(kStepPauseMs);
 }
 
-void OperatorWindow::Pump() {
+void UpdateRun::StopIfClosing() {
+    if (state_.closeRequested)
+        throw RunStopped();
+}
+
+void UpdateRun::Pump() {
     s_.pacer.Pump();
-    if (closeRequested_)
-        throw RunStopped();
+    StopIfClosing();
 }
 
-// Within each pause the run looks at its jobs, so a job that failed or a queue that stopped
-// ends the run at that point.
-void OperatorWindow::Pause(int milliseconds) {
+// Within each pause the run looks at its jobs, so a job that failed or a queue that stopped ends
+// the run at that point.
+void UpdateRun::Pause(int milliseconds) {
     s_.pacer.Pause(milliseconds);
-    if (closeRequested_)
-        throw RunStopped();
-    CheckDeliveries();
+    StopIfClosing();
+    if (const std::uint32_t error = deliveries_.Check(); error != 0)
+        throw DeliveryFailure{error, false, false};
 }
 
-void OperatorWindow::Send(const std::string& frame) {
+void UpdateRun::Send(const std::string& frame) {
     SendMessage(THfByteList::FromString(frame), kKindDrive, "");
 }
 
-// A message goes out only when the one before it has reached the printer: jobs never pile up
-// in a queue, where they would go out later unpaced, to whatever unit is connected then.
-void OperatorWindow::SendMessage(const THfByteList& message, const std::string& kind,
-                                 const std::string& portName) {
+// Jobs never pile up in a queue, where they would go out later unpaced, to whatever unit is
+// connected then.
+void UpdateRun::SendMessage(const THfByteList& message, const std::string& kind,
+                            const std::string& portName) {
     AwaitDeliveries();
-    SentMessage sent;
     const auto decoded = protocol::Decode(message.ToString());
-    sent.description = decoded.size() == 1 ? protocol::Describe(decoded[0])
-                                           : std::to_string(message.Count()) + " bytes";
-    sent.delivery = s_.transport.SendBytes(message, form_.Text(ctl::cmbDriver), kind, portName);
-    sent.state = s_.transport.Follow(sent.delivery);
-    sent.arrived = sent.state.Arrived();
-    sent_.push_back(sent);
-    if (!sent.delivery.handedOver && Following())
+    const Delivery d = s_.transport.SendBytes(message, form_.Text(ctl::cmbDriver), kind, portName);
+    const SentMessage& sent = deliveries_.Add(decoded.size() == 1
+                                                  ? protocol::Describe(decoded[0])
+                                                  : std::to_string(message.Count()) + " bytes",
+                                              d);
+    if (!d.handedOver && deliveries_.Following())
         throw DeliveryFailure{sent.state.error, true, false};
 }
 
-void OperatorWindow::CheckDeliveries() {
-    if (!Following())
-        return;
-    for (auto& sent : sent_) {
-        if (sent.arrived)
-            continue;
-        sent.state = s_.transport.Follow(sent.delivery);
-        sent.arrived = sent.state.Arrived();
-        if (sent.state.Lost())
-            throw DeliveryFailure{sent.state.error, false, false};
-    }
+void UpdateRun::AwaitDeliveries() {
+    if (const std::uint32_t error = deliveries_.AwaitAll([this] { StopIfClosing(); }); error != 0)
+        throw DeliveryFailure{error, false, false};
 }
 
-void OperatorWindow::AwaitDeliveries() {
-    if (!Following())
-        return;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(s_.jobTimeoutMs);
-    int pollMs = kFirstDeliveryPollMs;
-    for (;;) {
-        CheckDeliveries();
-        const bool waiting = std::any_of(sent_.begin(), sent_.end(),
-                                         [](const SentMessage& m) { return !m.arrived; });
-        if (!waiting)
-            return;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            for (auto& sent : sent_) {
-                if (!sent.arrived) {
-                    sent.state.error = platform::winerror::kTimeout;
-                    sent.state.reason = "not at the printer after " + Seconds(s_.jobTimeoutMs) +
-                                        (sent.state.reason.empty() ? "" : ": " + sent.state.reason);
-                }
-            }
-            throw DeliveryFailure{platform::winerror::kTimeout, false, false};
-        }
-        s_.pacer.Poll(pollMs);
-        pollMs = std::min(pollMs * 2, kLastDeliveryPollMs);
-        if (closeRequested_)
-            throw RunStopped();
-    }
-}
-
-// Jobs that could still go out later (waiting, or held by a stopped queue) are taken out of the
-// queue, so they never reach the next unit unpaced.
-void OperatorWindow::CancelOutstanding() {
-    using Kind = platform::JobState::Kind;
-    for (const auto& sent : sent_) {
-        if (!sent.arrived && sent.state.kind != Kind::Failed && sent.state.kind != Kind::Gone)
-            s_.transport.Cancel(sent.delivery);
-    }
-}
-
-// A stopped or paused queue, or one that refuses jobs, is told before anything is sent, so no
-// serial number is used for a unit that would get nothing.
-void OperatorWindow::CheckQueueBeforeRun() {
+void UpdateRun::CheckQueueBeforeRun() {
     const platform::QueueState queue = s_.transport.Queue(form_.Text(ctl::cmbDriver));
     if (!queue.Ready())
         throw DeliveryFailure{queue.error, false, true};
 }
 
-// The design trims only the control characters around the name; one inside it would go out as
-// part of the name message (an ESC there starts a command of its own), so the name is refused.
-void OperatorWindow::CheckPrinterName() {
-    const std::string name = protocol::Trim(form_.Text(ctl::Edit1));
+void UpdateRun::CheckPrinterName() {
+    const std::string name = text::Trim(form_.Text(ctl::Edit1));
     if (HasControlCharacter(name))
-        throw RunFailure{RunEnd::Conversion, PrinterNameRefusedText(interfaceLanguage_, name)};
+        throw RunFailure{RunEnd::Conversion,
+                         PrinterNameRefusedText(state_.interfaceLanguage, name)};
 }
 
-void OperatorWindow::EndAfterDeliveryFailure(const DeliveryFailure& failure) {
-    CancelOutstanding();
+// One box, once; the failure text names a serial number taken in the run, used either way; no
+// job is left waiting.
+void UpdateRun::EndAfterDeliveryFailure(const DeliveryFailure& failure) {
+    deliveries_.CancelWaiting();
     if (!failure.shown)
         s_.transport.ShowDeliveryError(failure.error);
-    if (failure.beforeRun) {
-        form_.SetText(ctl::StatusPanel1, QueueRefusedText(interfaceLanguage_, failure.error));
-        return;
-    }
-    bool serialArrived = false;
-    for (const auto& sent : sent_) {
-        if (sent.description.rfind("STSN", 0) == 0)
-            serialArrived = sent.arrived;
-    }
-    form_.SetText(ctl::StatusPanel1, DeliveryFailedText(interfaceLanguage_, failure.error,
-                                                        stampedSerial_, serialArrived));
+    const std::string& language = state_.interfaceLanguage;
+    form_.SetText(ctl::StatusPanel1,
+                  failure.beforeRun
+                      ? QueueRefusedText(language, failure.error)
+                      : DeliveryFailedText(language, failure.error, stampedSerial_,
+                                           deliveries_.Arrived("STSN")));
 }
 
-bool OperatorWindow::DriverPath() const {
-    return form_.Checked(ctl::rdbDriver);
-}
-
-RunEnd OperatorWindow::Button3Click() {
-    if (running_)
-        return RunEnd::NotStarted;
-    running_ = true;
-    runEnd_ = RunEnd::Normal;
-    stampedSerial_.clear();
-    sent_.clear();
-    std::optional<std::string> failure;  // a failure nobody caught: the standard error box
-    try {
-        RunSteps();
-    } catch (const RunStopped&) {
-        runEnd_ = RunEnd::Closed;
-    } catch (const RunFailure& f) {
-        runEnd_ = f.end;
-        s_.boxes.Error(f.text);
-    } catch (const DeliveryFailure& f) {
-        runEnd_ = RunEnd::Delivery;
-        EndAfterDeliveryFailure(f);
-    } catch (const Exception& e) {
-        runEnd_ = RunEnd::Conversion;
-        failure = e.Message();
-    } catch (const std::exception& e) {
-        runEnd_ = RunEnd::Conversion;
-        failure = e.what();
-    }
-    running_ = false;
-    // After an early end the operator can mend the value and run again.
-    if (runEnd_ != RunEnd::Normal && runEnd_ != RunEnd::Closed) {
-        form_.SetEnabled(ctl::Button3, true);
-    }
-    if (failure)
-        s_.boxes.Uncaught(*failure);
-    // A close asked for while the run ended (during its last box, say) is carried out now; it
-    // must never be left over to stop the next run.
-    if (closeRequested_) {
-        closeRequested_ = false;
-        if (closeWindow_)
-            closeWindow_();
-    }
-    return runEnd_;
-}
-
-void OperatorWindow::RunSteps() {
+RunEnd UpdateRun::Steps() {
     using namespace protocol;
     form_.SetProgressRange(0, kProgressMaximum, 1);
     form_.SetProgressPosition(1);
@@ -242,15 +159,15 @@ void OperatorWindow::RunSteps() {
             Send(BuildSTDP(form_.Text(ctl::cboLevel)));
         EndStep();
 
-        if (specialMode_ || productionMode_) {
+        if (state_.specialMode || state_.productionMode) {
             const std::string aging = form_.Text(ctl::Edit4);
-            Show(("更新老化时间为：" + aging + "秒").c_str(), "Aging time:" + aging + "s");
+            Show("更新老化时间为：" + aging + "秒", "Aging time:" + aging + "s");
             if (form_.Checked(ctl::CheckBox12))
                 Send(BuildBDIT(aging));
             EndStep();
 
             const std::string lineFeed = form_.Text(ctl::ComboBox2);
-            Show(("更新换行指令为：" + lineFeed).c_str(),
+            Show("更新换行指令为：" + lineFeed,
                  "Update the newline instruction:" + lineFeed);
             Send(BuildLFCH(form_.Checked(ctl::CheckBox9), form_.ItemIndex(ctl::ComboBox2)));
             EndStep();
@@ -280,31 +197,31 @@ void OperatorWindow::RunSteps() {
         }
 
         const std::string standby = form_.Text(ctl::Edit3);
-        Show(("更新待机时间为：" + standby + "秒").c_str(), "Standby time:" + standby + "s");
+        Show("更新待机时间为：" + standby + "秒", "Standby time:" + standby + "s");
         if (form_.Checked(ctl::CheckBox11))
             Send(BuildSPTI(standby));
         EndStep();
 
         const std::string font = form_.Text(ctl::ComboBox3);
-        Show(("更新字体模式为：" + font).c_str(), "Update font mode:" + font);
+        Show("更新字体模式为：" + font, "Update font mode:" + font);
         if (form_.Checked(ctl::CheckBox13))
             Send(BuildCHTY(form_.ItemIndex(ctl::ComboBox3)));
         EndStep();
 
-        if (productionMode_ && form_.Checked(ctl::chkUpdateNo)) {
+        if (state_.productionMode && form_.Checked(ctl::chkUpdateNo)) {
             // The number is stored as used before its job leaves: a crash can leave a gap in
             // the serial numbers, never a number on two units.
-            const std::string serial = TakeSerialNumber();
+            const std::string serial = serial_.Take();
             const std::string stamp = form_.Text(ctl::lblNoYearMonth);
-            stampedSerial_ = Trim(stamp) + serial;
+            stampedSerial_ = text::Trim(stamp) + serial;
             Send(BuildSTSN(stamp, serial));
-            CountUpdatedUnit();
+            serial_.CountUpdatedUnit();
             EndStep();
         }
 
         if (form_.Checked(ctl::CheckBox7)) {
-            const std::string sensor = Trim(form_.Text(ctl::Edit2));
-            Show(("置黑标传感器的值为:" + sensor).c_str(),
+            const std::string sensor = text::Trim(form_.Text(ctl::Edit2));
+            Show("置黑标传感器的值为:" + sensor,
                  "The black label sensor value:" + sensor);
             Send(BuildSBCV(form_.Text(ctl::Edit2)));
             EndStep();
@@ -325,26 +242,23 @@ void OperatorWindow::RunSteps() {
         Pause(kStepPauseMs);
     }
 
-    if (form_.Checked(ctl::CheckBox8)) {
-        SelfTestStep();
-        if (runEnd_ == RunEnd::Oversized)
-            return;
-    }
+    if (form_.Checked(ctl::CheckBox8) && !SelfTestStep())
+        return RunEnd::Oversized;
 
     if (DriverPath()) {
         if (form_.Checked(ctl::CheckBox10)) {
             const std::string rate = form_.Text(ctl::cboNewCom);
-            Show(("设置波特率为：" + rate).c_str(), "New Baud rate:" + rate);
+            Show("设置波特率为：" + rate, "New Baud rate:" + rate);
             Send(BuildSBDR(rate));
             EndStep();
         }
 
         std::optional<Frame> name;
-        const std::string trimmedName = Trim(form_.Text(ctl::Edit1));
+        const std::string trimmedName = text::Trim(form_.Text(ctl::Edit1));
         if (form_.Checked(ctl::CheckBox5))
             CheckPrinterName();
         if (form_.Checked(ctl::CheckBox5) && !trimmedName.empty()) {
-            Show(("设置打印机名称为：" + trimmedName).c_str(),
+            Show("设置打印机名称为：" + trimmedName,
                  "Set the printer name:" + trimmedName);
             name = BuildBTRN(s_.toAnsi ? s_.toAnsi(trimmedName) : trimmedName);
         }
@@ -362,9 +276,10 @@ void OperatorWindow::RunSteps() {
     AwaitDeliveries();
     Show("更新结束", "End of update ");
     form_.SetEnabled(ctl::Button3, true);
+    return RunEnd::Normal;
 }
 
-void OperatorWindow::SelfTestStep() {
+bool UpdateRun::SelfTestStep() {
     using namespace protocol;
     Show("初使化自检测信息", "The beginning of the self inspection information");
     Pause(kStepPauseMs);
@@ -376,12 +291,11 @@ void OperatorWindow::SelfTestStep() {
     Pause(kStepPauseMs);
 
     // The package is read here, so one loaded during the run's earlier pumps is the one sent.
-    const std::size_t n = FillSelfTestMessage(message, packageList_);
+    const std::size_t n = FillSelfTestMessage(message, package_);
     if (n > kMaxSelfTestPayload) {
-        s_.transport.ShowWarning(
-            Pick(interfaceLanguage_, "更新文件有问题！！", "There is a problem updating files!!"));
-        runEnd_ = RunEnd::Oversized;
-        return;
+        s_.transport.ShowWarning(Pick(state_.interfaceLanguage, "更新文件有问题！！",
+                                      "There is a problem updating files!!"));
+        return false;
     }
     Advance();
     Show("开始更新打印机自检测信息", "To start the update printer self detection information ");
@@ -391,66 +305,9 @@ void OperatorWindow::SelfTestStep() {
     if (DriverPath()) {
         SendMessage(message, kKindDrive, "");
     } else {
-        SendMessage(message, kKindLpt, Trim(form_.Text(ctl::cmbLpt)));
+        SendMessage(message, kKindLpt, text::Trim(form_.Text(ctl::cmbLpt)));
     }
-}
-
-void OperatorWindow::Button1Click() {
-    if (form_.ItemCount(ctl::cmbDriver) == 0) {
-        s_.transport.ShowWarning(
-            Pick(interfaceLanguage_, "请安排打印机驱动程序", "Please arrange the printer driver"));
-        return;
-    }
-    if (const auto file = s_.fileDialog.OpenFile("*.bin", ".")) {
-        packageList_.clear();
-        form_.ClearMemo();
-        auto package = std::make_unique<THfByteList>();
-        package->LoadFromFile(*file, kMaxPackageBytes);
-        packageList_.push_back(std::move(package));
-        for (const auto& list : packageList_)
-            form_.AddMemoLine(list->HexDump());
-    }
-    form_.SetEnabled(ctl::Button2, true);
-}
-
-void OperatorWindow::Button2Click() {
-    s_.transport.ShowWarning(Pick(interfaceLanguage_,
-                                  "测试所打印的内容为打印机升级后的打印自检效果",
-                                  "Test print content to print a self-test result printer after "
-                                  "the upgrade"));
-    for (std::size_t i = 0; i < packageList_.size(); ++i) {
-        const Delivery d =
-            DriverPath()
-                ? s_.transport.SendBytes(*packageList_[i], form_.Text(ctl::cmbDriver), kKindDrive,
-                                         "")
-                : s_.transport.SendBytes(*packageList_[i], form_.Text(ctl::cmbDriver), kKindLpt,
-                                         protocol::Trim(form_.Text(ctl::cmbLpt)));
-        // A test print the printer never got is told as well, once.
-        if (d.handedOver && Following())
-            AwaitTestPrint(d);
-    }
-}
-
-void OperatorWindow::AwaitTestPrint(const Delivery& delivery) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(s_.jobTimeoutMs);
-    int pollMs = kFirstDeliveryPollMs;
-    for (;;) {
-        const platform::JobState state = s_.transport.Follow(delivery);
-        if (state.Arrived())
-            return;
-        if (state.Lost() || std::chrono::steady_clock::now() >= deadline) {
-            // A job that may still go out later is taken out of the queue.
-            if (state.kind != platform::JobState::Kind::Failed &&
-                state.kind != platform::JobState::Kind::Gone)
-                s_.transport.Cancel(delivery);
-            s_.transport.ShowDeliveryError(state.Lost() ? state.error
-                                                        : platform::winerror::kTimeout);
-            return;
-        }
-        s_.pacer.Poll(pollMs);
-        pollMs = std::min(pollMs * 2, kLastDeliveryPollMs);
-    }
+    return true;
 }
 
 }  // namespace bpconf::op

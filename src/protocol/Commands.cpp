@@ -1,5 +1,6 @@
 #include "protocol/Commands.h"
 
+#include "platform/AsciiText.h"
 #include "protocol/IntConv.h"
 #include "transport/Errors.h"
 
@@ -26,7 +27,7 @@ std::string FirstCharacters(const std::string& text, int n) {
 // sent with a wrong length that would shift every following byte on the printer.
 std::string Counted(const std::string& what, const std::string& text) {
     if (text.size() > 255) {
-        throw EConvertError("'" + what + "' is longer than 255 bytes");
+        throw NotAnIntegerError("'" + what + "' is longer than 255 bytes");
     }
     return std::string(1, static_cast<char>(text.size())) + text;
 }
@@ -50,17 +51,17 @@ std::string LittleEndian(std::uint64_t value, int width) {
 }
 
 Frame BuildSLAN(const std::string& itemText) {
-    const std::int32_t number = StrToInt(FirstCharacters(itemText, 2));
+    const std::int32_t number = ToInt32(FirstCharacters(itemText, 2));
     return MakeFrame(kSLAN, LittleEndian(static_cast<std::uint32_t>(number), 1));
 }
 
 Frame BuildSTDP(const std::string& levelText) {
-    const std::int32_t level = StrToIntDef(levelText, 2);
+    const std::int32_t level = ToInt32Or(levelText, 2);
     return MakeFrame(kSTDP, LittleEndian(static_cast<std::uint32_t>(level), 1));
 }
 
 Frame BuildBDIT(const std::string& secondsText) {
-    const std::int64_t seconds = StrToInt64(secondsText);
+    const std::int64_t seconds = ToInt64(secondsText);
     return MakeFrame(kBDIT, LittleEndian(static_cast<std::uint64_t>(seconds), 4));
 }
 
@@ -78,7 +79,7 @@ Frame BuildBLSP(bool ticked) {
 }
 
 Frame BuildSPTI(const std::string& secondsText) {
-    const std::int64_t seconds = StrToInt64(secondsText);
+    const std::int64_t seconds = ToInt64(secondsText);
     return MakeFrame(kSPTI, LittleEndian(static_cast<std::uint64_t>(seconds), 4));
 }
 
@@ -87,12 +88,12 @@ Frame BuildCHTY(int itemIndex) {
 }
 
 Frame BuildSTSN(const std::string& yearMonthStamp, const std::string& counterText) {
-    const std::string serial = Trim(yearMonthStamp) + Trim(counterText);
+    const std::string serial = text::Trim(yearMonthStamp) + text::Trim(counterText);
     return MakeFrame(kSTSN, Counted(serial, serial));
 }
 
 Frame BuildSBCV(const std::string& millivoltText) {
-    const std::int32_t mv = StrToIntDef(Trim(millivoltText), 3000);
+    const std::int32_t mv = ToInt32Or(text::Trim(millivoltText), 3000);
     return MakeFrame(kSBCV, LittleEndian(static_cast<std::uint32_t>(mv), 2));
 }
 
@@ -101,12 +102,12 @@ Frame BuildBTLK(bool ticked) {
 }
 
 Frame BuildSBDR(const std::string& rateText) {
-    const std::int64_t rate = StrToInt64Def(rateText, 9600);
+    const std::int64_t rate = ToInt64Or(rateText, 9600);
     return MakeFrame(kSBDR, LittleEndian(static_cast<std::uint64_t>(rate), 3) + '\0');
 }
 
 std::optional<Frame> BuildBTRN(const std::string& ansiName) {
-    const std::string name = Trim(ansiName);
+    const std::string name = text::Trim(ansiName);
     if (name.empty()) {
         return std::nullopt;
     }

@@ -34,7 +34,7 @@ Frame OpeningMessage();
 Frame MakeFrame(const std::string& code, const std::string& value);
 
 // Code page from the text of the selected cboLanage item: its first two characters, strict
-// 32-bit conversion, lowest byte. Raises EConvertError.
+// 32-bit conversion, lowest byte. Raises NotAnIntegerError.
 Frame BuildSLAN(const std::string& itemText);
 // Density from the text of cboLevel: 32-bit with default 2, lowest byte.
 Frame BuildSTDP(const std::string& levelText);
@@ -49,7 +49,7 @@ Frame BuildSPTI(const std::string& secondsText);
 // 0x82 for item 0 (fixed width), 0x81 for any other item.
 Frame BuildCHTY(int itemIndex);
 // The year-month stamp and the counter text, each trimmed, joined and preceded by their length.
-// Raises EConvertError when the joined text does not fit the length byte.
+// Raises NotAnIntegerError when the joined text does not fit the length byte.
 Frame BuildSTSN(const std::string& yearMonthStamp, const std::string& counterText);
 // Sensor value from Edit2: trimmed, 32-bit with default 3000, lowest two bytes.
 Frame BuildSBCV(const std::string& millivoltText);
@@ -57,7 +57,7 @@ Frame BuildBTLK(bool ticked);
 // Baud rate from cboNewCom: 64-bit with default 9600, lowest three bytes, then 0x00.
 Frame BuildSBDR(const std::string& rateText);
 // Printer name already in the system's ANSI code page; trimmed, preceded by its length. An empty
-// trimmed name gives no frame. Raises EConvertError when the name does not fit the length byte.
+// trimmed name gives no frame. Raises NotAnIntegerError when the name does not fit the length byte.
 std::optional<Frame> BuildBTRN(const std::string& ansiName);
 
 // The value bytes of a number in little-endian order, cut to the given width.

@@ -78,42 +78,32 @@ std::string NotAnIntegerMessage(const std::string& text) {
     return "'" + text + "' is not a valid integer value";
 }
 
-std::int32_t StrToInt(const std::string& text) {
+std::int32_t ToInt32(const std::string& text) {
     const auto v = ParseInteger(text, std::numeric_limits<std::int32_t>::min(),
                                 std::numeric_limits<std::int32_t>::max());
     if (!v)
-        throw EConvertError(NotAnIntegerMessage(text));
+        throw NotAnIntegerError(NotAnIntegerMessage(text));
     return static_cast<std::int32_t>(*v);
 }
 
-std::int64_t StrToInt64(const std::string& text) {
+std::int64_t ToInt64(const std::string& text) {
     const auto v = ParseInteger(text, std::numeric_limits<std::int64_t>::min(),
                                 std::numeric_limits<std::int64_t>::max());
     if (!v)
-        throw EConvertError(NotAnIntegerMessage(text));
+        throw NotAnIntegerError(NotAnIntegerMessage(text));
     return *v;
 }
 
-std::int32_t StrToIntDef(const std::string& text, std::int32_t fallback) {
+std::int32_t ToInt32Or(const std::string& text, std::int32_t fallback) {
     const auto v = ParseInteger(text, std::numeric_limits<std::int32_t>::min(),
                                 std::numeric_limits<std::int32_t>::max());
     return v ? static_cast<std::int32_t>(*v) : fallback;
 }
 
-std::int64_t StrToInt64Def(const std::string& text, std::int64_t fallback) {
+std::int64_t ToInt64Or(const std::string& text, std::int64_t fallback) {
     const auto v = ParseInteger(text, std::numeric_limits<std::int64_t>::min(),
                                 std::numeric_limits<std::int64_t>::max());
     return v ? *v : fallback;
-}
-
-std::string Trim(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20)
-        --end;
-    return std::string(text.substr(begin, end - begin));
 }
 
 }  // namespace bpconf::protocol

@@ -1,4 +1,4 @@
-// The integer conversions of control texts, and the trimming the builders apply first.
+// The integer conversions of control texts.
 //
 // Accepted notation: optional leading blanks (0x20), an optional sign '+' or '-', then decimal
 // digits, or hexadecimal digits after '$', 'x', 'X', "0x" or "0X". Nothing may follow the digits
@@ -15,16 +15,13 @@ namespace bpconf::protocol {
 // The value of text when it is such an integer within min .. max, else nothing.
 std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min, std::int64_t max);
 
-// Strict conversions: EConvertError "'%s' is not a valid integer value" on failure.
-std::int32_t StrToInt(const std::string& text);
-std::int64_t StrToInt64(const std::string& text);
+// Strict conversions: NotAnIntegerError "'%s' is not a valid integer value" on failure.
+std::int32_t ToInt32(const std::string& text);
+std::int64_t ToInt64(const std::string& text);
 
 // Conversions with a default: never fail.
-std::int32_t StrToIntDef(const std::string& text, std::int32_t fallback);
-std::int64_t StrToInt64Def(const std::string& text, std::int64_t fallback);
-
-// The text without the blanks and control characters (bytes up to 0x20) around it.
-std::string Trim(std::string_view text);
+std::int32_t ToInt32Or(const std::string& text, std::int32_t fallback);
+std::int64_t ToInt64Or(const std::string& text, std::int64_t fallback);
 
 // The failure text of a strict conversion.
 std::string NotAnIntegerMessage(const std::string& text);

@@ -20,19 +20,19 @@ class Exception : public std::runtime_error {
 };
 
 // An index outside 0 .. Count-1 of a byte list.
-class EListError : public Exception {
+class ListIndexError : public Exception {
   public:
     using Exception::Exception;
 };
 
 // A file that cannot be opened or read.
-class EFOpenError : public Exception {
+class FileOpenError : public Exception {
   public:
     using Exception::Exception;
 };
 
 // A text that is not a whole number where one is required.
-class EConvertError : public Exception {
+class NotAnIntegerError : public Exception {
   public:
     using Exception::Exception;
 };

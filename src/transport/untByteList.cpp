@@ -8,7 +8,7 @@ namespace bpconf {
 namespace {
 
 [[noreturn]] void RaiseIndexError(int index) {
-    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    throw ListIndexError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ std::string THfByteList::HexDump() const {
 void THfByteList::LoadFromFile(const std::string& fileName, std::uint64_t maxSize) {
     platform::FileReadResult read = platform::ReadWholeFile(fileName, maxSize);
     if (!read.ok) {
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + read.reason);
+        throw FileOpenError("Cannot open file \"" + fileName + "\". " + read.reason);
     }
     // Replaced only after the whole file was read, so a failure leaves the list as it was.
     bytes_ = std::move(read.bytes);

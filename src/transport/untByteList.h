@@ -10,6 +10,10 @@
 
 namespace bpconf {
 
+// The largest update package the tool reads: a larger file is no update package, and is refused
+// before it is read.
+inline constexpr std::uint64_t kMaxPackageBytes = 16u << 20;
+
 class THfByteList;
 // An ordered list of byte lists that owns them (the loaded update package).
 using ByteLists = std::vector<std::unique_ptr<THfByteList>>;
@@ -22,7 +26,7 @@ class THfByteList {
     THfByteList() = default;
     explicit THfByteList(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
-    // The byte at index; EListError "List index out of bounds (%d)" outside 0 .. Count-1.
+    // The byte at index; ListIndexError "List index out of bounds (%d)" outside 0 .. Count-1.
     std::uint8_t Get(int index) const;
     // Replaces the byte at index; the count does not change. Same failure as Get.
     void Put(int index, std::uint8_t value);
@@ -35,7 +39,7 @@ class THfByteList {
     // Each byte as a blank and two upper-case hex digits; "\r\n" after every 16th byte.
     std::string HexDump() const;
 
-    // Replaces the contents by the bytes of the file. On failure raises EFOpenError
+    // Replaces the contents by the bytes of the file. On failure raises FileOpenError
     // "Cannot open file "%s". %s" and leaves the list as it was. A file larger than maxSize
     // bytes is refused before anything is read, with the reason "file too large".
     void LoadFromFile(const std::string& fileName, std::uint64_t maxSize = kNoSizeLimit);

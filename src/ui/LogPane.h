@@ -23,6 +23,8 @@ class LogPane : public QAbstractScrollArea {
     QString line(int index) const;
     // The whole text, lines joined by "\n".
     QString toPlainText() const;
+    // Every line, each ended by "\n".
+    const std::string& lines() const { return text_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -25,10 +25,10 @@ namespace bpconf::ui {
 
 namespace {
 
-QString Q(const std::string& s) {
+QString ToQString(const std::string& s) {
     return QString::fromStdString(s);
 }
-std::string S(const QString& s) {
+std::string ToStdString(const QString& s) {
     return s.toStdString();
 }
 
@@ -38,7 +38,7 @@ class CounterValidator : public QValidator {
     using QValidator::QValidator;
     State validate(QString& input, int& pos) const override {
         const QString filtered =
-            QString::fromStdString(op::OperatorWindow::FilterCounterText(input.toStdString()));
+            QString::fromStdString(op::SerialCounter::FilterPasted(input.toStdString()));
         if (filtered != input) {
             const int dropped = static_cast<int>(input.size()) - static_cast<int>(filtered.size());
             pos = std::max(0, pos - dropped);
@@ -60,14 +60,6 @@ void SetLimitedText(QLineEdit* edit, const QString& text) {
     edit->setText(text);
 }
 
-template <typename T>
-T* Make(QWidget* parent, const char* name, int x, int y, int w, int h) {
-    auto* widget = new T(parent);
-    widget->setObjectName(name);
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
-
 QLabel* UnitLabel(QWidget* parent, const char* text, int x, int y) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setGeometry(x, y, 24, 20);
@@ -75,6 +67,15 @@ QLabel* UnitLabel(QWidget* parent, const char* text, int x, int y) {
 }
 
 }  // namespace
+
+template <typename T>
+T* TForm1::Make(QWidget* parent, op::Control control, int x, int y, int width, int height) {
+    auto* widget = new T(parent);
+    widget->setObjectName(op::ctl::ObjectName(control));
+    widget->setGeometry(x, y, width, height);
+    widgets_[control] = widget;
+    return widget;
+}
 
 void QtPacer::Pump() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -147,12 +148,9 @@ void TForm1::BuildLayout() {
     Make<QLabel>(this, op::ctl::lblNoYearMonth, 20, 250, 60, 16);
 
     auto* pages = Make<QTabWidget>(this, op::ctl::PageControl1, 9, 62, 393, 146);
-    auto* page1 = new QWidget;
-    page1->setObjectName(op::ctl::TabSheet1);
-    auto* page2 = new QWidget;
-    page2->setObjectName(op::ctl::TabSheet2);
-    auto* page3 = new QWidget;
-    page3->setObjectName(op::ctl::TabSheet3);
+    auto* page1 = Make<QWidget>(pages, op::ctl::TabSheet1, 0, 0, 0, 0);
+    auto* page2 = Make<QWidget>(pages, op::ctl::TabSheet2, 0, 0, 0, 0);
+    auto* page3 = Make<QWidget>(pages, op::ctl::TabSheet3, 0, 0, 0, 0);
     pages->addTab(page1, QString());
     pages->addTab(page2, QString());
     pages->addTab(page3, QString());
@@ -213,19 +211,23 @@ void TForm1::BuildLayout() {
     Make<QPushButton>(this, op::ctl::Button4, 264, 478, 66, 28);
     Make<QPushButton>(this, op::ctl::Button5, 334, 478, 68, 28);
 
-    auto* status = Make<QStatusBar>(this, "StatusBar1", 0, 516, 411, 28);
+    auto* status = new QStatusBar(this);
+    status->setObjectName("StatusBar1");
+    status->setGeometry(0, 516, 411, 28);
     status->setSizeGripEnabled(false);
     auto* panel0 = new QLabel(status);
-    panel0->setObjectName(op::ctl::StatusPanel0);
+    panel0->setObjectName(op::ctl::ObjectName(op::ctl::StatusPanel0));
     panel0->setFixedWidth(80);
+    widgets_[op::ctl::StatusPanel0] = panel0;
     auto* panel1 = new QLabel(status);
-    panel1->setObjectName(op::ctl::StatusPanel1);
+    panel1->setObjectName(op::ctl::ObjectName(op::ctl::StatusPanel1));
     panel1->setMinimumWidth(50);
+    widgets_[op::ctl::StatusPanel1] = panel1;
     status->addWidget(panel0);
     status->addWidget(panel1, 1);
 
     for (const auto& limit : op::TextLimits()) {
-        auto* edit = findChild<QLineEdit*>(limit.control);
+        auto* edit = As<QLineEdit>(limit.control);
         edit->setProperty(kDesignLimit, limit.maxLength);
         edit->setMaxLength(limit.maxLength);
         connect(edit, &QLineEdit::textEdited, edit, [edit, limit](const QString& text) {
@@ -237,28 +239,27 @@ void TForm1::BuildLayout() {
 
 void TForm1::Bind() {
     auto guarded = [this](std::function<void()> f) { return [this, f] { logic_->Guarded(f); }; };
-    for (const char* name : {op::ctl::rdbDriver, op::ctl::rdbLpt, op::ctl::rdbCom}) {
-        auto* button = findChild<QRadioButton*>(name);
+    for (op::Control radio : {op::ctl::rdbDriver, op::ctl::rdbLpt, op::ctl::rdbCom}) {
+        auto* button = As<QRadioButton>(radio);
         connect(button, &QRadioButton::toggled, this, [this](bool on) {
             if (on)
                 logic_->Guarded([this] { logic_->rdbDriverClick(); });
         });
     }
-    for (const char* name : {op::ctl::Button4, op::ctl::Button5}) {
-        const std::string sender = name;
-        connect(findChild<QPushButton*>(name), &QPushButton::clicked, this,
+    for (op::Control sender : {op::ctl::Button4, op::ctl::Button5}) {
+        connect(As<QPushButton>(sender), &QPushButton::clicked, this,
                 guarded([this, sender] { logic_->Button4Click(sender); }));
     }
-    connect(findChild<QPushButton*>(op::ctl::Button3), &QPushButton::clicked, this,
+    connect(As<QPushButton>(op::ctl::Button3), &QPushButton::clicked, this,
             guarded([this] { logic_->Button3Click(); }));
-    connect(findChild<QPushButton*>(op::ctl::Button1), &QPushButton::clicked, this,
+    connect(As<QPushButton>(op::ctl::Button1), &QPushButton::clicked, this,
             guarded([this] { logic_->Button1Click(); }));
-    connect(findChild<QPushButton*>(op::ctl::Button2), &QPushButton::clicked, this,
+    connect(As<QPushButton>(op::ctl::Button2), &QPushButton::clicked, this,
             guarded([this] { logic_->Button2Click(); }));
-    connect(findChild<QDateEdit*>(op::ctl::DTPUpdateNo), &QDateEdit::dateChanged, this,
+    connect(As<QDateEdit>(op::ctl::DTPUpdateNo), &QDateEdit::dateChanged, this,
             guarded([this] { logic_->DTPUpdateNoChange(); }));
     // Only the operator's edits: the system's own writes into the box do not emit textEdited.
-    connect(findChild<QLineEdit*>(op::ctl::txtUpdateNo), &QLineEdit::textEdited, this,
+    connect(As<QLineEdit>(op::ctl::txtUpdateNo), &QLineEdit::textEdited, this,
             [this] { logic_->txtUpdateNoChange(); });
 }
 
@@ -277,125 +278,137 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-QWidget* TForm1::Control(const std::string& name) const {
-    if (name == op::ctl::Form)
-        return const_cast<TForm1*>(this);
-    return findChild<QWidget*>(Q(name));
+int TForm1::TabIndex(op::Control control) const {
+    auto* pages = As<QTabWidget>(op::ctl::PageControl1);
+    if (control != op::ctl::TabSheet1 && control != op::ctl::TabSheet2 &&
+        control != op::ctl::TabSheet3)
+        return -1;
+    return pages->indexOf(Widget(control));
 }
 
-std::string TForm1::Text(const std::string& control) const {
-    QWidget* w = Control(control);
-    if (w == this)
-        return S(windowTitle());
+std::string TForm1::Text(op::Control control) const {
+    if (control == op::ctl::Form)
+        return ToStdString(windowTitle());
+    if (const int tab = TabIndex(control); tab >= 0)
+        return ToStdString(As<QTabWidget>(op::ctl::PageControl1)->tabText(tab));
+    QWidget* w = Widget(control);
     if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return S(b->text());
+        return ToStdString(b->text());
     if (auto* c = qobject_cast<QComboBox*>(w))
-        return S(c->currentText());
+        return ToStdString(c->currentText());
     if (auto* e = qobject_cast<QLineEdit*>(w))
-        return S(e->text());
+        return ToStdString(e->text());
     if (auto* l = qobject_cast<QLabel*>(w))
-        return S(l->text());
+        return ToStdString(l->text());
     if (auto* g = qobject_cast<QGroupBox*>(w))
-        return S(g->title());
-    if (auto* pages = findChild<QTabWidget*>(op::ctl::PageControl1);
-        pages && w && pages->indexOf(w) >= 0) {
-        return S(pages->tabText(pages->indexOf(w)));
-    }
+        return ToStdString(g->title());
     return std::string();
 }
 
-void TForm1::SetText(const std::string& control, const std::string& text) {
-    QWidget* w = Control(control);
-    if (w == this) {
-        setWindowTitle(Q(text));
-    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-        b->setText(Q(text));
+void TForm1::SetText(op::Control control, const std::string& text) {
+    if (control == op::ctl::Form) {
+        setWindowTitle(ToQString(text));
+        return;
+    }
+    if (const int tab = TabIndex(control); tab >= 0) {
+        As<QTabWidget>(op::ctl::PageControl1)->setTabText(tab, ToQString(text));
+        return;
+    }
+    QWidget* w = Widget(control);
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        b->setText(ToQString(text));
     } else if (auto* c = qobject_cast<QComboBox*>(w)) {
-        c->setCurrentIndex(c->findText(Q(text), Qt::MatchExactly | Qt::MatchCaseSensitive));
+        c->setCurrentIndex(c->findText(ToQString(text), Qt::MatchExactly | Qt::MatchCaseSensitive));
     } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
-        SetLimitedText(e, Q(text));
+        SetLimitedText(e, ToQString(text));
     } else if (auto* l = qobject_cast<QLabel*>(w)) {
-        l->setText(Q(text));
+        l->setText(ToQString(text));
     } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
-        g->setTitle(Q(text));
-    } else if (auto* pages = findChild<QTabWidget*>(op::ctl::PageControl1);
-               pages && w && pages->indexOf(w) >= 0) {
-        pages->setTabText(pages->indexOf(w), Q(text));
+        g->setTitle(ToQString(text));
     }
 }
 
-bool TForm1::Checked(const std::string& control) const {
-    auto* b = qobject_cast<QAbstractButton*>(Control(control));
+bool TForm1::Checked(op::Control control) const {
+    auto* b = As<QAbstractButton>(control);
     return b != nullptr && b->isChecked();
 }
 
-void TForm1::SetChecked(const std::string& control, bool checked) {
-    if (auto* b = qobject_cast<QAbstractButton*>(Control(control)))
+void TForm1::SetChecked(op::Control control, bool checked) {
+    if (auto* b = As<QAbstractButton>(control))
         b->setChecked(checked);
 }
 
-int TForm1::ItemIndex(const std::string& control) const {
-    auto* c = qobject_cast<QComboBox*>(Control(control));
+int TForm1::ItemIndex(op::Control control) const {
+    auto* c = As<QComboBox>(control);
     return c != nullptr ? c->currentIndex() : -1;
 }
 
-void TForm1::SetItemIndex(const std::string& control, int index) {
-    if (auto* c = qobject_cast<QComboBox*>(Control(control)))
-        c->setCurrentIndex(index);
+void TForm1::SetItemIndex(op::Control control, int index) {
+    if (auto* c = As<QComboBox>(control))
+        c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
 }
 
-int TForm1::ItemCount(const std::string& control) const {
-    auto* c = qobject_cast<QComboBox*>(Control(control));
+int TForm1::ItemCount(op::Control control) const {
+    auto* c = As<QComboBox>(control);
     return c != nullptr ? c->count() : 0;
 }
 
-void TForm1::SetItems(const std::string& control, const std::vector<std::string>& items) {
-    auto* c = qobject_cast<QComboBox*>(Control(control));
+void TForm1::SetItems(op::Control control, const std::vector<std::string>& items) {
+    auto* c = As<QComboBox>(control);
     if (c == nullptr)
         return;
     c->clear();
     for (const auto& item : items)
-        c->addItem(Q(item));
+        c->addItem(ToQString(item));
     c->setCurrentIndex(-1);
 }
 
-bool TForm1::Enabled(const std::string& control) const {
-    QWidget* w = Control(control);
-    return w != nullptr && w->isEnabled();
+bool TForm1::Enabled(op::Control control) const {
+    if (control == op::ctl::Form)
+        return isEnabled();
+    return Widget(control)->isEnabled();
 }
 
-void TForm1::SetEnabled(const std::string& control, bool enabled) {
-    if (QWidget* w = Control(control))
-        w->setEnabled(enabled);
+void TForm1::SetEnabled(op::Control control, bool enabled) {
+    if (control == op::ctl::Form)
+        setEnabled(enabled);
+    else
+        Widget(control)->setEnabled(enabled);
 }
 
-void TForm1::SetVisible(const std::string& control, bool visible) {
-    QWidget* w = Control(control);
-    if (w == nullptr || w == this)
+bool TForm1::Visible(op::Control control) const {
+    if (control == op::ctl::Form)
+        return true;
+    if (const int tab = TabIndex(control); tab >= 0)
+        return As<QTabWidget>(op::ctl::PageControl1)->isTabVisible(tab);
+    return !Widget(control)->isHidden();
+}
+
+void TForm1::SetVisible(op::Control control, bool visible) {
+    if (control == op::ctl::Form)
         return;
-    auto* pages = findChild<QTabWidget*>(op::ctl::PageControl1);
-    if (pages != nullptr && pages->indexOf(w) >= 0) {
-        pages->setTabVisible(pages->indexOf(w), visible);
+    if (const int tab = TabIndex(control); tab >= 0) {
+        As<QTabWidget>(op::ctl::PageControl1)->setTabVisible(tab, visible);
         return;
     }
-    w->setVisible(visible);
+    Widget(control)->setVisible(visible);
 }
 
 void TForm1::SetProgressRange(int minimum, int maximum, int) {
-    findChild<QProgressBar*>(op::ctl::ProgressBar1)->setRange(minimum, maximum);
+    As<QProgressBar>(op::ctl::ProgressBar1)->setRange(minimum, maximum);
 }
 
 int TForm1::ProgressPosition() const {
-    return findChild<QProgressBar*>(op::ctl::ProgressBar1)->value();
+    return As<QProgressBar>(op::ctl::ProgressBar1)->value();
 }
 
 void TForm1::SetProgressPosition(int position) {
-    auto* bar = findChild<QProgressBar*>(op::ctl::ProgressBar1);
+    auto* bar = As<QProgressBar>(op::ctl::ProgressBar1);
     bar->setValue(std::clamp(position, bar->minimum(), bar->maximum()));
 }
 
 platform::LocalDateTime TForm1::Date() const {
-    const QDate d = findChild<QDateEdit*>(op::ctl::DTPUpdateNo)->date();
+    const QDate d = As<QDateEdit>(op::ctl::DTPUpdateNo)->date();
     platform::LocalDateTime t;
     t.year = d.year();
     t.month = d.month();
@@ -404,15 +417,25 @@ platform::LocalDateTime TForm1::Date() const {
 }
 
 void TForm1::SetDate(const platform::LocalDateTime& date) {
-    findChild<QDateEdit*>(op::ctl::DTPUpdateNo)->setDate(QDate(date.year, date.month, date.day));
+    As<QDateEdit>(op::ctl::DTPUpdateNo)->setDate(QDate(date.year, date.month, date.day));
 }
 
 void TForm1::ClearMemo() {
-    findChild<LogPane*>(op::ctl::Memo1)->clear();
+    As<LogPane>(op::ctl::Memo1)->clear();
 }
 
 void TForm1::AddMemoLine(const std::string& text) {
-    findChild<LogPane*>(op::ctl::Memo1)->appendLines(text);
+    As<LogPane>(op::ctl::Memo1)->appendLines(text);
+}
+
+std::string TForm1::MemoText() const {
+    std::string text;
+    for (char c : As<LogPane>(op::ctl::Memo1)->lines()) {
+        if (c == '\n')
+            text += '\r';
+        text += c;
+    }
+    return text;
 }
 
 }  // namespace bpconf::ui

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <memory>
 
 #include "operator/Form.h"
@@ -33,17 +34,18 @@ class TForm1 : public QWidget, public op::IForm {
     op::OperatorWindow& Logic() { return *logic_; }
 
     // IForm
-    std::string Text(const std::string& control) const override;
-    void SetText(const std::string& control, const std::string& text) override;
-    bool Checked(const std::string& control) const override;
-    void SetChecked(const std::string& control, bool checked) override;
-    int ItemIndex(const std::string& control) const override;
-    void SetItemIndex(const std::string& control, int index) override;
-    int ItemCount(const std::string& control) const override;
-    void SetItems(const std::string& control, const std::vector<std::string>& items) override;
-    bool Enabled(const std::string& control) const override;
-    void SetEnabled(const std::string& control, bool enabled) override;
-    void SetVisible(const std::string& control, bool visible) override;
+    std::string Text(op::Control control) const override;
+    void SetText(op::Control control, const std::string& text) override;
+    bool Checked(op::Control control) const override;
+    void SetChecked(op::Control control, bool checked) override;
+    int ItemIndex(op::Control control) const override;
+    void SetItemIndex(op::Control control, int index) override;
+    int ItemCount(op::Control control) const override;
+    void SetItems(op::Control control, const std::vector<std::string>& items) override;
+    bool Enabled(op::Control control) const override;
+    void SetEnabled(op::Control control, bool enabled) override;
+    bool Visible(op::Control control) const override;
+    void SetVisible(op::Control control, bool visible) override;
     void SetProgressRange(int minimum, int maximum, int step) override;
     int ProgressPosition() const override;
     void SetProgressPosition(int position) override;
@@ -51,6 +53,7 @@ class TForm1 : public QWidget, public op::IForm {
     void SetDate(const platform::LocalDateTime& date) override;
     void ClearMemo() override;
     void AddMemoLine(const std::string& text) override;
+    std::string MemoText() const override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,8 +61,18 @@ class TForm1 : public QWidget, public op::IForm {
   private:
     void BuildLayout();
     void Bind();
-    QWidget* Control(const std::string& name) const;
+    // Creates a control of the design at its place, under its design name.
+    template <typename T>
+    T* Make(QWidget* parent, op::Control control, int x, int y, int width, int height);
+    QWidget* Widget(op::Control control) const { return widgets_[control]; }
+    template <typename T>
+    T* As(op::Control control) const {
+        return qobject_cast<T*>(widgets_[control]);
+    }
+    // The tab index of a page of PageControl1, or -1 for any other control.
+    int TabIndex(op::Control control) const;
 
+    std::array<QWidget*, op::ctl::kCount> widgets_{};
     op::IPacer& pacer_;
     std::unique_ptr<op::OperatorWindow> logic_;
     bool closing_ = false;

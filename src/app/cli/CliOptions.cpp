@@ -1,0 +1,138 @@
+#include "app/cli/CliOptions.h"
+
+#include <iostream>
+#include <mutex>
+
+#include "platform/Files.h"
+#include "platform/ErrorNumbers.h"
+
+namespace bpconf::cli {
+
+namespace {
+
+const char* const kUsage =
+    "usage: bpconf-cli COMMAND [options]\n"
+    "  printers                       the installed printers; the default one starts with \"* \"\n"
+    "  run [options]                  the update run of the window, status lines on stdout\n"
+    "  frames [options]               the messages the run would send, as hex; nothing is sent\n"
+    "  send [--printer NAME | --port NAME | --capture DIR] FILE\n"
+    "                                 the package's bytes unchanged, as one job (test print)\n"
+    "  decode [FILE...]               the messages held in captured bytes (stdin without FILE)\n"
+    "options of run and frames:\n"
+    "  --printer NAME  --port NAME  --capture DIR   the target; run takes several of them\n"
+    "  --profile FILE  --set KEY=VALUE  --package FILE  --language chinese|english\n"
+    "  --job-timeout SECONDS (how long a job may take to reach the printer; 0: not followed)\n"
+    "  --no-pacing (emulators only)\n";
+
+std::mutex gOutput;
+
+}  // namespace
+
+void PrintLine(std::ostream& out, const std::string& line) {
+    std::lock_guard<std::mutex> lock(gOutput);
+    out << line << std::endl;
+}
+
+int Usage(const std::string& message) {
+    if (!message.empty())
+        std::cerr << "bpconf-cli: " << message << "\n";
+    std::cerr << kUsage;
+    return kExitUsage;
+}
+
+bool ReadInputFile(const std::string& path, std::uint64_t maxSize, std::string& out,
+                   std::string& reason) {
+    platform::FileReadResult read = platform::ReadWholeFile(path, maxSize);
+    if (!read.ok) {
+        reason = read.reason;
+        return false;
+    }
+    out.assign(read.bytes.begin(), read.bytes.end());
+    return true;
+}
+
+bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options& o,
+                  std::string& error) {
+    const int argc = static_cast<int>(argv.size());
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argc) {
+                error = a + " needs a value";
+                return false;
+            }
+            into = argv[++i];
+            return true;
+        };
+        if (a == "--printer" || a == "--port" || a == "--capture") {
+            Target t;
+            t.kind = a == "--printer" ? Target::Kind::Printer
+                     : a == "--port"  ? Target::Kind::Port
+                                      : Target::Kind::Capture;
+            if (!value(t.name))
+                return false;
+            if (t.name.empty()) {
+                error = a + " needs a name, not an empty text";
+                return false;
+            }
+            o.targets.push_back(t);
+        } else if (a == "--job-timeout" ||
+                   (runOptions && (a == "--profile" || a == "--package" || a == "--language"))) {
+            std::string& into = a == "--profile"    ? o.profile
+                                : a == "--package"  ? o.package
+                                : a == "--language" ? o.language
+                                                    : o.jobTimeout;
+            if (!value(into))
+                return false;
+        } else if (runOptions && a == "--set") {
+            std::string s;
+            if (!value(s))
+                return false;
+            o.sets.push_back(s);
+        } else if (runOptions && a == "--no-pacing") {
+            o.noPacing = true;
+        } else if (a.rfind("--", 0) == 0) {
+            error = "unknown option " + a;
+            return false;
+        } else {
+            o.files.push_back(a);
+        }
+    }
+    if (!o.language.empty() && o.language != "chinese" && o.language != "english") {
+        error = "--language takes chinese or english, not '" + o.language + "'";
+        return false;
+    }
+    // The option, else the window's environment setting, else the default.
+    std::string timeout = o.jobTimeout;
+    if (timeout.empty()) {
+        const char* env = std::getenv("BPCONF_JOB_TIMEOUT");
+        timeout = env != nullptr ? env : "";
+    }
+    if (!timeout.empty() && !op::ParseJobTimeout(timeout, o.jobTimeoutMs)) {
+        error = "--job-timeout (or BPCONF_JOB_TIMEOUT) takes seconds from 0 to 86400, not '" +
+                timeout + "'";
+        return false;
+    }
+    return true;
+}
+
+std::string CaptureDirFromEnvironment() {
+    const char* dir = std::getenv("BPCONF_CAPTURE_DIR");
+    return dir != nullptr ? dir : "";
+}
+
+platform::SystemBackends BackendsFor(const Target& target) {
+    return platform::CreateSystemBackends(
+        target.kind == Target::Kind::Capture ? target.name : CaptureDirFromEnvironment());
+}
+
+std::string PrinterNameOf(const Target& target) {
+    return target.kind == Target::Kind::Capture ? platform::kCapturePrinterName : target.name;
+}
+
+std::string ErrorLine(std::uint32_t error) {
+    const std::string text = platform::winerror::ErrorText(error);
+    return "error " + std::to_string(error) + (text.empty() ? "" : ": " + text);
+}
+
+}  // namespace bpconf::cli

@@ -1,0 +1,70 @@
+// bpconf-cli: what its commands share — the options, the targets, exit statuses and output.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "operator/RunTimeouts.h"
+#include "platform/Backends.h"
+
+namespace bpconf::cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitEndedEarly = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitDeliveryFailed = 3;
+
+// A profile is a few dozen lines; a larger file is no profile.
+inline constexpr std::uint64_t kMaxProfileBytes = 1u << 20;
+
+// Where a run sends: an installed printer (empty: the default one), a port, or the capture
+// printer writing into a folder.
+struct Target {
+    enum class Kind { Printer, Port, Capture };
+    Kind kind = Kind::Printer;
+    std::string name;
+};
+
+// The options of every command; run and frames take all of them.
+struct Options {
+    std::vector<Target> targets;
+    std::string profile, package, language, jobTimeout;
+    std::vector<std::string> sets;
+    std::vector<std::string> files;
+    bool noPacing = false;
+    int jobTimeoutMs = op::kDefaultJobTimeoutMs;
+};
+
+// Parses the options after the command; false with a message on a usage error.
+bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options& o,
+                  std::string& error);
+
+// The usage text on standard error after the message; returns kExitUsage.
+int Usage(const std::string& message);
+
+// One line on the stream; lines of several targets' threads never mix.
+void PrintLine(std::ostream& out, const std::string& line);
+
+// A whole regular file (never a FIFO or a device, which could block or never end).
+bool ReadInputFile(const std::string& path, std::uint64_t maxSize, std::string& out,
+                   std::string& reason);
+
+std::string CaptureDirFromEnvironment();
+// The platform's services for one target: the capture printer writes into the target's folder,
+// or into BPCONF_CAPTURE_DIR for "--printer bpconf-capture".
+platform::SystemBackends BackendsFor(const Target& target);
+std::string PrinterNameOf(const Target& target);
+
+// "error N: text".
+std::string ErrorLine(std::uint32_t error);
+
+// The commands.
+int Printers();
+int Decode(const Options& o);
+int Send(const Options& o);
+int Run(const Options& o, bool dryRun);
+
+}  // namespace bpconf::cli

@@ -1,0 +1,36 @@
+// How an update run ends, and the failures that end it early.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace bpconf::op {
+
+enum class RunEnd {
+    Normal,
+    Conversion,   // a value that cannot be sent (not a whole number, a name with a control char)
+    Oversized,    // the self-test payload is too large
+    SerialStore,  // no serial number could be taken from the counter store
+    Delivery,     // a message did not reach the printer, or its queue cannot print
+    Closed,       // the window closed during the run
+    NotStarted,   // a run was already under way
+};
+
+// A run that cannot go on: the text tells the operator why, in the interface language, in the
+// error box.
+struct RunFailure {
+    RunEnd end;
+    std::string text;
+};
+
+// A message that did not reach the printer, or a queue that cannot print.
+struct DeliveryFailure {
+    std::uint32_t error;
+    bool shown;      // the transport has shown its box already
+    bool beforeRun;  // the queue was refused before anything was sent
+};
+
+// The window closes: the run stops at its next pump, pause or wait.
+struct RunStopped {};
+
+}  // namespace bpconf::op

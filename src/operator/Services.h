@@ -1,0 +1,33 @@
+// The platform's services the operator window works with.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "operator/Pacer.h"
+#include "operator/RunTimeouts.h"
+#include "platform/CounterStore.h"
+#include "platform/Dialogs.h"
+#include "platform/Environment.h"
+#include "platform/Printers.h"
+#include "transport/untFunction.h"
+
+namespace bpconf::op {
+
+struct Services {
+    platform::IPrinterList& printers;
+    TTransport& transport;
+    platform::ICounterStore& counter;
+    platform::ILocale& locale;
+    platform::IClock& clock;
+    platform::IMessageBoxes& boxes;
+    platform::IFileDialog& fileDialog;
+    IPacer& pacer;
+    // Converts the operator's UTF-8 text to the system's ANSI code page (printer name).
+    std::function<std::string(const std::string&)> toAnsi;
+    // How long the run waits for a job to reach the printer before it gives up on it; 0: jobs
+    // are not followed (a job the spooler took counts as sent).
+    int jobTimeoutMs = kDefaultJobTimeoutMs;
+};
+
+}  // namespace bpconf::op

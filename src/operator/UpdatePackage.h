@@ -1,0 +1,31 @@
+// The update package: Button1 chooses a "*.bin" file, loads it into PackageList and shows its
+// dump in the log pane; Button2 sends it unchanged as a test print.
+#pragma once
+
+#include "operator/Form.h"
+#include "operator/Services.h"
+#include "operator/WindowState.h"
+#include "transport/untByteList.h"
+
+namespace bpconf::op {
+
+class UpdatePackage {
+  public:
+    UpdatePackage(IForm& form, Services& services, const WindowState& state)
+        : form_(form), s_(services), state_(state) {}
+
+    void Button1Click();
+    void Button2Click();
+
+    // The loaded package: one byte list after a successful choice; read by the update run.
+    ByteLists& List() { return list_; }
+    void Release() { list_.clear(); }
+
+  private:
+    IForm& form_;
+    Services& s_;
+    const WindowState& state_;
+    ByteLists list_;
+};
+
+}  // namespace bpconf::op
