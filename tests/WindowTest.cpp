@@ -184,8 +184,9 @@ TEST(WindowLanguage, SwitchAppliesEitherCaptionColumnWhole) {
     QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
     EXPECT_EQ(h.Logic().InterfaceLanguage(), "english");
     for (const auto& row : op::CaptionTable()) {
-        if (row.english != nullptr)
+        if (row.english != nullptr) {
             EXPECT_EQ(Caption(f, row.control), row.english) << op::ctl::ObjectName(row.control);
+        }
     }
     EXPECT_EQ(Str(f.windowTitle()), "Bluetooth printer configuration tool V1.7");
     EXPECT_EQ(Caption(f, op::ctl::CheckBox1), "language: ");
@@ -200,8 +201,9 @@ TEST(WindowLanguage, SwitchAppliesEitherCaptionColumnWhole) {
     QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
     EXPECT_EQ(h.Logic().InterfaceLanguage(), "chinese");
     for (const auto& row : op::CaptionTable()) {
-        if (row.english != nullptr)
+        if (row.english != nullptr) {
             EXPECT_EQ(Caption(f, row.control), row.chinese) << op::ctl::ObjectName(row.control);
+        }
     }
     for (const auto& [control, text] : ChineseColumn())
         EXPECT_EQ(Caption(f, control), text);
