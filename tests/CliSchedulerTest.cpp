@@ -165,6 +165,67 @@ TEST_F(CliScheduler, QueueThatCannotPrintIsRefusedBeforeTheRun) {
     }
 }
 
+// Jobs already waiting in the queue (a failed run's, anyone's) would go out to the next unit:
+// the run does not start until they are gone.
+TEST_F(CliScheduler, QueueWithWaitingJobsIsRefusedBeforeTheRun) {
+    test::EmulatedQueue line("Line1");
+    ASSERT_TRUE(line.ok());
+    ASSERT_EQ(std::system("echo x | lp -d Line1 -H hold >/dev/null"), 0);
+    test::TempDir home("cli");
+    auto r = test::Cli("run --no-pacing --printer Line1", home, test::PrivateSchedulerEnv());
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "打印机监控升级工具: error 1906\n");
+    EXPECT_NE(r.out.find("Update not started: the printer queue cannot print (error 1906)"),
+              std::string::npos);
+    ASSERT_EQ(std::system("cancel -a Line1"), 0);
+    r = test::Cli("run --no-pacing --printer Line1", home, test::PrivateSchedulerEnv());
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+// A queue that starts refusing jobs in the middle of the run: the number of the refusal (1906)
+// everywhere, in the box, the status text and the not-delivered line.
+TEST_F(CliScheduler, QueueRefusingJobsDuringTheRun) {
+    test::PrinterFaults slow;
+    slow.stallMsPerByte = 30;
+    test::EmulatedQueue line("Line1", false, slow);
+    ASSERT_TRUE(line.ok());
+    std::thread refuser([&] {
+        line.printer().WaitForJobs(2, 60000);
+        std::system("cupsreject Line1");
+    });
+    test::TempDir home("cli");
+    const auto r = test::Cli("run --no-pacing --printer Line1", home, test::PrivateSchedulerEnv());
+    refuser.join();
+    EXPECT_EQ(r.status, 3) << r.out << r.err;
+    EXPECT_EQ(r.err, "打印机监控升级工具: error 1906\n");
+    EXPECT_NE(r.out.find("Update failed: the printer did not get every setting (error 1906)"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("(error 1906: the printer queue is stopped, paused or refuses jobs"),
+              std::string::npos)
+        << r.out;
+}
+
+// Ctrl+C or SIGTERM during a run: the run stops like a closed window's, and nothing of it stays
+// in the queue to go out later.
+TEST_F(CliScheduler, StoppedRunLeavesNoJobBehind) {
+    test::PrinterFaults slow;
+    slow.stallMsPerByte = 100;
+    test::EmulatedQueue line("StopMe", false, slow);
+    ASSERT_TRUE(line.ok());
+    std::thread stopper([&] {
+        line.printer().WaitForJobs(2, 60000);
+        // The tool itself, not the shell that started it.
+        std::system("pkill -TERM -f '^" BPCONF_CLI " run --printer StopMe'");
+    });
+    test::TempDir home("cli");
+    const auto r = test::Cli("run --printer StopMe", home, test::PrivateSchedulerEnv());
+    stopper.join();
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_EQ(r.out.find("End of update"), std::string::npos);
+    EXPECT_EQ(WaitingJobs("StopMe"), std::vector<std::string>());
+}
+
 // A slow printer within the bound: the run waits for it and finishes; beyond the bound it fails.
 TEST_F(CliScheduler, SlowPrinterWithinAndBeyondTheBound) {
     test::PrinterFaults slow;
@@ -234,6 +295,8 @@ TEST_F(CliScheduler, SchedulerStoppedDuringTheRun) {
     stopper.join();
     EXPECT_EQ(r.status, 3) << r.out << r.err;
     EXPECT_NE(r.err.find("打印机监控升级工具: error 1722\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("not delivered: "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("End of update"), std::string::npos) << r.out;
 
     r = test::Cli("printers", home, own);
     EXPECT_EQ(r.status, 3);

@@ -202,8 +202,11 @@ TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
         {"run --package '" + (home / "fifo") + "'", "Cannot open file"},
         {"send '" + (home / "fifo") + "'", "Cannot open file"},
         {"run --profile '" + (home / "smuggle.ini") + "'",
-         "bad value for printer_name: 'A\x1B##STSN' (a control character inside the name)"},
+         "bad value for printer_name: 'A<1B>##STSN' (a control character inside the name)"},
         {"run --job-timeout soon", "--job-timeout (or BPCONF_JOB_TIMEOUT) takes seconds"},
+        {"run --job-timeout -0", "takes seconds from 0 to 86400, not '-0'"},
+        {"run --job-timeout ''", "takes seconds from 0 to 86400, not ''"},
+        {"run --capture X --capture X", "the target X is named twice"},
     };
     // A usage error never loads the counter, let alone writes it.
     test::WriteCounter(home, "abc");

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "operator/RunTimeouts.h"
 #include "platform/AsciiText.h"
 #include "protocol/IntConv.h"
 #include "transport/Errors.h"
@@ -157,6 +158,24 @@ TEST(AsciiText, TrimRemovesBlanksAndControlCharactersAround) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(text::Trim(c.in), c.out) << "'" << c.in << "'";
+    }
+}
+
+TEST(JobTimeout, SecondsToMilliseconds) {
+    const struct {
+        const char* text;
+        bool ok;
+        int ms;
+    } cases[] = {
+        {"30", true, 30000},       {"2.5", true, 2500}, {"0", true, 0},   {"0.0004", true, 1},
+        {"86400", true, 86400000}, {"86401", false, 0}, {"-1", false, 0}, {"-0", false, 0},
+        {"+5", false, 0},          {"", false, 0},      {"5s", false, 0}, {"nan", false, 0},
+        {"inf", false, 0},
+    };
+    for (const auto& c : cases) {
+        int ms = -7;
+        EXPECT_EQ(op::ParseJobTimeout(c.text, ms), c.ok) << c.text;
+        EXPECT_EQ(ms, c.ok ? c.ms : -7) << c.text;
     }
 }
 

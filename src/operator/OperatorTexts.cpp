@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "platform/AsciiText.h"
+
 #include "operator/LanguageTables.h"
 
 namespace bpconf::op {
@@ -81,19 +83,19 @@ bool HasControlCharacter(const std::string& text) {
     return false;
 }
 
-std::string PrinterNameRefusedText(const std::string& language, const std::string& name) {
-    static const char* kDigits = "0123456789ABCDEF";
+std::string VisibleControls(const std::string& text) {
     std::string shown;
-    for (unsigned char c : name) {
-        if (c < 0x20 || c == 0x7F) {
-            shown += '<';
-            shown += kDigits[c >> 4];
-            shown += kDigits[c & 0x0F];
-            shown += '>';
-        } else {
-            shown += static_cast<char>(c);
-        }
+    for (char c : text) {
+        if (HasControlCharacter(std::string(1, c)))
+            shown += "<" + text::HexBytes(std::string(1, c)) + ">";
+        else
+            shown += c;
     }
+    return shown;
+}
+
+std::string PrinterNameRefusedText(const std::string& language, const std::string& name) {
+    const std::string shown = VisibleControls(name);
     return IsChinese(language)
                ? "打印机名称“" + shown + "”中含有控制字符，不能发送。本次更新已停止。"
                : "The printer name '" + shown +

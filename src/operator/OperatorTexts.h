@@ -33,6 +33,10 @@ std::string CounterNotANumberText(const std::string& interfaceLanguage, const st
 // A byte below 0x20 or 0x7F (DEL) inside the text.
 bool HasControlCharacter(const std::string& text);
 
+// The text with each control character shown as <1B>, so that quoting it never sends an escape
+// sequence to a terminal or cuts a message short.
+std::string VisibleControls(const std::string& text);
+
 // The printer name holds a control character: it is not sent. The character is shown as <1B>.
 std::string PrinterNameRefusedText(const std::string& interfaceLanguage, const std::string& name);
 

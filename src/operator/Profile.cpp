@@ -27,7 +27,7 @@ std::size_t Characters(const std::string& text) {
 }
 
 [[noreturn]] void Bad(const std::string& key, const std::string& value, const std::string& why) {
-    throw UsageError("bad value for " + key + ": '" + value + "' (" + why + ")");
+    throw UsageError("bad value for " + key + ": '" + VisibleControls(value) + "' (" + why + ")");
 }
 
 using Check = std::function<void(const std::string& key, const std::string& value)>;

@@ -1,12 +1,14 @@
 #include "operator/RunTimeouts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 namespace bpconf::op {
 
 bool ParseJobTimeout(const std::string& seconds, int& milliseconds) {
-    if (seconds.empty())
+    // A sign is no part of a duration ("-0" included).
+    if (seconds.empty() || seconds[0] == '-' || seconds[0] == '+')
         return false;
     char* end = nullptr;
     const double value = std::strtod(seconds.c_str(), &end);
@@ -14,7 +16,8 @@ bool ParseJobTimeout(const std::string& seconds, int& milliseconds) {
     if (end == seconds.c_str() || *end != '\0' || !std::isfinite(value) || value < 0 ||
         value > 86400)
         return false;
-    milliseconds = static_cast<int>(std::lround(value * 1000));
+    // A positive bound is never rounded down to 0, which would turn following off.
+    milliseconds = value > 0 ? std::max(1, static_cast<int>(std::lround(value * 1000))) : 0;
     return true;
 }
 

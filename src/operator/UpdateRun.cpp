@@ -26,6 +26,8 @@ RunEnd UpdateRun::Run() {
         end = Steps();
     } catch (const RunStopped&) {
         end = RunEnd::Closed;
+        // Nothing of a stopped run may go out later, unpaced, to the next unit.
+        deliveries_.CancelWaiting();
     } catch (const RunFailure& f) {
         end = f.end;
         s_.boxes.Error(f.text);
@@ -91,10 +93,10 @@ void UpdateRun::SendMessage(const THfByteList& message, const std::string& kind,
     AwaitDeliveries();
     const auto decoded = protocol::Decode(message.ToString());
     const Delivery d = s_.transport.SendBytes(message, form_.Text(ctl::cmbDriver), kind, portName);
-    const SentMessage& sent = deliveries_.Add(decoded.size() == 1
-                                                  ? protocol::Describe(decoded[0])
-                                                  : std::to_string(message.Count()) + " bytes",
-                                              d);
+    const SentMessage& sent =
+        deliveries_.Add(decoded.size() == 1 ? protocol::Describe(decoded[0])
+                                            : std::to_string(message.Count()) + " bytes",
+                        d);
     if (!d.handedOver && deliveries_.Following())
         throw DeliveryFailure{sent.state.error, true, false};
 }
@@ -125,10 +127,9 @@ void UpdateRun::EndAfterDeliveryFailure(const DeliveryFailure& failure) {
         s_.transport.ShowDeliveryError(failure.error);
     const std::string& language = state_.interfaceLanguage;
     form_.SetText(ctl::StatusPanel1,
-                  failure.beforeRun
-                      ? QueueRefusedText(language, failure.error)
-                      : DeliveryFailedText(language, failure.error, stampedSerial_,
-                                           deliveries_.Arrived("STSN")));
+                  failure.beforeRun ? QueueRefusedText(language, failure.error)
+                                    : DeliveryFailedText(language, failure.error, stampedSerial_,
+                                                         deliveries_.Arrived("STSN")));
 }
 
 RunEnd UpdateRun::Steps() {
@@ -167,8 +168,7 @@ RunEnd UpdateRun::Steps() {
             EndStep();
 
             const std::string lineFeed = form_.Text(ctl::ComboBox2);
-            Show("更新换行指令为：" + lineFeed,
-                 "Update the newline instruction:" + lineFeed);
+            Show("更新换行指令为：" + lineFeed, "Update the newline instruction:" + lineFeed);
             Send(BuildLFCH(form_.Checked(ctl::CheckBox9), form_.ItemIndex(ctl::ComboBox2)));
             EndStep();
 
@@ -221,8 +221,7 @@ RunEnd UpdateRun::Steps() {
 
         if (form_.Checked(ctl::CheckBox7)) {
             const std::string sensor = text::Trim(form_.Text(ctl::Edit2));
-            Show("置黑标传感器的值为:" + sensor,
-                 "The black label sensor value:" + sensor);
+            Show("置黑标传感器的值为:" + sensor, "The black label sensor value:" + sensor);
             Send(BuildSBCV(form_.Text(ctl::Edit2)));
             EndStep();
         }
@@ -258,8 +257,7 @@ RunEnd UpdateRun::Steps() {
         if (form_.Checked(ctl::CheckBox5))
             CheckPrinterName();
         if (form_.Checked(ctl::CheckBox5) && !trimmedName.empty()) {
-            Show("设置打印机名称为：" + trimmedName,
-                 "Set the printer name:" + trimmedName);
+            Show("设置打印机名称为：" + trimmedName, "Set the printer name:" + trimmedName);
             name = BuildBTRN(s_.toAnsi ? s_.toAnsi(trimmedName) : trimmedName);
         }
         Advance();

@@ -23,7 +23,9 @@ std::string PortErrorText(const std::string& portName) {
 Delivery TTransport::Failed(std::uint32_t error) {
     ShowDeliveryError(error);
     ++failed_;
-    return Delivery();
+    Delivery d;
+    d.error = error;
+    return d;
 }
 
 void TTransport::ShowDeliveryError(std::uint32_t error) {
@@ -80,7 +82,9 @@ Delivery TTransport::SendToPort(const THfByteList& list, const std::string& port
     if (!port) {
         boxes_.Error(PortErrorText(portName));
         ++failed_;
-        return Delivery();
+        Delivery d;
+        d.error = platform::winerror::kNotReady;
+        return d;
     }
     for (std::uint8_t b : list.Bytes()) {
         if (const std::uint32_t error = port->WriteByte(b); error != 0) {
@@ -97,7 +101,7 @@ platform::JobState TTransport::Follow(const Delivery& delivery) {
     if (!delivery.handedOver) {
         platform::JobState never;
         never.kind = platform::JobState::Kind::Failed;
-        never.error = platform::winerror::kGenFailure;
+        never.error = delivery.error != 0 ? delivery.error : platform::winerror::kGenFailure;
         return never;
     }
     return delivery.jobId == 0 ? platform::JobState()

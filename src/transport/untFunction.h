@@ -26,6 +26,7 @@ struct Delivery {
     bool handedOver = false;  // false: it failed at once, and the operator was told
     std::string printer;      // the printer of a spooler job ("" for a port)
     int jobId = 0;            // 0: the bytes have arrived already (port, file, memory)
+    std::uint32_t error = 0;  // why it failed at once (the number of its box)
     explicit operator bool() const { return handedOver; }
 };
 

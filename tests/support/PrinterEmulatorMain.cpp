@@ -4,6 +4,7 @@
 //
 //   bpconf-printer-emulator --dir DIR [--port N] [--port-file FILE]
 //       [--refuse | --never-read | --close-after BYTES | --stall-ms MS-PER-BYTE]
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -61,7 +62,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     fs::create_directories(dir);
+    // Numbering goes on after the jobs already in the folder: an emulator started again never
+    // overwrites what an earlier one received.
     int saved = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        int n = 0;
+        if (std::sscanf(entry.path().filename().string().c_str(), "job-%d.bin", &n) == 1)
+            saved = std::max(saved, n);
+    }
     bpconf::test::TcpJobServer server([&](const std::string& job) {
         char name[32];
         std::snprintf(name, sizeof name, "job-%04d.bin", ++saved);

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     if (command != "printers" && command != "decode" && command != "send" && !runLike) {
         return Usage("unknown command " + command);
     }
-    if (!ParseOptions(args, runLike, options, error))
+    if (!ParseOptions(args, runLike, runLike || command == "send", options, error))
         return Usage(error);
     if (command == "printers")
         return Printers();

@@ -3,8 +3,8 @@
 #include <iostream>
 #include <mutex>
 
-#include "platform/Files.h"
 #include "platform/ErrorNumbers.h"
+#include "platform/Files.h"
 
 namespace bpconf::cli {
 
@@ -51,8 +51,9 @@ bool ReadInputFile(const std::string& path, std::uint64_t maxSize, std::string& 
     return true;
 }
 
-bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options& o,
+bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool sendsJobs, Options& o,
                   std::string& error) {
+    bool timeoutGiven = false;
     const int argc = static_cast<int>(argv.size());
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
@@ -75,8 +76,15 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options
                 error = a + " needs a name, not an empty text";
                 return false;
             }
+            for (const auto& other : o.targets) {
+                // One printer twice in one run would get two serial numbers.
+                if (other.kind == t.kind && other.name == t.name) {
+                    error = "the target " + t.name + " is named twice";
+                    return false;
+                }
+            }
             o.targets.push_back(t);
-        } else if (a == "--job-timeout" ||
+        } else if ((sendsJobs && a == "--job-timeout") ||
                    (runOptions && (a == "--profile" || a == "--package" || a == "--language"))) {
             std::string& into = a == "--profile"    ? o.profile
                                 : a == "--package"  ? o.package
@@ -84,6 +92,7 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options
                                                     : o.jobTimeout;
             if (!value(into))
                 return false;
+            timeoutGiven = timeoutGiven || a == "--job-timeout";
         } else if (runOptions && a == "--set") {
             std::string s;
             if (!value(s))
@@ -102,13 +111,15 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options
         error = "--language takes chinese or english, not '" + o.language + "'";
         return false;
     }
+    if (!sendsJobs)
+        return true;
     // The option, else the window's environment setting, else the default.
     std::string timeout = o.jobTimeout;
-    if (timeout.empty()) {
+    if (!timeoutGiven) {
         const char* env = std::getenv("BPCONF_JOB_TIMEOUT");
         timeout = env != nullptr ? env : "";
     }
-    if (!timeout.empty() && !op::ParseJobTimeout(timeout, o.jobTimeoutMs)) {
+    if ((timeoutGiven || !timeout.empty()) && !op::ParseJobTimeout(timeout, o.jobTimeoutMs)) {
         error = "--job-timeout (or BPCONF_JOB_TIMEOUT) takes seconds from 0 to 86400, not '" +
                 timeout + "'";
         return false;

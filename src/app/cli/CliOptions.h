@@ -38,8 +38,9 @@ struct Options {
     int jobTimeoutMs = op::kDefaultJobTimeoutMs;
 };
 
-// Parses the options after the command; false with a message on a usage error.
-bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, Options& o,
+// Parses the options after the command (runOptions: those of run and frames; sendsJobs: the job
+// timeout); false with a message on a usage error.
+bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool sendsJobs, Options& o,
                   std::string& error);
 
 // The usage text on standard error after the message; returns kExitUsage.

@@ -1,6 +1,9 @@
 // bpconf-cli run and frames: the window's own update run through the in-memory window, on one
 // target or on several at the same time.
 #include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -36,10 +39,41 @@ class CliForm : public op::FormModel {
     }
 };
 
-class SleepPacer : public op::IPacer {
+// Set by Ctrl+C or SIGTERM: the runs stop as a closed window's run does.
+std::atomic<bool> gStopRequested{false};
+
+extern "C" void OnStopSignal(int) {
+    gStopRequested = true;
+}
+
+// The run's pacing on the command line (or none, for emulators and dry runs). A stop request is
+// passed on at the next pump, pause or wait, so the run ends there and cancels what still waits
+// in the queue, instead of dying with a job on its way.
+class CliPacer : public op::IPacer {
   public:
-    void Pump() override {}
-    void Pause(int ms) override { platform::SleepMilliseconds(ms); }
+    CliPacer(bool paced, std::function<void()> stop) : paced_(paced), stop_(std::move(stop)) {}
+    void Pump() override { CheckStop(); }
+    void Pause(int ms) override {
+        for (int left = paced_ ? ms : 0; left > 0 && !gStopRequested; left -= kSliceMs)
+            platform::SleepMilliseconds(std::min(left, kSliceMs));
+        CheckStop();
+    }
+    void Poll(int ms) override {
+        platform::SleepMilliseconds(ms);
+        CheckStop();
+    }
+
+  private:
+    static constexpr int kSliceMs = 50;
+    void CheckStop() {
+        if (gStopRequested && !stopped_) {
+            stopped_ = true;
+            stop_();
+        }
+    }
+    bool paced_;
+    std::function<void()> stop_;
+    bool stopped_ = false;
 };
 
 // The printer list of a run whose target is named: just that printer, so the system's spooler is
@@ -113,14 +147,16 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
     platform::MemorySpooler recordingSpooler;
     platform::MemoryPorts recordingPorts(recordingSpooler.kept);
     DryRunCounter dryCounter(*backends.counter);
-    SleepPacer sleeping;
-    op::NoPacing none;
+    op::OperatorWindow* running = nullptr;
+    CliPacer pacer(!(plan.dryRun || plan.noPacing), [&running] {
+        if (running != nullptr)
+            running->FormClose();  // during the run: it stops at its next pump or pause
+    });
     platform::NoFileDialog dialog;
     TTransport transport(
         plan.dryRun ? static_cast<platform::ISpooler&>(recordingSpooler) : *backends.spooler,
         plan.dryRun ? static_cast<platform::IPortDevices&>(recordingPorts) : *backends.ports,
         *boxes);
-    op::IPacer& pacer = plan.dryRun || plan.noPacing ? static_cast<op::IPacer&>(none) : sleeping;
     platform::ICounterStore& counter =
         plan.dryRun ? static_cast<platform::ICounterStore&>(dryCounter) : *backends.counter;
     // A named target needs no list from the spooler; the default printer does.
@@ -165,7 +201,9 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
 
     form.prefix = prefix;
     form.printStatus = plan.printStatus;
+    running = &window;
     const op::RunEnd end = window.Button3Click();
+    running = nullptr;
     window.FormClose();
     if (dryRunMessages != nullptr)
         *dryRunMessages = recordingSpooler.kept;
@@ -183,6 +221,9 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
                               (sent.state.reason.empty() ? "" : "; " + sent.state.reason) + ")");
             }
         }
+    } else if (end == op::RunEnd::Closed) {
+        r.status = kExitEndedEarly;
+        r.result = "stopped";
     } else if (end != op::RunEnd::Normal) {
         r.status = kExitEndedEarly;
         r.result = "ended early";
@@ -276,6 +317,8 @@ int Run(const Options& o, bool dryRun) {
     std::vector<Target> targets = o.targets;
     if (targets.empty())
         targets.push_back(Target());
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
     const bool several = targets.size() > 1;
     std::vector<TargetResult> results(targets.size());
     std::vector<platform::KeptMessage> dryRunMessages;

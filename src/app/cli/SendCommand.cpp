@@ -62,8 +62,10 @@ int Send(const Options& o) {
     std::uint32_t error = 0;
     if (AwaitArrival(transport, delivery, o.jobTimeoutMs, error))
         return kExitOk;
-    if (error != 0)
+    if (error != 0) {
         boxes->Plain("error " + std::to_string(error));
+        PrintLine(std::cerr, "bpconf-cli: not delivered: " + ErrorLine(error));
+    }
     return kExitDeliveryFailed;
 }
 

@@ -97,9 +97,18 @@ std::string AttributeText(ipp_t* response, const char* name) {
     return text;
 }
 
+// Jobs of the queue not yet completed (pending, held, processing, stopped).
+int WaitingJobs(const std::string& printer) {
+    cups_job_t* jobs = nullptr;
+    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, printer.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
+    cupsFreeJobs(n, jobs);
+    return n > 0 ? n : 0;
+}
+
 // The queue's state, or its failure: 1801 for a printer the scheduler does not know, 1722 when
-// the scheduler cannot be reached.
-QueueState QueueOf(const std::string& printer) {
+// the scheduler cannot be reached. Before a run (withWaitingJobs) jobs still waiting in the queue
+// make it unready too: they would go out to the unit about to be configured.
+QueueState QueueOf(const std::string& printer, bool withWaitingJobs) {
     QueueState q;
     static const char* const kWanted[] = {"printer-state", "printer-is-accepting-jobs",
                                           "printer-state-message"};
@@ -110,8 +119,8 @@ QueueState QueueOf(const std::string& printer) {
                   static_cast<int>(std::size(kWanted)), nullptr, kWanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     if (response == nullptr || cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
-        q.error = printer.empty() ? winerror::kInvalidPrinterName : LastError();
-        q.reason = cupsLastErrorString();
+        q.error = LastError();
+        q.reason = q.error == winerror::kServerUnavailable ? "" : cupsLastErrorString();
         ippDelete(response);
         return q;
     }
@@ -127,6 +136,13 @@ QueueState QueueOf(const std::string& printer) {
         q.reason = "the queue does not accept jobs" + (message.empty() ? "" : ": " + message);
     }
     ippDelete(response);
+    if (q.Ready() && withWaitingJobs) {
+        if (const int waiting = WaitingJobs(printer); waiting > 0) {
+            q.error = winerror::kInvalidPrinterState;
+            q.reason = std::to_string(waiting) +
+                       " job(s) still waiting in the queue would go out to this unit; cancel them";
+        }
+    }
     return q;
 }
 
@@ -155,13 +171,17 @@ JobState JobOf(const std::string& printer, int jobId) {
         const std::string reason = cupsLastErrorString();
         ippDelete(response);
         if (status == IPP_STATUS_ERROR_NOT_FOUND) {
-            const QueueState queue = QueueOf(printer);
+            const QueueState queue = QueueOf(printer, false);
             return Lost(JobState::Kind::Gone,
                         queue.error == winerror::kInvalidPrinterName ? queue.error
                                                                      : winerror::kPrintCancelled,
                         queue.error == winerror::kInvalidPrinterName ? queue.reason : reason);
         }
-        return Lost(JobState::Kind::Failed, LastError(), reason);
+        // The spooler could not be asked: the job may still be waiting there and go out when
+        // it answers again, so it counts as held (and is cancelled where that is possible).
+        const std::uint32_t error = LastError();
+        return Lost(JobState::Kind::Stopped, error,
+                    error == winerror::kServerUnavailable ? std::string() : reason);
     }
     ipp_attribute_t* stateAttr = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
     const int state = stateAttr != nullptr ? ippGetInteger(stateAttr, 0) : IPP_JSTATE_PENDING;
@@ -180,7 +200,7 @@ JobState JobOf(const std::string& printer, int jobId) {
         case IPP_JSTATE_STOPPED:
             return Lost(JobState::Kind::Stopped, winerror::kInvalidPrinterState, reason);
         default: {
-            const QueueState queue = QueueOf(printer);
+            const QueueState queue = QueueOf(printer, false);
             if (!queue.Ready())
                 return Lost(JobState::Kind::Stopped, queue.error, queue.reason);
             JobState s;
@@ -295,7 +315,7 @@ class CupsSpooler : public ISpooler {
     std::unique_ptr<IRawJob> Open(const std::string& printerName, std::uint32_t& error) override {
         // Asking the scheduler about the queue tells an unknown printer (1801) from a scheduler
         // that cannot be reached (1722).
-        const QueueState queue = QueueOf(printerName);
+        const QueueState queue = QueueOf(printerName, false);
         if (queue.error == winerror::kInvalidPrinterName ||
             queue.error == winerror::kServerUnavailable) {
             error = queue.error;
@@ -304,7 +324,7 @@ class CupsSpooler : public ISpooler {
         error = winerror::kSuccess;
         return std::make_unique<CupsRawJob>(printerName);
     }
-    QueueState Queue(const std::string& printerName) override { return QueueOf(printerName); }
+    QueueState Queue(const std::string& printerName) override { return QueueOf(printerName, true); }
     JobState Job(const std::string& printerName, int jobId) override {
         return jobId == 0 ? JobState() : JobOf(printerName, jobId);
     }

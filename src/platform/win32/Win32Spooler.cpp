@@ -155,8 +155,12 @@ class Win32Spooler : public ISpooler {
         return std::make_unique<Win32RawJob>(handle);
     }
 
-    // A paused queue, one pending deletion, or one set to work offline holds its jobs.
-    QueueState Queue(const std::string& printerName) override {
+    QueueState Queue(const std::string& printerName) override { return QueueOf(printerName, true); }
+
+    // A paused queue, one pending deletion, or one set to work offline holds its jobs. Before a
+    // run (withWaitingJobs) jobs still waiting in the queue make it unready too: they would go
+    // out to the unit about to be configured.
+    QueueState QueueOf(const std::string& printerName, bool withWaitingJobs) {
         QueueState q;
         PrinterHandle printer(printerName);
         if (printer.get() == nullptr) {
@@ -175,6 +179,10 @@ class Win32Spooler : public ISpooler {
         } else if (info->Attributes & PRINTER_ATTRIBUTE_WORK_OFFLINE) {
             q.error = winerror::kInvalidPrinterState;
             q.reason = "the printer is set to work offline";
+        } else if (withWaitingJobs && info->cJobs > 0) {
+            q.error = winerror::kInvalidPrinterState;
+            q.reason = std::to_string(info->cJobs) +
+                       " job(s) still waiting in the queue would go out to this unit; cancel them";
         }
         return q;
     }
@@ -203,7 +211,8 @@ class Win32Spooler : public ISpooler {
              (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE | JOB_STATUS_DELETED | JOB_STATUS_DELETING |
               JOB_STATUS_ERROR | JOB_STATUS_PAPEROUT | JOB_STATUS_OFFLINE |
               JOB_STATUS_BLOCKED_DEVQ | JOB_STATUS_USER_INTERVENTION | JOB_STATUS_PAUSED)) != 0;
-        return JobStateFromWindowsStatus(status, text, settled ? 0 : Queue(printerName).error);
+        return JobStateFromWindowsStatus(status, text,
+                                         settled ? 0 : QueueOf(printerName, false).error);
     }
 
     void Cancel(const std::string& printerName, int jobId) override {
