@@ -15,12 +15,27 @@
 #include <QTimer>
 #include <fstream>
 
+#include "FormContract.h"
 #include "WindowHarness.h"
 #include "operator/LanguageTables.h"
 #include "ui/LogPane.h"
 #include "ui/untWait.h"
 
 namespace bpconf {
+namespace test {
+namespace {
+
+// The Qt window keeps the window interface's contract.
+struct QtWindow {
+    op::IForm& Form() { return harness.Form(); }
+    WindowHarness harness;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, FormContract, QtWindow);
+
+}  // namespace
+}  // namespace test
+
 namespace {
 
 using test::WindowHarness;
@@ -166,10 +181,12 @@ TEST(WindowStart, NoPrinterInstalled) {
 const std::vector<std::pair<op::Control, const char*>>& ChineseColumn() {
     using namespace op::ctl;
     static const std::vector<std::pair<op::Control, const char*>> kRows = {
-        {GroupBox1, "连接设置"},   {rdbDriver, "选择打印机驱动:"}, {CheckBox1, "语言设置："},
-        {CheckBox8, "更新自检信息"}, {Button1, "打开文件"},       {Button2, "测试文件"},
-        {Button3, "启动更新"},     {Button4, "退出"},             {Button5, "English"},
-        {Label5, "(需重启)"},      {CheckBox12, "老化时间："},
+        {GroupBox1, "连接设置"},    {rdbDriver, "选择打印机驱动:"},
+        {CheckBox1, "语言设置："},  {CheckBox8, "更新自检信息"},
+        {Button1, "打开文件"},      {Button2, "测试文件"},
+        {Button3, "启动更新"},      {Button4, "退出"},
+        {Button5, "English"},       {Label5, "(需重启)"},
+        {CheckBox12, "老化时间："},
     };
     return kRows;
 }

@@ -17,11 +17,8 @@ int main(int argc, char** argv) {
     // The application title: the taskbar text and the caption of the plain and error boxes.
     QApplication::setApplicationName(QString::fromUtf8(bpconf::platform::kApplicationTitle));
 
-    // The first argument ("-client", "-KelvorServer") is read but changes nothing: window
-    // creation switches both modes on.
-    const std::string firstArgument = argc > 1 ? argv[1] : "";
-    (void)firstArgument;
-
+    // A first argument ("-client", "-KelvorServer") would change nothing: window creation
+    // switches both modes on, so it is not read.
     const char* capture = std::getenv("BPCONF_CAPTURE_DIR");
     auto backends = bpconf::platform::CreateSystemBackends(capture != nullptr ? capture : "");
     bpconf::ui::QtMessageBoxes boxes;

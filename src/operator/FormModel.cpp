@@ -26,6 +26,17 @@ void FormModel::SetText(Control control, const std::string& text) {
 }
 
 void FormModel::SetChecked(Control control, bool checked) {
+    // Selecting a radio button unselects the others of its group, as in a real window.
+    static const std::vector<std::vector<Control>> kGroups = {
+        {ctl::rdbDriver, ctl::rdbLpt, ctl::rdbCom}, {ctl::RadioButton1, ctl::RadioButton2}};
+    if (checked) {
+        for (const auto& group : kGroups) {
+            if (std::find(group.begin(), group.end(), control) == group.end())
+                continue;
+            for (Control other : group)
+                controls_[other].checked = false;
+        }
+    }
     controls_[control].checked = checked;
 }
 

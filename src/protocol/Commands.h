@@ -11,7 +11,8 @@ namespace bpconf::protocol {
 
 using Frame = std::string;
 
-// The four-letter codes, in the order the update run sends them.
+// The four-letter codes, in the order the update run sends them; DLSF, the self-test information
+// message, goes out between BTLK and SBDR.
 inline constexpr const char* kSLAN = "SLAN";  // default character code page
 inline constexpr const char* kSTDP = "STDP";  // print density
 inline constexpr const char* kBDIT = "BDIT";  // aging (burn-in) time, seconds

@@ -120,7 +120,7 @@ void TForm1::BuildLayout() {
     setFixedSize(411, 544);
     move(503, 150);
     QFont font("Tahoma");
-    font.setPixelSize(12);
+    font.setPixelSize(11);  // the design's character height
     setFont(font);
 
     auto* group = Make<QGroupBox>(this, op::ctl::GroupBox1, 9, 2, 393, 57);
