@@ -522,17 +522,6 @@ TEST_F(Run, CloseDuringTheBoxOfAnEarlyEndClosesTheWindow) {
     EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! 'soon' is not a valid integer value."});
 }
 
-TEST_F(Run, UnknownPrinterIsToldOnceAndNothingIsSent) {
-    h_.printers_.names = {"Gone"};
-    h_.printers_.defaultName = "Gone";
-    Press();
-    EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具: error 1801"});
-    EXPECT_EQ(Status(), "更新未开始：打印机队列不能打印（error 1801）");
-    EXPECT_TRUE(h_.spooler_.kept.empty());
-    EXPECT_EQ(Counter(), "0001");
-    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
-}
-
 platform::JobState Job(platform::JobState::Kind kind, std::uint32_t error = 0) {
     platform::JobState s;
     s.kind = kind;

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/AsciiText.h"
 #include "platform/CounterStore.h"
 
 namespace bpconf::test {
@@ -42,15 +43,7 @@ inline std::string Bytes(const std::string& hex) {
 
 // The bytes as upper-case hex pairs separated by blanks, for readable failure messages.
 inline std::string Hex(const std::string& bytes) {
-    std::string out;
-    char buf[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned char>(bytes[i]));
-        if (i)
-            out += ' ';
-        out += buf;
-    }
-    return out;
+    return text::HexBytes(bytes);
 }
 
 inline std::string Slurp(const std::string& path) {

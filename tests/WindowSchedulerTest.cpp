@@ -124,23 +124,6 @@ TEST_F(WindowScheduler, EveryBoxTickedWithAPackageOfTheLargestSize) {
     EXPECT_TRUE(h_.boxes_.shown.empty());
 }
 
-TEST_F(WindowScheduler, OversizedPayloadIsRefusedBeforeItIsSent) {
-    test::EmulatedQueue line("Line1", true);
-    ASSERT_TRUE(line.ok());
-    auto& f = h_.Form();
-    f.SetChecked(op::ctl::CheckBox8, true);
-    const std::string package = h_.dir_ / "over.bin";
-    std::ofstream(package, std::ios::binary) << std::string(4095, 'x');
-    h_.dialog_.next = package;
-    QTest::mouseClick(f.findChild<QPushButton*>("Button1"), Qt::LeftButton);
-    QTest::mouseClick(f.findChild<QPushButton*>("Button3"), Qt::LeftButton);
-    const auto jobs = line.Jobs(10);
-    line.printer().WaitUntilQuiet(1000, 10000);
-    EXPECT_EQ(line.printer().Jobs().size(), 10u);
-    EXPECT_EQ(DecodedJobs(jobs).back(), "BTLK 1");
-    EXPECT_EQ(h_.boxes_.shown, std::vector<std::string>{"警告: 更新文件有问题！！"});
-}
-
 TEST_F(WindowScheduler, PrinterGoneAfterTheListWasFilledIsToldOnce) {
     test::EmulatedQueue line("Line1", true);
     ASSERT_TRUE(line.ok());

@@ -35,11 +35,11 @@ std::string Counted(const std::string& what, const std::string& text) {
 }  // namespace
 
 Frame OpeningMessage() {
-    return std::string("\x1D\x45\x43\x01", 4);
+    return std::string(kOpeningBytes);
 }
 
 Frame MakeFrame(const std::string& code, const std::string& value) {
-    return "\x1B##" + code + value;
+    return std::string(kFrameStart) + code + value;
 }
 
 std::string LittleEndian(std::uint64_t value, int width) {

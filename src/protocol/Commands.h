@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace bpconf::protocol {
 
@@ -28,7 +29,14 @@ inline constexpr const char* kSBDR = "SBDR";  // serial baud rate
 inline constexpr const char* kBTRN = "BTRN";  // printer name
 inline constexpr const char* kDLSF = "DLSF";  // self-test information download
 
-// GS 'E' 'C' 0x01: sent first whenever the run uses the printer driver.
+// The fixed bytes of the messages, for the builders and the decoder alike.
+inline constexpr std::string_view kFrameStart{"\x1B##", 3};              // ESC '#' '#'
+inline constexpr std::string_view kOpeningBytes{"\x1D\x45\x43\x01", 4};  // GS 'E' 'C' 0x01
+// The self-test information message's headers: ESC "##DLSF", and the older one.
+inline constexpr std::string_view kNewSelfTestHeader{"\x1B\x23\x23\x44\x4C\x53\x46", 7};
+inline constexpr std::string_view kOldSelfTestHeader{"\x1B\x23\x42\xFA\xCD\x87\x15", 7};
+
+// Sent first whenever the run uses the printer driver.
 Frame OpeningMessage();
 
 // ESC "##" + code + value.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/AsciiText.h"
 #include "protocol/Commands.h"
 
 namespace bpconf::protocol {
@@ -27,10 +28,7 @@ constexpr CommandLayout kCommands[] = {
     {kBTRN, ValueLayout::Counted, Shown::Decimal},
 };
 
-const std::string kOpening = OpeningMessage();
-const std::string kNewHeader("\x1B\x23\x23\x44\x4C\x53\x46", 7);
-const std::string kOldHeader("\x1B\x23\x42\xFA\xCD\x87\x15", 7);
-const std::string kFrameStart("\x1B##", 3);
+const std::string kOpening(kOpeningBytes);
 
 std::uint8_t At(const std::string& s, std::size_t i) {
     return static_cast<std::uint8_t>(s[i]);
@@ -44,7 +42,7 @@ std::uint64_t ReadLittleEndian(const std::string& s, std::size_t at, int width) 
     return v;
 }
 
-bool HasAt(const std::string& s, std::size_t at, const std::string& what) {
+bool HasAt(const std::string& s, std::size_t at, std::string_view what) {
     return s.compare(at, what.size(), what) == 0;
 }
 
@@ -67,8 +65,8 @@ bool TryDecodeAt(const std::string& s, std::size_t at, DecodedMessage& out) {
         out.raw = kOpening;
         return true;
     }
-    const bool isNew = HasAt(s, at, kNewHeader);
-    if (isNew || HasAt(s, at, kOldHeader)) {
+    const bool isNew = HasAt(s, at, kNewSelfTestHeader);
+    if (isNew || HasAt(s, at, kOldSelfTestHeader)) {
         if (at + 9 > s.size())
             return false;
         const std::size_t n = ReadLittleEndian(s, at + 7, 2);
@@ -119,16 +117,10 @@ bool TryDecodeAt(const std::string& s, std::size_t at, DecodedMessage& out) {
     return true;
 }
 
-std::string HexBytes(const std::string& bytes, std::size_t most) {
-    std::string text;
-    char buf[4];
-    for (std::size_t i = 0; i < bytes.size() && i < most; ++i) {
-        std::snprintf(buf, sizeof buf, "%s%02X", i == 0 ? "" : " ", At(bytes, i));
-        text += buf;
-    }
-    if (bytes.size() > most)
-        text += " ...";
-    return text;
+// The first bytes in hex, "..." after them when there are more.
+std::string FirstBytes(const std::string& bytes, std::size_t most) {
+    return text::HexBytes(std::string_view(bytes).substr(0, most)) +
+           (bytes.size() > most ? " ..." : "");
 }
 
 std::string Quoted(const std::string& text) {
@@ -182,7 +174,7 @@ std::string Describe(const DecodedMessage& message) {
                    std::to_string(message.number) + " bytes";
         case MessageKind::Unknown:
             return "?? " + std::to_string(message.raw.size()) + " bytes at offset " +
-                   std::to_string(message.offset) + ": " + HexBytes(message.raw, 16);
+                   std::to_string(message.offset) + ": " + FirstBytes(message.raw, 16);
         case MessageKind::Command:
             break;
     }

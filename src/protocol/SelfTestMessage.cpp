@@ -1,11 +1,12 @@
 #include "protocol/SelfTestMessage.h"
 
+#include "protocol/Commands.h"
+
 namespace bpconf::protocol {
 
 THfByteList StartSelfTestMessage(SelfTestHeader header) {
-    static const std::vector<std::uint8_t> kNew = {0x1B, 0x23, 0x23, 0x44, 0x4C, 0x53, 0x46};
-    static const std::vector<std::uint8_t> kOld = {0x1B, 0x23, 0x42, 0xFA, 0xCD, 0x87, 0x15};
-    THfByteList message(header == SelfTestHeader::New ? kNew : kOld);
+    THfByteList message = THfByteList::FromString(
+        std::string(header == SelfTestHeader::New ? kNewSelfTestHeader : kOldSelfTestHeader));
     message.Add(0x00);
     message.Add(0x00);
     return message;

@@ -7,52 +7,14 @@
 #include <iterator>
 
 #include "platform/Backends.h"
+#include "platform/posix/PosixErrors.h"
 
 namespace bpconf::platform {
 
 namespace {
 
-// Windows error numbers for CUPS failures, so the operator reads the same "error N" on both
-// systems:
-//   printer not found (IPP 0x0406)                  -> 1801 ERROR_INVALID_PRINTER_NAME
-//   scheduler unreachable (0x0503)                  -> 1722 RPC_S_SERVER_UNAVAILABLE
-//   not authorized / forbidden / not authenticated  -> 5    ERROR_ACCESS_DENIED
-//   printer not accepting jobs (0x0506)             -> 1906 ERROR_INVALID_PRINTER_STATE
-//   document format not supported (0x040A)          -> 1804 ERROR_INVALID_DATATYPE
-//   request too large (0x0409)                      -> 8    ERROR_NOT_ENOUGH_MEMORY
-//   client timeout (0x0407)                         -> 1460 ERROR_TIMEOUT
-//   any HTTP failure while writing the document      -> 59   ERROR_UNEXP_NET_ERR
-//   anything else                                    -> 31   ERROR_GEN_FAILURE
-std::uint32_t WindowsErrorFor(ipp_status_t status) {
-    switch (status) {
-        case IPP_STATUS_OK:
-        case IPP_STATUS_OK_IGNORED_OR_SUBSTITUTED:
-        case IPP_STATUS_OK_CONFLICTING:
-            return winerror::kSuccess;
-        case IPP_STATUS_ERROR_NOT_FOUND:
-            return winerror::kInvalidPrinterName;
-        case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
-            return winerror::kServerUnavailable;
-        case IPP_STATUS_ERROR_FORBIDDEN:
-        case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
-        case IPP_STATUS_ERROR_NOT_AUTHORIZED:
-        case IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED:
-            return winerror::kAccessDenied;
-        case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
-            return winerror::kInvalidPrinterState;
-        case IPP_STATUS_ERROR_DOCUMENT_FORMAT_NOT_SUPPORTED:
-            return winerror::kInvalidDatatype;
-        case IPP_STATUS_ERROR_REQUEST_ENTITY:
-            return winerror::kNotEnoughMemory;
-        case IPP_STATUS_ERROR_TIMEOUT:
-            return winerror::kTimeout;
-        default:
-            return winerror::kGenFailure;
-    }
-}
-
 std::uint32_t LastError() {
-    const std::uint32_t e = WindowsErrorFor(cupsLastError());
+    const std::uint32_t e = ErrorForIppStatus(cupsLastError());
     return e == winerror::kSuccess ? winerror::kGenFailure : e;
 }
 

@@ -6,30 +6,11 @@
 #include <cerrno>
 
 #include "platform/Backends.h"
+#include "platform/posix/PosixErrors.h"
 
 namespace bpconf::platform {
 
 namespace {
-
-std::uint32_t WindowsErrorForErrno(int err) {
-    switch (err) {
-        case EPIPE:
-            return winerror::kNoData;
-        case ENOSPC:
-            return winerror::kDiskFull;
-        case EACCES:
-        case EPERM:
-            return winerror::kAccessDenied;
-        case ETIMEDOUT:
-            return winerror::kTimeout;
-        case EIO:
-        case ENXIO:
-        case ENODEV:
-            return winerror::kIoDevice;
-        default:
-            return winerror::kGenFailure;
-    }
-}
 
 class PosixPort : public IPort {
   public:
@@ -43,7 +24,7 @@ class PosixPort : public IPort {
                 return winerror::kSuccess;
             if (n < 0 && errno == EINTR)
                 continue;
-            return WindowsErrorForErrno(n < 0 ? errno : EIO);
+            return ErrorForErrno(n < 0 ? errno : EIO);
         }
     }
 
