@@ -1,5 +1,7 @@
 #include "operator/FormModel.h"
 
+#include "operator/WindowLayout.h"
+
 #include <algorithm>
 
 namespace bpconf::op {
@@ -27,10 +29,8 @@ void FormModel::SetText(Control control, const std::string& text) {
 
 void FormModel::SetChecked(Control control, bool checked) {
     // Selecting a radio button unselects the others of its group, as in a real window.
-    static const std::vector<std::vector<Control>> kGroups = {
-        {ctl::rdbDriver, ctl::rdbLpt, ctl::rdbCom}, {ctl::RadioButton1, ctl::RadioButton2}};
     if (checked) {
-        for (const auto& group : kGroups) {
+        for (const auto& group : RadioGroups()) {
             if (std::find(group.begin(), group.end(), control) == group.end())
                 continue;
             for (Control other : group)

@@ -19,6 +19,7 @@
 #include <QValidator>
 
 #include "operator/Design.h"
+#include "operator/WindowLayout.h"
 #include "ui/LogPane.h"
 
 namespace bpconf::ui {
@@ -60,20 +61,14 @@ void SetLimitedText(QLineEdit* edit, const QString& text) {
     edit->setText(text);
 }
 
-QLabel* UnitLabel(QWidget* parent, const char* text, int x, int y) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setGeometry(x, y, 24, 20);
-    return label;
-}
-
 }  // namespace
 
 template <typename T>
-T* TForm1::Make(QWidget* parent, op::Control control, int x, int y, int width, int height) {
+T* TForm1::Make(QWidget* parent, const op::ControlPlace& place) {
     auto* widget = new T(parent);
-    widget->setObjectName(op::ctl::ObjectName(control));
-    widget->setGeometry(x, y, width, height);
-    widgets_[control] = widget;
+    widget->setObjectName(op::ctl::ObjectName(place.control));
+    widget->setGeometry(place.x, place.y, place.width, place.height);
+    widgets_[place.control] = widget;
     return widget;
 }
 
@@ -117,114 +112,96 @@ TForm1::TForm1(op::Services services, QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::BuildLayout() {
-    setFixedSize(411, 544);
-    move(503, 150);
-    QFont font("Tahoma");
-    font.setPixelSize(11);  // the design's character height
+    setFixedSize(op::kWindowWidth, op::kWindowHeight);
+    move(op::kWindowLeft, op::kWindowTop);
+    QFont font(op::kWindowFont);
+    font.setPixelSize(op::kWindowFontPixels);
     setFont(font);
 
-    auto* group = Make<QGroupBox>(this, op::ctl::GroupBox1, 9, 2, 393, 57);
-    auto* rdbDriver = Make<QRadioButton>(group, op::ctl::rdbDriver, 8, 24, 120, 20);
-    Make<QComboBox>(group, op::ctl::cmbDriver, 128, 23, 114, 22);
-    Make<QPushButton>(group, op::ctl::Button1, 246, 21, 70, 26);
-    Make<QPushButton>(group, op::ctl::Button2, 318, 21, 70, 26);
-    auto* rdbLpt = Make<QRadioButton>(group, op::ctl::rdbLpt, 8, 24, 100, 20);
-    Make<QComboBox>(group, op::ctl::cmbLpt, 110, 23, 70, 22);
-    auto* rdbCom = Make<QRadioButton>(group, op::ctl::rdbCom, 8, 24, 100, 20);
-    Make<QComboBox>(group, op::ctl::cmbCom, 110, 23, 70, 22);
-    Make<QLabel>(group, op::ctl::Panel5, 190, 24, 50, 20);
-    Make<QComboBox>(group, op::ctl::cmbBaudRate, 240, 23, 70, 22);
-    Make<QComboBox>(group, op::ctl::cmbShareHand, 310, 23, 80, 22);
-    auto* connection = new QButtonGroup(this);
-    for (QRadioButton* b : {rdbDriver, rdbLpt, rdbCom})
-        connection->addButton(b);
-    auto* rb1 = Make<QRadioButton>(group, op::ctl::RadioButton1, 200, 4, 60, 16);
-    auto* rb2 = Make<QRadioButton>(group, op::ctl::RadioButton2, 260, 4, 60, 16);
-    auto* header = new QButtonGroup(this);
-    header->addButton(rb1);
-    header->addButton(rb2);
+    auto* status = new QStatusBar(this);
+    status->setObjectName("StatusBar1");
+    status->setSizeGripEnabled(false);
+    // Every control of the layout, under its design name, at its place.
+    for (const auto& place : op::WindowLayout()) {
+        QWidget* parent = place.parent == op::ctl::Form ? this : Widget(place.parent);
+        using K = op::ControlKind;
+        switch (place.kind) {
+            case K::GroupBox:
+                Make<QGroupBox>(parent, place);
+                break;
+            case K::RadioButton:
+                Make<QRadioButton>(parent, place);
+                break;
+            case K::DropDownList:
+                Make<QComboBox>(parent, place);
+                break;
+            case K::Button:
+                Make<QPushButton>(parent, place);
+                break;
+            case K::PageControl:
+                Make<QTabWidget>(parent, place);
+                break;
+            case K::TabPage:
+                As<QTabWidget>(place.parent)->addTab(Make<QWidget>(nullptr, place), QString());
+                break;
+            case K::CheckBox:
+                Make<QCheckBox>(parent, place);
+                break;
+            case K::EditBox:
+                Make<QLineEdit>(parent, place);
+                break;
+            case K::Label:
+                Make<QLabel>(parent, place);
+                break;
+            case K::UnitLabel:
+                (new QLabel(QString::fromUtf8(place.text), parent))
+                    ->setGeometry(place.x, place.y, place.width, place.height);
+                break;
+            case K::DatePicker:
+                Make<QDateEdit>(parent, place);
+                break;
+            case K::LogPane:
+                Make<LogPane>(parent, place);
+                break;
+            case K::ProgressBar:
+                Make<QProgressBar>(parent, place);
+                break;
+            case K::StatusPanel:
+                // Panels of the status bar, which spans the window's bottom.
+                status->setGeometry(0, place.y, op::kWindowWidth, place.height);
+                status->addWidget(Make<QLabel>(nullptr, place), place.x == 0 ? 0 : 1);
+                Widget(place.control)->setFixedWidth(place.x == 0 ? place.width : QWIDGETSIZE_MAX);
+                Widget(place.control)->setMinimumWidth(place.x == 0 ? place.width : 50);
+                break;
+        }
+    }
+    for (const auto& group : op::RadioGroups()) {
+        auto* buttons = new QButtonGroup(this);
+        for (op::Control radio : group)
+            buttons->addButton(As<QRadioButton>(radio));
+    }
 
-    // The stamp label sits on the window behind the log pane (created first, so underneath).
-    Make<QLabel>(this, op::ctl::lblNoYearMonth, 20, 250, 60, 16);
-
-    auto* pages = Make<QTabWidget>(this, op::ctl::PageControl1, 9, 62, 393, 146);
-    auto* page1 = Make<QWidget>(pages, op::ctl::TabSheet1, 0, 0, 0, 0);
-    auto* page2 = Make<QWidget>(pages, op::ctl::TabSheet2, 0, 0, 0, 0);
-    auto* page3 = Make<QWidget>(pages, op::ctl::TabSheet3, 0, 0, 0, 0);
-    pages->addTab(page1, QString());
-    pages->addTab(page2, QString());
-    pages->addTab(page3, QString());
-
-    Make<QCheckBox>(page1, op::ctl::CheckBox1, 6, 6, 84, 20);
-    auto* cboLanage = Make<QComboBox>(page1, op::ctl::cboLanage, 90, 5, 290, 22);
-    cboLanage->setMaxVisibleItems(16);
-    Make<QCheckBox>(page1, op::ctl::CheckBox2, 6, 29, 110, 20);
-    Make<QComboBox>(page1, op::ctl::cboLevel, 116, 28, 50, 22);
-    Make<QCheckBox>(page1, op::ctl::CheckBox13, 180, 29, 100, 20);
-    Make<QComboBox>(page1, op::ctl::ComboBox3, 280, 28, 100, 22);
-    Make<QCheckBox>(page1, op::ctl::CheckBox5, 6, 52, 118, 20);
-    Make<QLineEdit>(page1, op::ctl::Edit1, 124, 51, 54, 22);
-    Make<QCheckBox>(page1, op::ctl::CheckBox11, 180, 52, 100, 20);
-    Make<QLineEdit>(page1, op::ctl::Edit3, 280, 51, 64, 22);
-    UnitLabel(page1, "s", 348, 52);
-    Make<QCheckBox>(page1, op::ctl::CheckBox7, 6, 75, 124, 20);
-    Make<QLineEdit>(page1, op::ctl::Edit2, 130, 74, 44, 22)->setMaxLength(32767);
-    UnitLabel(page1, "mV", 176, 75);
-    Make<QCheckBox>(page1, op::ctl::CheckBox6, 204, 75, 180, 20);
-    Make<QCheckBox>(page1, op::ctl::CheckBox10, 6, 98, 110, 20);
-    Make<QComboBox>(page1, op::ctl::cboNewCom, 116, 97, 80, 22);
-    auto* restart = Make<QLabel>(page1, op::ctl::Label5, 200, 98, 90, 20);
-    restart->setStyleSheet("color: red");
-
-    Make<QCheckBox>(page2, op::ctl::CheckBox3, 6, 6, 200, 20);
-    Make<QCheckBox>(page2, op::ctl::CheckBox9, 6, 32, 124, 20);
-    Make<QComboBox>(page2, op::ctl::ComboBox2, 130, 31, 60, 22);
-    Make<QCheckBox>(page2, op::ctl::CheckBox4, 6, 58, 260, 20);
-    Make<QCheckBox>(page2, op::ctl::CheckBox12, 6, 84, 90, 20);
-    Make<QLineEdit>(page2, op::ctl::Edit4, 96, 83, 64, 22);
-    UnitLabel(page2, "s", 164, 84);
-
-    Make<QCheckBox>(page3, op::ctl::chkUpdateNo, 6, 10, 130, 20);
-    auto* date = Make<QDateEdit>(page3, op::ctl::DTPUpdateNo, 136, 9, 90, 22);
+    // What the design gives some controls beyond their place.
+    As<QComboBox>(op::ctl::cboLanage)->setMaxVisibleItems(op::kCodePageRows);
+    As<QLineEdit>(op::ctl::Edit2)->setMaxLength(32767);
+    As<QLabel>(op::ctl::Label5)->setStyleSheet("color: red");
+    auto* date = As<QDateEdit>(op::ctl::DTPUpdateNo);
     date->setDisplayFormat("yyyyMM");
     date->setCalendarPopup(false);
-    auto* counter = Make<QLineEdit>(page3, op::ctl::txtUpdateNo, 232, 9, 60, 22);
+    auto* counter = As<QLineEdit>(op::ctl::txtUpdateNo);
     counter->setFrame(false);
     counter->setValidator(new CounterValidator(counter));
-    Make<QLabel>(page3, op::ctl::Label4, 6, 44, 200, 24);
-    auto* units = Make<QLineEdit>(page3, op::ctl::txtUpdateOverNum, 72, 44, 60, 24);
+    auto* units = As<QLineEdit>(op::ctl::txtUpdateOverNum);
     units->setReadOnly(true);
     units->setFrame(false);
     units->setStyleSheet("color: red; background: transparent");
     QFont big = units->font();
-    big.setPixelSize(16);
+    big.setPixelSize(op::kUnitsFontPixels);
     units->setFont(big);
-
-    Make<QCheckBox>(this, op::ctl::CheckBox8, 9, 212, 200, 20);
-    auto* memo = Make<LogPane>(this, op::ctl::Memo1, 9, 234, 393, 238);
-    QFont memoFont("Tahoma");
-    memoFont.setPixelSize(12);
-    memo->setFont(memoFont);
-
-    Make<QProgressBar>(this, op::ctl::ProgressBar1, 9, 481, 175, 22)->setTextVisible(false);
-    Make<QPushButton>(this, op::ctl::Button3, 190, 478, 70, 28);
-    Make<QPushButton>(this, op::ctl::Button4, 264, 478, 66, 28);
-    Make<QPushButton>(this, op::ctl::Button5, 334, 478, 68, 28);
-
-    auto* status = new QStatusBar(this);
-    status->setObjectName("StatusBar1");
-    status->setGeometry(0, 516, 411, 28);
-    status->setSizeGripEnabled(false);
-    auto* panel0 = new QLabel(status);
-    panel0->setObjectName(op::ctl::ObjectName(op::ctl::StatusPanel0));
-    panel0->setFixedWidth(80);
-    widgets_[op::ctl::StatusPanel0] = panel0;
-    auto* panel1 = new QLabel(status);
-    panel1->setObjectName(op::ctl::ObjectName(op::ctl::StatusPanel1));
-    panel1->setMinimumWidth(50);
-    widgets_[op::ctl::StatusPanel1] = panel1;
-    status->addWidget(panel0);
-    status->addWidget(panel1, 1);
+    QFont logFont(op::kWindowFont);
+    logFont.setPixelSize(op::kLogFontPixels);
+    As<LogPane>(op::ctl::Memo1)->setFont(logFont);
+    As<QProgressBar>(op::ctl::ProgressBar1)->setTextVisible(false);
 
     for (const auto& limit : op::TextLimits()) {
         auto* edit = As<QLineEdit>(limit.control);

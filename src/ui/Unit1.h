@@ -8,6 +8,7 @@
 
 #include "operator/Form.h"
 #include "operator/OperatorWindow.h"
+#include "operator/WindowLayout.h"
 
 class QEventLoop;
 
@@ -63,7 +64,7 @@ class TForm1 : public QWidget, public op::IForm {
     void Bind();
     // Creates a control of the design at its place, under its design name.
     template <typename T>
-    T* Make(QWidget* parent, op::Control control, int x, int y, int width, int height);
+    T* Make(QWidget* parent, const op::ControlPlace& place);
     QWidget* Widget(op::Control control) const { return widgets_[control]; }
     template <typename T>
     T* As(op::Control control) const {
