@@ -34,7 +34,7 @@ ensure_packages() {
 # and the tests.
 build_windows() {
     build_tree "$ROOT/build-win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DBPCONF_BUILD_UI=OFF -DBPCONF_BUILD_BENCH=OFF
+        -DCMAKE_BUILD_TYPE=Release -DBPCONF_BUILD_BENCH=OFF
 }
 
 # Configures (first time) and builds one build folder: build_tree DIR [cmake options...]

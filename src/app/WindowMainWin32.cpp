@@ -1,0 +1,52 @@
+// bpconf.exe: the operator's window on Windows, a native Win32 window over the same logic.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "operator/RunTimeouts.h"
+#include "operator/Services.h"
+#include "platform/AnsiText.h"
+#include "platform/Backends.h"
+#include "platform/Console.h"
+#include "platform/Environment.h"
+#include "transport/untFunction.h"
+#include "ui/win32/Unit1.h"
+#include "ui/win32/Win32Dialogs.h"
+#include "ui/win32/Win32Pacer.h"
+#include "ui/win32/untWait.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args = bpconf::platform::CommandLineArguments(argc, argv);
+    if (args.size() > 1 && (args[1] == "--version" || args[1] == "--help")) {
+        bpconf::platform::ShowConsoleText(
+            args[1] == "--version" ? "bpconf " BPCONF_VERSION "\n"
+                                   : "usage: bpconf [--version]\n"
+                                     "The operator's window; bpconf-cli is the command line.\n");
+        return 0;
+    }
+    // A first argument ("-client", "-KelvorServer") would change nothing: window creation
+    // switches both modes on, so it is not read.
+
+    const char* capture = std::getenv("BPCONF_CAPTURE_DIR");
+    auto backends = bpconf::platform::CreateSystemBackends(capture != nullptr ? capture : "");
+    bpconf::ui::Win32MessageBoxes boxes;
+    bpconf::ui::Win32FileDialog fileDialog;
+    bpconf::ui::Win32Pacer pacer;
+    bpconf::TTransport transport(*backends.spooler, *backends.ports, boxes);
+    bpconf::op::Services services{
+        *backends.printers, transport,       *backends.counter,
+        *backends.locale,   *backends.clock, boxes,
+        fileDialog,         pacer,           bpconf::platform::Utf8ToAnsi};
+    // How long a job may take to reach the printer (seconds); the default when unset or unusable.
+    if (const char* timeout = std::getenv("BPCONF_JOB_TIMEOUT"))
+        bpconf::op::ParseJobTimeout(timeout, services.jobTimeoutMs);
+
+    // A box of the window's creation (a spooler that cannot be reached) comes once it is shown.
+    boxes.Hold();
+    bpconf::ui::TForm1 form1(services);
+    pacer.SetWindow(form1.Handle());
+    bpconf::ui::TfrmWait frmWait(form1.Handle());
+    form1.Show();
+    boxes.Release();
+    return bpconf::ui::RunMessageLoop(form1);
+}

@@ -1,0 +1,92 @@
+#include "ui/win32/Win32Driver.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "platform/win32/WideText.h"
+#include "ui/win32/Win32Pacer.h"
+
+namespace bpconf::ui::driver {
+
+namespace {
+
+HWND H(void* window) {
+    return static_cast<HWND>(window);
+}
+
+}  // namespace
+
+void Click(void* control) {
+    ::SendMessageW(H(control), BM_CLICK, 0, 0);
+}
+
+void Select(void* comboBox, int index) {
+    ::SendMessageW(H(comboBox), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(::GetParent(H(comboBox)), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(H(comboBox)), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(comboBox));
+}
+
+void Type(void* edit, const std::string& text) {
+    ::SetFocus(H(edit));
+    for (wchar_t unit : platform::win32::Widen(text))
+        ::SendMessageW(H(edit), WM_CHAR, unit, 1);
+}
+
+void Paste(void* edit, const std::string& text) {
+    const std::wstring wide = platform::win32::Widen(text);
+    if (!::OpenClipboard(H(edit)))
+        return;
+    ::EmptyClipboard();
+    HGLOBAL data = ::GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+    std::memcpy(::GlobalLock(data), wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    ::GlobalUnlock(data);
+    ::SetClipboardData(CF_UNICODETEXT, data);
+    ::CloseClipboard();
+    ::SendMessageW(H(edit), WM_PASTE, 0, 0);
+}
+
+void PressAlt(void* window, char letter) {
+    ::SetForegroundWindow(H(window));
+    ::PostMessageW(H(window), WM_SYSKEYDOWN, VK_MENU, 1 << 29);
+    ::PostMessageW(H(window), WM_SYSCHAR, static_cast<WPARAM>(letter), 1 << 29);
+    ::PostMessageW(H(window), WM_SYSKEYUP, VK_MENU, 0xC0000001);
+    ProcessMessages(window);
+}
+
+void ProcessMessages(void* window) {
+    PumpMessages(window);
+}
+
+std::string TextOf(void* window) {
+    const int length = ::GetWindowTextLengthW(H(window));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    ::GetWindowTextW(H(window), text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return platform::win32::Narrow(text);
+}
+
+int ClientWidth(void* window) {
+    RECT r;
+    ::GetClientRect(H(window), &r);
+    return r.right - r.left;
+}
+
+int ClientHeight(void* window) {
+    RECT r;
+    ::GetClientRect(H(window), &r);
+    return r.bottom - r.top;
+}
+
+bool IsShown(void* window) {
+    return ::IsWindow(H(window)) && ::IsWindowVisible(H(window));
+}
+
+bool IsEnabled(void* window) {
+    return ::IsWindowEnabled(H(window)) != FALSE;
+}
+
+}  // namespace bpconf::ui::driver

@@ -1,0 +1,29 @@
+// Driving the Win32 window as an operator would, through its controls' own messages: click,
+// select, type, paste, keys. For the tests under wine; the handles are the window's HWND values.
+#pragma once
+
+#include <string>
+
+namespace bpconf::ui::driver {
+
+// A click on a button, check box or radio button (BM_CLICK).
+void Click(void* control);
+// Selects an item of a drop-down list as the operator's choice does (with CBN_SELCHANGE).
+void Select(void* comboBox, int index);
+// Types the text into an edit box, one character message per UTF-16 unit.
+void Type(void* edit, const std::string& text);
+// Puts the text on the clipboard and pastes it into the edit box.
+void Paste(void* edit, const std::string& text);
+// Alt and a letter, as the keyboard sends them to the window (its mnemonics answer).
+void PressAlt(void* window, char letter);
+// Lets every pending window message run.
+void ProcessMessages(void* window);
+// The window's caption or control's text as the system has it.
+std::string TextOf(void* window);
+// The size of the window's client area.
+int ClientWidth(void* window);
+int ClientHeight(void* window);
+bool IsShown(void* window);
+bool IsEnabled(void* window);
+
+}  // namespace bpconf::ui::driver
