@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -227,6 +228,29 @@ TEST(WindowLanguage, SwitchAppliesEitherCaptionColumnWhole) {
     EXPECT_EQ(Str(f.windowTitle()), "蓝牙打印机配置文件下载工具  V1.7");
     EXPECT_EQ(Str(W<QComboBox>(f, "cboLanage")->currentText()), "15,CP936 [简体中文]");
     EXPECT_EQ(Str(W<QComboBox>(f, "ComboBox3")->currentText()), "等宽");
+}
+
+// Every caption fits its control in either language: the English ones are longer.
+TEST(WindowLanguage, EveryCaptionFitsItsControl) {
+    WindowHarness h;
+    auto& f = h.Form();
+    for (const auto& row : op::CaptionTable()) {
+        auto* w = f.findChild<QAbstractButton*>(op::ctl::ObjectName(row.control));
+        if (w == nullptr)
+            continue;
+        const QStyle* style = w->style();
+        const bool box = qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w);
+        const int chrome = box ? style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
+                                     style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w)
+                               : 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w);
+        for (const char* text : {row.chinese, row.english, row.Design()}) {
+            if (text == nullptr)
+                continue;
+            const int needed =
+                w->fontMetrics().horizontalAdvance(QString::fromUtf8(text).remove('&')) + chrome;
+            EXPECT_LE(needed, w->width()) << op::ctl::ObjectName(row.control) << " " << text;
+        }
+    }
 }
 
 TEST(WindowLanguage, NonChineseSystemFirstPressLeadsToChinese) {

@@ -59,9 +59,10 @@ const std::vector<ControlPlace>& WindowLayout() {
         {CheckBox8, K::CheckBox, Form, 9, 212, 200, 20},
         {Memo1, K::LogPane, Form, 9, 234, 393, 238},
         {ProgressBar1, K::ProgressBar, Form, 9, 481, 175, 22},
-        {Button3, K::Button, Form, 190, 478, 70, 28},
-        {Button4, K::Button, Form, 264, 478, 66, 28},
-        {Button5, K::Button, Form, 334, 478, 68, 28},
+        // Button3 is wider than the others: "start update" needs the room.
+        {Button3, K::Button, Form, 188, 478, 82, 28},
+        {Button4, K::Button, Form, 274, 478, 62, 28},
+        {Button5, K::Button, Form, 340, 478, 62, 28},
         // The two panels of the status bar (28 high at the bottom of the window).
         {StatusPanel0, K::StatusPanel, Form, 0, 516, 80, 28},
         {StatusPanel1, K::StatusPanel, Form, 80, 516, 331, 28},

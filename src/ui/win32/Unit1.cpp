@@ -137,6 +137,7 @@ struct TForm1::Impl {
     std::unique_ptr<op::OperatorWindow> logic;
     bool settingText = false;
     bool closed = false;
+    bool quitOnDestroy = false;
     Control selectedRadio = ctl::rdbDriver;
     WNDPROC counterEditBase = nullptr;
 
@@ -513,7 +514,9 @@ LRESULT TForm1::Impl::Handle(UINT message, WPARAM w, LPARAM l) {
             ::DestroyWindow(main);
             return 0;
         case WM_DESTROY:
-            ::PostQuitMessage(0);
+            // The program ends with its main window (the message loop of RunMessageLoop).
+            if (quitOnDestroy)
+                ::PostQuitMessage(0);
             return 0;
     }
     return ::DefWindowProcW(main, message, w, l);
@@ -773,6 +776,7 @@ std::string TForm1::MemoText() const {
 }
 
 int RunMessageLoop(TForm1& form) {
+    form.impl_->quitOnDestroy = true;
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (::IsWindow(static_cast<HWND>(form.Handle())) &&

@@ -58,6 +58,7 @@ class TForm1 : public op::IForm {
     struct Impl;
 
   private:
+    friend int RunMessageLoop(TForm1& form);
     std::unique_ptr<Impl> impl_;
 };
 

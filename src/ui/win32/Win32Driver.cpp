@@ -23,6 +23,10 @@ void Click(void* control) {
     ::SendMessageW(H(control), BM_CLICK, 0, 0);
 }
 
+void PostClick(void* control) {
+    ::PostMessageW(H(control), BM_CLICK, 0, 0);
+}
+
 void Select(void* comboBox, int index) {
     ::SendMessageW(H(comboBox), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     ::SendMessageW(::GetParent(H(comboBox)), WM_COMMAND,
@@ -83,6 +87,25 @@ int ClientHeight(void* window) {
 
 bool IsShown(void* window) {
     return ::IsWindow(H(window)) && ::IsWindowVisible(H(window));
+}
+
+int CaptionWidth(void* control, const std::string& caption) {
+    std::wstring text;
+    for (wchar_t c : platform::win32::Widen(caption)) {
+        if (c != L'&')
+            text += c;
+    }
+    HDC dc = ::GetDC(H(control));
+    HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(H(control), WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(H(control), dc);
+    const LONG type = ::GetWindowLongW(H(control), GWL_STYLE) & BS_TYPEMASK;
+    const bool box = type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON ||
+                     type == BS_RADIOBUTTON;
+    return size.cx + (box ? ::GetSystemMetrics(SM_CXMENUCHECK) + 4 : 8);
 }
 
 bool IsEnabled(void* window) {

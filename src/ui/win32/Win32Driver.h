@@ -6,8 +6,10 @@
 
 namespace bpconf::ui::driver {
 
-// A click on a button, check box or radio button (BM_CLICK).
+// A click on a button, check box or radio button (BM_CLICK), handled at once.
 void Click(void* control);
+// The same click queued, to be handled by the next message loop (a modal one, say).
+void PostClick(void* control);
 // Selects an item of a drop-down list as the operator's choice does (with CBN_SELCHANGE).
 void Select(void* comboBox, int index);
 // Types the text into an edit box, one character message per UTF-16 unit.
@@ -24,6 +26,9 @@ std::string TextOf(void* window);
 int ClientWidth(void* window);
 int ClientHeight(void* window);
 bool IsShown(void* window);
+// The width a button, check box or radio button needs for the caption (mnemonic '&' left out):
+// the text in the control's font and the control's own parts (the box, the margins).
+int CaptionWidth(void* control, const std::string& caption);
 bool IsEnabled(void* window);
 
 }  // namespace bpconf::ui::driver

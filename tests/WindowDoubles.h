@@ -1,0 +1,146 @@
+// Doubles of the services a window test must control: the locale, the clock, the file dialog,
+// the spooler (a recorder with scripted job states), the pacing and the counter store. Portable:
+// the Qt window's tests and the Win32 window's tests share them.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "operator/Pacer.h"
+#include "platform/CounterStore.h"
+#include "platform/Dialogs.h"
+#include "platform/Environment.h"
+#include "platform/MemoryPrinter.h"
+#include "protocol/Decoder.h"
+
+namespace bpconf::test {
+
+class FixedLocale : public platform::ILocale {
+  public:
+    std::string id = "0804";
+    std::string UserLanguageId() override { return id; }
+};
+
+class FixedClock : public platform::IClock {
+  public:
+    platform::LocalDateTime now{2026, 12, 7, 10, 30, 0};
+    platform::LocalDateTime Now() override { return now; }
+};
+
+class ScriptedFileDialog : public platform::IFileDialog {
+  public:
+    std::optional<std::string> next;  // the file the operator picks; nothing: cancel
+    std::vector<std::string> asked;
+    std::optional<std::string> OpenFile(const std::string& pattern,
+                                        const std::string& folder) override {
+        asked.push_back(pattern + " in " + folder);
+        return next;
+    }
+};
+
+// Every raw job, as its printer and bytes; a printer not in `known` fails with 1801.
+class JobRecorder : public platform::MemorySpooler {
+  public:
+    JobRecorder() { known = {"Line1", "Line2"}; }
+    // Every message of every job, decoded.
+    std::vector<std::string> Decoded() const {
+        std::vector<std::string> out;
+        for (const auto& j : kept) {
+            for (const auto& m : protocol::Decode(j.bytes))
+                out.push_back(protocol::Describe(m));
+        }
+        return out;
+    }
+};
+
+// Jobs that reach the printer as the test says: jobState(n) for the n-th job of the test (from 1),
+// asked each time the run looks; the bytes are kept by the spooler inside.
+class ScriptedDelivery : public platform::ISpooler {
+  public:
+    explicit ScriptedDelivery(platform::ISpooler& inner) : inner_(inner) {}
+    std::function<platform::JobState(int job)> jobState;
+    platform::QueueState queue;
+    std::vector<int> cancelled;
+    int opened = 0;
+
+    std::unique_ptr<platform::IRawJob> Open(const std::string& name,
+                                            std::uint32_t& error) override {
+        auto job = inner_.Open(name, error);
+        if (!job)
+            return nullptr;
+        return std::make_unique<NumberedJob>(std::move(job), ++opened);
+    }
+    platform::QueueState Queue(const std::string& name) override {
+        return queue.Ready() ? inner_.Queue(name) : queue;
+    }
+    platform::JobState Job(const std::string&, int id) override {
+        return jobState ? jobState(id) : platform::JobState();
+    }
+    void Cancel(const std::string&, int id) override { cancelled.push_back(id); }
+
+  private:
+    class NumberedJob : public platform::IRawJob {
+      public:
+        NumberedJob(std::unique_ptr<platform::IRawJob> job, int id)
+            : job_(std::move(job)), id_(id) {}
+        std::uint32_t StartDoc(const std::string& d, const std::string& t) override {
+            return job_->StartDoc(d, t);
+        }
+        std::uint32_t StartPage() override { return job_->StartPage(); }
+        std::uint32_t Write(const std::uint8_t* data, std::size_t n) override {
+            return job_->Write(data, n);
+        }
+        std::uint32_t EndPage() override { return job_->EndPage(); }
+        std::uint32_t EndDoc() override { return job_->EndDoc(); }
+        std::uint32_t Close() override { return job_->Close(); }
+        int JobId() const override { return id_; }
+
+      private:
+        std::unique_ptr<platform::IRawJob> job_;
+        int id_;
+    };
+    platform::ISpooler& inner_;
+};
+
+// Returns at once; records each pump and pause and lets the test act during a pause.
+class RecordingPacer : public op::IPacer {
+  public:
+    std::vector<int> pauses;
+    int pumps = 0;
+    std::function<void(std::size_t pauseNumber)> duringPause;  // 1-based
+    // Lets the window's own events run (the toolkit's or the system's).
+    std::function<void()> pumpEvents;
+    void Pump() override {
+        ++pumps;
+        if (pumpEvents)
+            pumpEvents();
+    }
+    void Pause(int ms) override {
+        pauses.push_back(ms);
+        if (duringPause)
+            duringPause(pauses.size());
+    }
+};
+
+// The counter store in memory, for windows whose tests must not touch a real one.
+class MemoryCounterStore : public platform::ICounterStore {
+  public:
+    platform::StoredValue value;  // Missing at first
+    platform::StoredValue Read() override { return value; }
+    platform::CounterChange Change(
+        const std::function<std::optional<std::string>(const platform::StoredValue&)>& choose)
+        override {
+        if (const auto text = choose(value)) {
+            value.kind = platform::StoredValue::Kind::Text;
+            value.text = *text;
+        }
+        return platform::CounterChange();
+    }
+    std::string Location() const override { return "memory"; }
+};
+
+}  // namespace bpconf::test
