@@ -209,6 +209,23 @@ TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
     }
 }
 
+// What a user tries first: the usage is asked for, not an error; the version names the program.
+TEST(CliUsage, HelpAndVersionOnStandardOutputExit0) {
+    test::TempDir home("cli");
+    const auto noCommand = Cli("", home);
+    EXPECT_EQ(noCommand.status, 2);
+    EXPECT_TRUE(noCommand.out.empty());
+    for (const char* ask : {"--help", "-h", "help"}) {
+        const auto r = Cli(ask, home);
+        EXPECT_EQ(r.status, 0) << ask;
+        EXPECT_EQ(r.out, noCommand.err + "  --help  --version\n") << ask;
+        EXPECT_TRUE(r.err.empty()) << ask;
+    }
+    const auto r = Cli("--version", home);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "bpconf-cli " BPCONF_VERSION "\n");
+}
+
 TEST(CliRun, StatusLinesWithTheProgressAndTheJobs) {
     test::TempDir home("cli");
     test::WriteCounter(home, "0041");

@@ -12,6 +12,7 @@
 #include "operator/Design.h"
 #include "operator/LanguageTables.h"
 #include "platform/Backends.h"
+#include "platform/Environment.h"
 #include "transport/untFunction.h"
 #include "ui/win32/Unit1.h"
 #include "ui/win32/Win32Driver.h"
@@ -222,16 +223,17 @@ TEST(Win32WaitDialog, EveryShowingGetsItsPeriodAndCancelEnds) {
 // Through the system's spooler (wine's, which prints through the tests' scheduler): the printer
 // list shows the queues, a Chinese name included, and a default run reaches the one chosen.
 TEST(Win32Window, RunReachesTheChosenQueueOfTheSystem) {
-    const char* queue = std::getenv("BPCONF_WINE_RUN_QUEUE");
-    if (queue == nullptr)
+    // The queue's name may be Chinese: read in UTF-8, not the ANSI code page.
+    const auto queue = platform::EnvironmentVariable("BPCONF_WINE_RUN_QUEUE");
+    if (!queue)
         GTEST_SKIP() << "BPCONF_WINE_RUN_QUEUE not set (the wine script sets it)";
     Win32Harness h;
     h.UseSystemPrinters();
     auto& f = h.Form();
     int index = -1;
-    f.SetText(ctl::cmbDriver, queue);
+    f.SetText(ctl::cmbDriver, *queue);
     index = f.ItemIndex(ctl::cmbDriver);
-    ASSERT_GE(index, 0) << queue << " is not in the printer list";
+    ASSERT_GE(index, 0) << *queue << " is not in the printer list";
     driver::Select(h.Control(ctl::cmbDriver), index);
     h.Click(ctl::Button3);
     EXPECT_EQ(f.Text(ctl::StatusPanel1), "更新结束");

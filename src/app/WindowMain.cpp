@@ -1,6 +1,7 @@
 // bpconf: the operator's window.
 #include <QApplication>
-#include <cstdlib>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "operator/OperatorWindow.h"
@@ -13,14 +14,24 @@
 #include "ui/untWait.h"
 
 int main(int argc, char** argv) {
+    // Answered before any display is opened: works on a machine without one.
+    if (argc > 1 &&
+        (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "--help") == 0)) {
+        std::fputs(std::strcmp(argv[1], "--version") == 0
+                       ? "bpconf " BPCONF_VERSION "\n"
+                       : "usage: bpconf [--version]\n"
+                         "The operator's window; bpconf-cli is the command line.\n",
+                   stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     // The application title: the taskbar text and the caption of the plain and error boxes.
     QApplication::setApplicationName(QString::fromUtf8(bpconf::platform::kApplicationTitle));
 
     // A first argument ("-client", "-KelvorServer") would change nothing: window creation
     // switches both modes on, so it is not read.
-    const char* capture = std::getenv("BPCONF_CAPTURE_DIR");
-    auto backends = bpconf::platform::CreateSystemBackends(capture != nullptr ? capture : "");
+    auto backends = bpconf::platform::CreateSystemBackends(
+        bpconf::platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or(""));
     bpconf::ui::QtMessageBoxes boxes;
     bpconf::ui::QtFileDialog fileDialog;
     bpconf::ui::QtPacer pacer;
@@ -30,8 +41,8 @@ int main(int argc, char** argv) {
         *backends.locale,   *backends.clock, boxes,
         fileDialog,         pacer,           bpconf::platform::Utf8ToAnsi};
     // How long a job may take to reach the printer (seconds); the default when unset or unusable.
-    if (const char* timeout = std::getenv("BPCONF_JOB_TIMEOUT"))
-        bpconf::op::ParseJobTimeout(timeout, services.jobTimeoutMs);
+    if (const auto timeout = bpconf::platform::EnvironmentVariable("BPCONF_JOB_TIMEOUT"))
+        bpconf::op::ParseJobTimeout(*timeout, services.jobTimeoutMs);
 
     // A box of the window's creation (a spooler that cannot be reached) comes once it is shown.
     boxes.Hold();

@@ -1,5 +1,4 @@
 // bpconf.exe: the operator's window on Windows, a native Win32 window over the same logic.
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -27,8 +26,8 @@ int main(int argc, char** argv) {
     // A first argument ("-client", "-KelvorServer") would change nothing: window creation
     // switches both modes on, so it is not read.
 
-    const char* capture = std::getenv("BPCONF_CAPTURE_DIR");
-    auto backends = bpconf::platform::CreateSystemBackends(capture != nullptr ? capture : "");
+    auto backends = bpconf::platform::CreateSystemBackends(
+        bpconf::platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or(""));
     bpconf::ui::Win32MessageBoxes boxes;
     bpconf::ui::Win32FileDialog fileDialog;
     bpconf::ui::Win32Pacer pacer;
@@ -38,8 +37,8 @@ int main(int argc, char** argv) {
         *backends.locale,   *backends.clock, boxes,
         fileDialog,         pacer,           bpconf::platform::Utf8ToAnsi};
     // How long a job may take to reach the printer (seconds); the default when unset or unusable.
-    if (const char* timeout = std::getenv("BPCONF_JOB_TIMEOUT"))
-        bpconf::op::ParseJobTimeout(timeout, services.jobTimeoutMs);
+    if (const auto timeout = bpconf::platform::EnvironmentVariable("BPCONF_JOB_TIMEOUT"))
+        bpconf::op::ParseJobTimeout(*timeout, services.jobTimeoutMs);
 
     // A box of the window's creation (a spooler that cannot be reached) comes once it is shown.
     boxes.Hold();

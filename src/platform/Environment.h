@@ -1,6 +1,7 @@
 // The user's language, the local date and time, and pauses.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ void SleepMilliseconds(int milliseconds);
 // The program's arguments in UTF-8 (Windows hands a program its arguments in the ANSI code page,
 // which cannot hold every character the operator may type).
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// An environment variable in UTF-8; nothing when it is not set. (On Windows the C library's
+// getenv gives the ANSI code page, which loses a folder named in another script.)
+std::optional<std::string> EnvironmentVariable(const char* name);
 
 // Lets the console show UTF-8 text (the Chinese status texts) on Windows; nothing elsewhere.
 void PrepareConsole();

@@ -1,6 +1,7 @@
 // bpconf-cli: the headless tool for line engineers. It drives the very same update run as the
 // window, through an in-memory window, with the window's defaults as its defaults. One run may
 // configure several printers at once, each with its own pacing and its own serial number.
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,12 @@ int main(int argc, char** argv) {
     if (args.size() < 2)
         return Usage("");
     const std::string command = args[1];
+    if (command == "--help" || command == "-h" || command == "help")
+        return Help();
+    if (command == "--version") {
+        std::cout << "bpconf-cli " BPCONF_VERSION "\n";
+        return 0;
+    }
     const bool runLike = command == "run" || command == "frames";
     Options options;
     std::string error;

@@ -33,6 +33,11 @@ void PrintLine(std::ostream& out, const std::string& line) {
     out << line << std::endl;
 }
 
+int Help() {
+    std::cout << kUsage << "  --help  --version\n";
+    return 0;
+}
+
 int Usage(const std::string& message) {
     if (!message.empty())
         std::cerr << "bpconf-cli: " << message << "\n";
@@ -116,8 +121,7 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool se
     // The option, else the window's environment setting, else the default.
     std::string timeout = o.jobTimeout;
     if (!timeoutGiven) {
-        const char* env = std::getenv("BPCONF_JOB_TIMEOUT");
-        timeout = env != nullptr ? env : "";
+        timeout = platform::EnvironmentVariable("BPCONF_JOB_TIMEOUT").value_or("");
     }
     if ((timeoutGiven || !timeout.empty()) && !op::ParseJobTimeout(timeout, o.jobTimeoutMs)) {
         error = "--job-timeout (or BPCONF_JOB_TIMEOUT) takes seconds from 0 to 86400, not '" +
@@ -128,8 +132,7 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool se
 }
 
 std::string CaptureDirFromEnvironment() {
-    const char* dir = std::getenv("BPCONF_CAPTURE_DIR");
-    return dir != nullptr ? dir : "";
+    return platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or("");
 }
 
 platform::SystemBackends BackendsFor(const Target& target) {

@@ -43,6 +43,8 @@ struct Options {
 bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool sendsJobs, Options& o,
                   std::string& error);
 
+// The usage on standard output, exit 0: what --help asks for.
+int Help();
 // The usage text on standard error after the message; returns kExitUsage.
 int Usage(const std::string& message);
 

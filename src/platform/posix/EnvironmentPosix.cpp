@@ -69,6 +69,13 @@ class SystemClock : public IClock {
 
 }  // namespace
 
+std::optional<std::string> EnvironmentVariable(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr)
+        return std::nullopt;
+    return std::string(value);
+}
+
 std::string LanguageIdForLocale(const std::string& localeName) {
     // "zh_CN.UTF-8@modifier" -> "zh_CN"; the language alone when the territory is unknown.
     std::string key = localeName.substr(0, localeName.find_first_of(".@"));

@@ -330,6 +330,18 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return args;
 }
 
+std::optional<std::string> EnvironmentVariable(const char* name) {
+    const std::wstring wideName = Widen(name, CP_UTF8);
+    const DWORD size = ::GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+    if (size == 0)
+        return ::GetLastError() == ERROR_ENVVAR_NOT_FOUND ? std::nullopt
+                                                          : std::optional<std::string>("");
+    std::wstring value(size, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
+    value.resize(length < size ? length : 0);
+    return Narrow(value, CP_UTF8);
+}
+
 std::string UserAnsiCodePage() {
     return "CP" + std::to_string(::GetACP());
 }
