@@ -5,6 +5,7 @@
 #include "Doubles.h"
 #include "TestSupport.h"
 #include "platform/AnsiText.h"
+#include "platform/Environment.h"
 
 namespace bpconf::platform {
 namespace {
@@ -46,6 +47,24 @@ TEST(AnsiText, ConversionTable) {
         EXPECT_EQ(test::Hex(Utf8ToCodePage(c.utf8, c.codePage)), c.bytes) << c.codePage;
     }
     EXPECT_EQ(CodePageToUtf8(test::Bytes("D6 D0 CE C4"), "CP936"), "中文");
+}
+
+TEST(AnsiText, LocaleFromEnvironmentTakesTheFirstVariableThatIsSet) {
+    test::ScopedEnv a("BPCONF_TEST_LOCALE_A", nullptr);
+    test::ScopedEnv b("BPCONF_TEST_LOCALE_B", "ru_RU.UTF-8");
+    test::ScopedEnv c("BPCONF_TEST_LOCALE_C", "el_GR.UTF-8");
+    EXPECT_EQ(LocaleFromEnvironment(
+                  {"BPCONF_TEST_LOCALE_A", "BPCONF_TEST_LOCALE_B", "BPCONF_TEST_LOCALE_C"}),
+              "ru_RU.UTF-8");
+    EXPECT_EQ(LocaleFromEnvironment({"BPCONF_TEST_LOCALE_C", "BPCONF_TEST_LOCALE_B"}),
+              "el_GR.UTF-8");
+    {
+        test::ScopedEnv empty("BPCONF_TEST_LOCALE_B", "");
+        EXPECT_EQ(LocaleFromEnvironment(
+                      {"BPCONF_TEST_LOCALE_A", "BPCONF_TEST_LOCALE_B", "BPCONF_TEST_LOCALE_C"}),
+                  "el_GR.UTF-8");
+    }
+    EXPECT_EQ(LocaleFromEnvironment({"BPCONF_TEST_LOCALE_A"}), "C");
 }
 
 #ifndef _WIN32

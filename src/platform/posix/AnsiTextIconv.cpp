@@ -1,9 +1,9 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "platform/AnsiText.h"
+#include "platform/Environment.h"
 
 namespace bpconf::platform {
 
@@ -66,20 +66,10 @@ std::string Convert(const std::string& text, const char* from, const char* to, b
     return out;
 }
 
-std::string EnvLocale(const char* first, const char* second, const char* third) {
-    for (const char* name : {first, second, third}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') {
-            return value;
-        }
-    }
-    return "C";
-}
-
 }  // namespace
 
 std::string UserAnsiCodePage() {
-    return AnsiCodePageForLocale(EnvLocale("LC_ALL", "LC_CTYPE", "LANG"));
+    return AnsiCodePageForLocale(LocaleFromEnvironment({"LC_ALL", "LC_CTYPE", "LANG"}));
 }
 
 std::string Utf8ToCodePage(const std::string& utf8, const std::string& codePage) {
