@@ -5,11 +5,17 @@
 
 namespace bpconf::platform {
 
-// The legacy code page of a POSIX locale name ("zh_CN.UTF-8" gives "CP936"): zh_CN and zh_SG
-// CP936 (GBK), zh_TW and zh_HK CP950 (Big5), ja CP932, ko CP949, every other locale CP1252.
+// The Windows ANSI code page of a POSIX locale name ("zh_CN.UTF-8" gives "CP936"), chosen by the
+// locale's language, with its territory or @modifier where Windows chooses by them:
+//   CP874 th; CP932 ja; CP936 zh, zh_CN, zh_SG; CP949 ko; CP950 zh_TW, zh_HK, zh_MO;
+//   CP1250 Central European (cs, pl, hu, sk, sl, hr, ro, sq, bs, tk, sr@latin);
+//   CP1251 Cyrillic (ru, uk, be, bg, mk, sr, kk, ky, tt, mn, ba, tg, uz@cyrillic …);
+//   CP1253 el; CP1254 tr, az, uz; CP1255 he; CP1256 ar, fa, ur, ug; CP1257 lt, lv, et;
+//   CP1258 vi; CP1252 the Western languages and every other locale (C, POSIX, unknown).
 std::string AnsiCodePageForLocale(const std::string& localeName);
 
-// The code page of the user's locale (LC_ALL, else LC_CTYPE, else LANG).
+// The user's ANSI code page: on Windows the system's (GetACP); elsewhere the one of the locale
+// named by LC_ALL, else LC_CTYPE, else LANG (the first that is set and not empty).
 std::string UserAnsiCodePage();
 
 // UTF-8 text in the given code page. A character the code page cannot hold, or a byte that is
