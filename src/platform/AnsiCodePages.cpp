@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <cctype>
 
 #include "platform/AnsiText.h"
+#include "platform/CodePageText.h"
 
 namespace bpconf::platform {
 
@@ -102,6 +104,10 @@ const char* Find(const std::string& key) {
     return nullptr;
 }
 
+bool IsContinuation(unsigned char b) {
+    return b >= 0x80 && b <= 0xBF;
+}
+
 }  // namespace
 
 std::string AnsiCodePageForLocale(const std::string& localeName) {
@@ -120,6 +126,73 @@ std::string AnsiCodePageForLocale(const std::string& localeName) {
     if (const char* codePage = Find(language))
         return codePage;
     return "CP1252";
+}
+
+std::size_t WellFormedUtf8Length(const std::string& text, std::size_t pos) {
+    if (pos >= text.size())
+        return 0;
+    const auto at = [&](std::size_t i) {
+        return pos + i < text.size() ? static_cast<unsigned char>(text[pos + i]) : 0u;
+    };
+    const unsigned lead = at(0);
+    if (lead < 0x80)
+        return 1;
+    // The second byte's range depends on the lead: it excludes overlong forms, surrogates and
+    // values beyond U+10FFFF.
+    unsigned low = 0x80, high = 0xBF;
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (pos + length > text.size() || at(1) < low || at(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (!IsContinuation(at(i)))
+            return 0;
+    }
+    return length;
+}
+
+std::string ReplaceMalformedUtf8(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t length = WellFormedUtf8Length(text, pos);
+        if (length == 0) {
+            out += '?';
+            ++pos;
+        } else {
+            out.append(text, pos, length);
+            pos += length;
+        }
+    }
+    return out;
+}
+
+std::optional<unsigned> CodePageNumber(const std::string& codePage) {
+    if (codePage.size() < 3 || codePage.size() > 7 || codePage.compare(0, 2, "CP") != 0)
+        return std::nullopt;
+    unsigned number = 0;
+    for (std::size_t i = 2; i < codePage.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(codePage[i])))
+            return std::nullopt;
+        number = number * 10 + static_cast<unsigned>(codePage[i] - '0');
+    }
+    return number;
 }
 
 }  // namespace bpconf::platform

@@ -18,15 +18,21 @@ std::string AnsiCodePageForLocale(const std::string& localeName);
 // named by LC_ALL, else LC_CTYPE, else LANG (the first that is set and not empty).
 std::string UserAnsiCodePage();
 
-// UTF-8 text in the given code page. A character the code page cannot hold, or a byte that is
-// not UTF-8, becomes '?', as the Windows conversion to the ANSI code page does.
+// UTF-8 text in the given code page ("CP1251"), as Windows' WideCharToMultiByte gives it with
+// WC_NO_BEST_FIT_CHARS: a character the code page does not hold as itself becomes one '?' per
+// UTF-16 unit (two for a character beyond U+FFFF), never a look-alike or a decomposed form; a
+// byte that does not belong to well-formed UTF-8 becomes one '?'. Throws std::runtime_error,
+// naming the code page and the system's reason, when the system cannot convert to the code page
+// at all.
 std::string Utf8ToCodePage(const std::string& utf8, const std::string& codePage);
 
-// UTF-8 text in the user's ANSI code page.
+// UTF-8 text in the user's ANSI code page (UserAnsiCodePage), as Utf8ToCodePage converts it.
 std::string Utf8ToAnsi(const std::string& utf8);
 
-// Bytes of the given code page back to UTF-8 (for showing what a printer was sent); bytes that
-// do not decode become U+FFFD.
+// Bytes of the given code page back to UTF-8 (for showing what a printer was sent), read with
+// Windows' table; bytes that do not decode become a replacement character (U+FFFD through iconv,
+// the code page's default character on Windows). Throws std::runtime_error as Utf8ToCodePage
+// does.
 std::string CodePageToUtf8(const std::string& bytes, const std::string& codePage);
 
 }  // namespace bpconf::platform
