@@ -103,6 +103,29 @@ TEST(CliFrames, ChineseNameInTheChineseCodePage) {
     EXPECT_EQ(FrameOf(r.out, "42 54 52 4E"), "1B 23 23 42 54 52 4E 04 D6 D0 CE C4");
 }
 
+TEST(CliFrames, NameInTheCodePageOfTheLocaleVariables) {
+    const struct {
+        const char* env;
+        const char* name;
+        const char* frame;
+    } cases[] = {
+        {"LC_ALL= LC_CTYPE= LANG=zh", "中文", "1B 23 23 42 54 52 4E 04 D6 D0 CE C4"},
+        {"LC_ALL=zh_CN.UTF-8", "打印机😀", "1B 23 23 42 54 52 4E 08 B4 F2 D3 A1 BB FA 3F 3F"},
+        {"LC_ALL=ru_RU.UTF-8", "Принтер Ω", "1B 23 23 42 54 52 4E 09 CF F0 E8 ED F2 E5 F0 20 3F"},
+        {"LC_ALL= LC_CTYPE=el_GR.UTF-8 LANG=ru_RU.UTF-8", "Ωμέγα",
+         "1B 23 23 42 54 52 4E 05 D9 EC DD E3 E1"},
+        {"LC_ALL= LC_CTYPE= LANG=en_US.UTF-8", "Łódź", "1B 23 23 42 54 52 4E 04 3F F3 64 3F"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir home("cli");
+        const auto r = Cli(
+            std::string("frames --set printer_name.send=yes --set 'printer_name=") + c.name + "'",
+            home, c.env);
+        EXPECT_EQ(r.status, 0) << c.env << "\n" << r.err;
+        EXPECT_EQ(FrameOf(r.out, "42 54 52 4E"), c.frame) << c.env;
+    }
+}
+
 TEST(CliFrames, ProfileFileAndSetsAppliedAfterItLaterWins) {
     test::TempDir home("cli");
     std::ofstream(home / "line.ini") << "; station 3\n[settings]\ndensity = 12\n"

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <stdexcept>
 
 #include "TestSupport.h"
 #include "WindowHarness.h"
@@ -192,6 +193,24 @@ TEST_F(Run, PrinterNameGoesOutInTheAnsiCodePage) {
     Press();
     EXPECT_EQ(h_.spooler_.kept.back().bytes, std::string("\x1B##BTRN\x04\xD6\xD0\xCE\xC4"));
     EXPECT_EQ(Status(), "更新结束");
+}
+
+TEST_F(Run, NameThatCannotBeConvertedEndsTheRunInTheStandardErrorBox) {
+    // No converter to the ANSI code page on this system: the name is not sent, and the operator
+    // reads why.
+    h_.toAnsi = [](const std::string&) -> std::string {
+        throw std::runtime_error("Text cannot be converted to code page CP1251: Invalid argument");
+    };
+    h_.Form();
+    Tick("CheckBox5", true);
+    SetEdit("Edit1", "Принтер");
+    Press();
+    EXPECT_EQ(h_.boxes_.shown,
+              Strings{"打印机监控升级工具! Text cannot be converted to code page CP1251: Invalid "
+                      "argument."});
+    for (const std::string& message : Sent())
+        EXPECT_NE(message.rfind("BTRN", 0), 0u) << message;
+    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
 }
 
 TEST_F(Run, SelfTestWithoutPackageSendsTheHeaderAlone) {

@@ -1,6 +1,7 @@
 // The user's language, the local date and time, and pauses.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,11 @@ class ILocale {
     // gives, e.g. "0804" for Chinese (PRC).
     virtual std::string UserLanguageId() = 0;
 };
+
+// The locale the environment names through the given variables: the value of the first that is
+// set and not empty, else "C". The code page reads LC_ALL, LC_CTYPE, LANG; the interface language
+// reads LC_ALL, LC_MESSAGES, LANG.
+std::string LocaleFromEnvironment(std::initializer_list<const char*> variables);
 
 struct LocalDateTime {
     int year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;

@@ -66,6 +66,17 @@ for pair in zh_CN.UTF-8:0804 zh_TW.UTF-8:0404 en_US.UTF-8:0409 de_DE.UTF-8:0407;
         wine "$win/tests/bpconf_win32_tests.exe" --gtest_filter='Win32Locale.*' --gtest_brief=1
 done
 
+# Utf8ToCodePage on both builds for every character of the BMP (and a few beyond) in each ANSI
+# code page: the Linux build must send what WideCharToMultiByte sends.
+same_code_page() {
+    "$linux/tests/bpconf_code_page_table" "$1" >"$work/code-page-linux.txt" || return 1
+    wine "$win/tests/bpconf_code_page_table.exe" "$1" >"$work/code-page-wine.txt" || return 1
+    diff "$work/code-page-linux.txt" "$work/code-page-wine.txt" | head -20
+}
+for cp in 874 932 936 949 950 1250 1251 1252 1253 1254 1255 1256 1257 1258; do
+    check "code page CP$cp: every character as WideCharToMultiByte writes it" same_code_page "CP$cp"
+done
+
 echo "== wine: end to end through the scheduler"
 "$linux/tests/support/bpconf-printer-emulator" --dir "$work/jobs" --port-file "$work/port" \
     >"$work/emulator.log" 2>&1 </dev/null &
@@ -161,12 +172,52 @@ for args in "${cases[@]}"; do
     w=$(wine_cli frames --set serial.month=202612 --set serial.counter=0007 $args 2>&1; echo "exit $?")
     if [ "$l" = "$w" ]; then ok "frames $args"; else bad "frames $args"; diff <(echo "$l") <(echo "$w") | head -5; fi
 done
-for lang in zh_CN.UTF-8 en_US.UTF-8; do
-    l=$(LC_ALL=$lang linux_cli frames --set printer_name.send=yes --set printer_name=中文 \
+# A printer name in each locale's script, with characters its ANSI code page lacks: the same
+# frames on both builds, and in the name frame ("BTRN") exactly as many '?' as the code page
+# lacks UTF-16 units (two for an emoji).
+# wine takes its locale from the C library, which knows no locale named plain "zh" and would
+# fall back to English (US); a "zh" compiled from zh_CN lets wine start as a Chinese (PRC)
+# system, which is what the Linux build takes "zh" for.
+mkdir -p "$work/locales"
+localedef -i zh_CN -f UTF-8 "$work/locales/zh" >/dev/null 2>&1
+names=(
+    "ru_RU.UTF-8|Принтер Ω😀|3"
+    "pl_PL.UTF-8|Drukarka Łódź ñ|1"
+    "el_GR.UTF-8|Εκτυπωτής Ж|1"
+    "tr_TR.UTF-8|Yazıcı ğŞ ā|1"
+    "he_IL.UTF-8|מדפסת ش|1"
+    "ar_SA.UTF-8|طابعة پ ש|1"
+    "th_TH.UTF-8|เครื่องพิมพ์ é|1"
+    "vi_VN.UTF-8|Máy in đẹp|1"
+    "lt_LT.UTF-8|ąčęėįšųūž ñ|1"
+    "ja_JP.UTF-8|日本語プリンタ 한|1"
+    "ko_KR.UTF-8|한국 프린터 ก|1"
+    "zh_TW.UTF-8|中文印表機 们|1"
+    "zh_CN.UTF-8|中文打印机 한😀|3"
+    "zh|中文打印机 한|1"
+    "en_US.UTF-8|Café Müller Ł|1"
+)
+for entry in "${names[@]}"; do
+    IFS='|' read -r lang name unknown <<<"$entry"
+    what="frames with the name \"$name\" under $lang"
+    # Through env: bash itself would try the locale for the assignment, and warn about "zh".
+    l=$(env LC_ALL="$lang" XDG_CONFIG_HOME="$work/linux-home" "$linux/src/app/bpconf-cli" frames \
+        --set printer_name.send=yes --set "printer_name=$name" \
         --set serial.month=202612 --set serial.counter=0007 2>&1)
-    w=$(LANG=$lang LC_ALL= wine_cli frames --set printer_name.send=yes --set printer_name=中文 \
+    wine_env=(LANG="$lang" LC_ALL= LC_CTYPE= LC_MESSAGES=)
+    [ "$lang" = zh ] && wine_env+=(LOCPATH="$work/locales")
+    w=$(env "${wine_env[@]}" wine "$win/src/app/bpconf-cli.exe" frames \
+        --set printer_name.send=yes --set "printer_name=$name" \
         --set serial.month=202612 --set serial.counter=0007 2>&1)
-    if [ "$l" = "$w" ]; then ok "frames with the name 中文 under $lang"; else bad "frames with the name 中文 under $lang"; diff <(echo "$l") <(echo "$w") | head -5; fi
+    frame=$(grep "^1B 23 23 42 54 52 4E " <<<"$l")
+    marks=$(grep -o " 3F" <<<"${frame#1B 23 23 42 54 52 4E ?? }" | wc -l)
+    if [ "$l" = "$w" ] && [ -n "$frame" ] && [ "$marks" -eq "$unknown" ]; then
+        ok "$what"
+    else
+        bad "$what"
+        echo "  name frame: $frame (expected $unknown '?')"
+        diff <(echo "$l") <(echo "$w") | head -5
+    fi
 done
 grep -q "42 54 52 4E 04 D6 D0 CE C4" <<<"$(LANG=zh_CN.UTF-8 LC_ALL= wine_cli frames \
     --set printer_name.send=yes --set printer_name=中文)" && ok "中文 is GBK under zh_CN" ||

@@ -2,7 +2,6 @@
 #include <time.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <ctime>
 
 #include "platform/Backends.h"
@@ -38,15 +37,10 @@ const char* FindId(const std::string& key) {
     return nullptr;
 }
 
-class EnvLocale : public ILocale {
+class EnvironmentLocale : public ILocale {
   public:
     std::string UserLanguageId() override {
-        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* value = std::getenv(name);
-            if (value != nullptr && *value != '\0')
-                return LanguageIdForLocale(value);
-        }
-        return LanguageIdForLocale("C");
+        return LanguageIdForLocale(LocaleFromEnvironment({"LC_ALL", "LC_MESSAGES", "LANG"}));
     }
 };
 
@@ -102,7 +96,7 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
 }
 
 std::unique_ptr<ILocale> CreateSystemLocale() {
-    return std::make_unique<EnvLocale>();
+    return std::make_unique<EnvironmentLocale>();
 }
 
 std::unique_ptr<IClock> CreateSystemClock() {
