@@ -203,7 +203,7 @@ TEST_F(Run, NameThatCannotBeConvertedEndsTheRunInTheStandardErrorBox) {
     };
     h_.Form();
     Tick("CheckBox5", true);
-    SetEdit("Edit1", "Принтер");
+    SetEdit(op::ctl::Edit1, "Принтер");
     Press();
     EXPECT_EQ(h_.boxes_.shown,
               Strings{"打印机监控升级工具! Text cannot be converted to code page CP1251: Invalid "
