@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -251,6 +252,34 @@ TEST(WindowLanguage, EveryCaptionFitsItsControl) {
             EXPECT_LE(needed, w->width()) << op::ctl::ObjectName(row.control) << " " << text;
         }
     }
+}
+
+// Qt's own texts (the file dialog, the buttons of a box) speak the interface language too.
+TEST(WindowLanguage, QtsOwnTextsFollowTheSwitch) {
+    WindowHarness h("0804");
+    auto& f = h.Form();
+    const auto look = [] { return Str(QCoreApplication::translate("QFileDialog", "Look in:")); };
+    const auto ok = [] { return Str(QCoreApplication::translate("QPlatformTheme", "OK")); };
+    EXPECT_EQ(look(), "查找范围：");
+    EXPECT_EQ(ok(), "确定");
+    QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
+    EXPECT_EQ(look(), "Look in:");
+    EXPECT_EQ(ok(), "OK");
+    QTest::mouseClick(W<QPushButton>(f, "Button5"), Qt::LeftButton);
+    EXPECT_EQ(ok(), "确定");
+}
+
+// The code-page list opens with 16 rows showing, whatever the style.
+TEST(WindowLanguage, CodePageListShowsSixteenRows) {
+    WindowHarness h;
+    auto& f = h.Form();
+    f.show();
+    auto* list = W<QComboBox>(f, "cboLanage");
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    const int rows = view->viewport()->height() / view->sizeHintForRow(0);
+    list->hidePopup();
+    EXPECT_EQ(rows, 16);
 }
 
 TEST(WindowLanguage, NonChineseSystemFirstPressLeadsToChinese) {

@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -107,6 +108,24 @@ TForm1::TForm1(op::Services services, QWidget* parent)
     op::ApplyDesign(*this);
     Bind();
     logic_->Guarded([this] { logic_->FormCreate(); });
+    FollowInterfaceLanguage();
+}
+
+void TForm1::FollowInterfaceLanguage() {
+    const bool chinese = op::IsChinese(logic_->InterfaceLanguage());
+    if (chinese == qtChineseInstalled_)
+        return;
+    if (!chinese) {
+        QCoreApplication::removeTranslator(&qtChinese_);
+        qtChineseInstalled_ = false;
+        return;
+    }
+    // Without Qt's translations on the system, Qt's texts stay in English.
+    const bool loaded =
+        !qtChinese_.isEmpty() ||
+        qtChinese_.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    if (loaded)
+        qtChineseInstalled_ = QCoreApplication::installTranslator(&qtChinese_);
 }
 
 TForm1::~TForm1() = default;
@@ -182,6 +201,8 @@ void TForm1::BuildLayout() {
     }
 
     // What the design gives some controls beyond their place.
+    // A scrolling list, not the style's full-height popup, which would ignore the row count.
+    As<QComboBox>(op::ctl::cboLanage)->setStyleSheet("QComboBox { combobox-popup: 0; }");
     As<QComboBox>(op::ctl::cboLanage)->setMaxVisibleItems(op::kCodePageRows);
     As<QLineEdit>(op::ctl::Edit2)->setMaxLength(32767);
     As<QLabel>(op::ctl::Label5)->setStyleSheet("color: red");
@@ -224,8 +245,10 @@ void TForm1::Bind() {
         });
     }
     for (op::Control sender : {op::ctl::Button4, op::ctl::Button5}) {
-        connect(As<QPushButton>(sender), &QPushButton::clicked, this,
-                guarded([this, sender] { logic_->Button4Click(sender); }));
+        connect(As<QPushButton>(sender), &QPushButton::clicked, this, guarded([this, sender] {
+                    logic_->Button4Click(sender);
+                    FollowInterfaceLanguage();
+                }));
     }
     connect(As<QPushButton>(op::ctl::Button3), &QPushButton::clicked, this,
             guarded([this] { logic_->Button3Click(); }));

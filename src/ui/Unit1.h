@@ -2,6 +2,7 @@
 // toolkit-free logic of OperatorWindow, which reads and writes this window through IForm.
 #pragma once
 
+#include <QTranslator>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -72,10 +73,14 @@ class TForm1 : public QWidget, public op::IForm {
     }
     // The tab index of a page of PageControl1, or -1 for any other control.
     int TabIndex(op::Control control) const;
+    // Qt's own texts (the file dialog, the buttons of a box) in the interface language.
+    void FollowInterfaceLanguage();
 
     std::array<QWidget*, op::ctl::kCount> widgets_{};
     op::IPacer& pacer_;
     std::unique_ptr<op::OperatorWindow> logic_;
+    QTranslator qtChinese_;
+    bool qtChineseInstalled_ = false;
     bool closing_ = false;
 };
 

@@ -2,13 +2,16 @@
 # The Windows build under wine, against the private scheduler of scripts/test
 # (BPCONF_TEST_CUPS_SERVER):
 #   tests/wine/wine-tests.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
-# Runs the Windows unit tests, the Win32 back end's tests (registry, locale, spooler, ports),
-# then end to end: the printer list, a default run whose jobs must equal the Linux build's byte
-# for byte at the printer emulator, and "frames" output identical on both builds.
+# Runs the Windows unit tests, the Win32 back end's tests (registry, locale, spooler, ports), the
+# Win32 window's tests on a private X server, a screenshot of bpconf.exe, then end to end: the
+# printer list, a default run from the command line and from the window whose jobs must equal the
+# Linux build's byte for byte at the printer emulator, a queue named in Chinese, and "frames"
+# output identical on both builds.
 set -uo pipefail
 # Only the tests' own scheduler: never the machine's.
 export CUPS_SERVER=${BPCONF_TEST_CUPS_SERVER:?the private scheduler of scripts/print-server}
 
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 linux=$(cd "$1" && pwd)
 win=$(cd "$2" && pwd)
 work=$(mktemp -d /tmp/bpconf-wine.XXXXXX)
@@ -16,14 +19,18 @@ export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml
 passed=0
 failed=0
 emulator_pid=""
+display_pid=""
 queue=WineLine
 dead_queue=WineDead
+chinese_queue=打印机3
 
 cleanup() {
     [ -n "$emulator_pid" ] && kill "$emulator_pid" 2>/dev/null
     lpadmin -x "$queue" 2>/dev/null
     lpadmin -x "$dead_queue" 2>/dev/null
+    lpadmin -x "$chinese_queue" 2>/dev/null
     wineserver -k 2>/dev/null
+    [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -44,6 +51,36 @@ check() {
 
 wine_cli() { wine "$win/src/app/bpconf-cli.exe" "$@"; }
 linux_cli() { XDG_CONFIG_HOME="$work/linux-home" "$linux/src/app/bpconf-cli" "$@"; }
+
+# The number of jobs the emulator has received.
+job_count() { ls "$work/jobs" 2>/dev/null | grep -c '^job-.*\.bin$'; }
+
+# Ten jobs from number a+1 equal ten jobs from number b+1, byte for byte: same_jobs a b
+same_jobs() {
+    local i
+    for i in $(seq 1 10); do
+        cmp "$work/jobs/$(printf 'job-%04d.bin' $(($1 + i)))" \
+            "$work/jobs/$(printf 'job-%04d.bin' $(($2 + i)))" || return 1
+    done
+}
+
+# Letters drawn in IMAGE (dark on light) that are not one shape repeated: a font that lacks the
+# characters draws the same empty box for each of them.
+distinct_glyphs() {
+    local t="$work/glyphs.png" w h s
+    convert "$1" -colorspace gray -threshold 60% -trim +repage "$t" || return 1
+    read -r w h < <(identify -format '%w %h\n' "$t")
+    echo "text drawn in ${w}x$h pixels"
+    [ "$w" -ge 20 ] && [ "$h" -ge 6 ] || return 1
+    for s in $(seq 5 $((w / 2))); do
+        convert "$t" -crop "${s}x${h}+0+0" +repage "$work/cell-a.png"
+        convert "$t" -crop "${s}x${h}+${s}+0" +repage "$work/cell-b.png"
+        if [ "$(compare -metric AE "$work/cell-a.png" "$work/cell-b.png" null: 2>&1)" = 0 ]; then
+            echo "one shape repeated every $s pixels: the characters have no glyphs"
+            return 1
+        fi
+    done
+}
 
 # Waits until the emulator folder holds n jobs.
 wait_jobs() {
@@ -77,6 +114,34 @@ for cp in 874 932 936 949 950 1250 1251 1252 1253 1254 1255 1256 1257 1258; do
     check "code page CP$cp: every character as WideCharToMultiByte writes it" same_code_page "CP$cp"
 done
 
+echo "== wine: the window"
+# Version and usage of both programs on standard output.
+check "bpconf.exe --version" bash -c '[ "$(wine "$0/src/app/bpconf.exe" --version | tr -d "\r")" = "$(
+    "$1/src/app/bpconf" --version)" ]' "$win" "$linux"
+check "bpconf-cli.exe --version and --help" bash -c '
+    [ "$(wine "$0/src/app/bpconf-cli.exe" --version | tr -d "\r")" = "$("$1/src/app/bpconf-cli" --version)" ] &&
+    wine "$0/src/app/bpconf-cli.exe" --help | grep -q "^usage: bpconf-cli"' "$win" "$linux"
+
+# The screenshot starts an X server of its own; the client area is the designed 411 x 544 and the
+# start button's Chinese caption is drawn in glyphs (start button: 82 x 28 at 188, 478).
+screenshot() {
+    wineserver -k 2>/dev/null
+    LANG=zh_CN.UTF-8 "$root/scripts/screenshot" --windows "$work/window.png" "$win" >"$work/shot.txt" || return 1
+    cat "$work/shot.txt"
+    [ "$(cat "$work/shot.txt")" = 411x544 ] || return 1
+    convert "$work/window.png" -crop 76x22+191+481 +repage "$work/button3.png" &&
+        distinct_glyphs "$work/button3.png"
+}
+check "screenshot of bpconf.exe: client area 411x544, Chinese captions in glyphs" screenshot
+wineserver -k 2>/dev/null
+
+# The window tests on a private X server. An unmanaged window is created and destroyed quickly,
+# which matters to a suite that makes a window per test.
+source "$root/scripts/private-display.sh"
+start_private_display "$work/xvfb.log" && display_pid=$PRIVATE_DISPLAY_PID
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+check "Win32 window tests" wine "$win/tests/bpconf_win32_window_tests.exe" --gtest_brief=1
+
 echo "== wine: end to end through the scheduler"
 "$linux/tests/support/bpconf-printer-emulator" --dir "$work/jobs" --port-file "$work/port" \
     >"$work/emulator.log" 2>&1 </dev/null &
@@ -86,8 +151,10 @@ lpadmin -p "$queue" -v "socket://127.0.0.1:$(cat "$work/port")" -E && lpadmin -d
 
 same_printers() {
     local w l
-    w=$(wine_cli printers)
-    l=$(linux_cli printers)
+    # The same names, the same default; the order is the system's own (wine lists the default
+    # first, CUPS by name).
+    w=$(wine_cli printers | sort)
+    l=$(linux_cli printers | sort)
     [ "$w" = "$l" ] && grep -qx "\* $queue" <<<"$w"
 }
 check "printers: the scheduler's queues, default marked" same_printers
@@ -133,6 +200,39 @@ shared_counter() {
         wine reg query 'HKCU\SOFTWARE\kelvor\PrinterTest' /v Num | grep -q 0120
 }
 check "counter: two processes sharing the registry stamp 20 distinct numbers" shared_counter
+
+# The window's default run (pressed through its button; the date of its test clock, a fresh
+# counter) against the Linux command line's with the same month and a fresh counter.
+window_run() {
+    local before
+    before=$(job_count)
+    env BPCONF_WINE_RUN_QUEUE="$1" wine "$win/tests/bpconf_win32_window_tests.exe" \
+        --gtest_filter='Win32Window.RunReachesTheChosenQueueOfTheSystem' --gtest_brief=1 || return 1
+    wait_jobs $((before + 10)) || return 1
+    XDG_CONFIG_HOME="$work/window-home-$before" "$linux/src/app/bpconf-cli" run --no-pacing \
+        --printer "$1" --set serial.month=202612 >/dev/null || return 1
+    wait_jobs $((before + 20)) || return 1
+    same_jobs "$before" $((before + 10))
+}
+check "window: a default run through the button, the same ten jobs as on Linux" window_run "$queue"
+
+echo "== wine: a queue named in Chinese"
+# Wine reads the command line and the environment in the code set of the locale: UTF-8 here.
+saved_lang=${LANG-} saved_lc_all=${LC_ALL-}
+export LANG=en_US.UTF-8 LC_ALL=
+lpadmin -p "$chinese_queue" -v "socket://127.0.0.1:$(cat "$work/port")" -E
+check "printers: $chinese_queue listed alike on both builds" same_printers
+chinese_printers() { wine_cli printers | tr -d '\r' | grep -qx "  $chinese_queue"; }
+check "printers: $chinese_queue in UTF-8" chinese_printers
+chinese_run() {
+    local before
+    before=$(job_count)
+    wine_cli run --no-pacing --printer "$chinese_queue" >"$work/chinese-run.out" || return 1
+    wait_jobs $((before + 10)) && grep -q '^\[20/20\]' "$work/chinese-run.out"
+}
+check "run --printer $chinese_queue reaches it" chinese_run
+check "window: $chinese_queue in the list, a run reaches it" window_run "$chinese_queue"
+export LANG=$saved_lang LC_ALL=$saved_lc_all
 
 echo "== wine: frames on both builds"
 printf 'x%.0s' $(seq 1 4095) >"$work/big.bin"
