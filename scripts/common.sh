@@ -7,11 +7,13 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 # Packages the build needs.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-                libcups2-dev qt6-base-dev fonts-wqy-microhei)
+                libcups2-dev qt6-base-dev qt6-translations-l10n fonts-wqy-microhei)
 # Packages of the private print server the tests and benchmarks start.
 SCHEDULER_PACKAGES=(cups cups-client)
 # Packages of the Windows build and its tests under wine (locales-all: the locales wine maps).
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 locales-all zip)
+# Packages of the Debian package and its test (dpkg-shlibdeps, the desktop entry's check).
+PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils)
 # Packages of the window tests under a private X server.
 DISPLAY_PACKAGES=(xvfb x11-utils imagemagick)
 

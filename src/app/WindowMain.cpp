@@ -1,5 +1,6 @@
 // bpconf: the operator's window.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -27,6 +28,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The application title: the taskbar text and the caption of the plain and error boxes.
     QApplication::setApplicationName(QString::fromUtf8(bpconf::platform::kApplicationTitle));
+    // The installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName("bpconf");
+    QApplication::setWindowIcon(QIcon::fromTheme("bpconf"));
 
     // A first argument ("-client", "-KelvorServer") would change nothing: window creation
     // switches both modes on, so it is not read.
