@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "app/StartupMark.h"
 #include "operator/RunTimeouts.h"
 #include "operator/Services.h"
 #include "platform/AnsiText.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
     pacer.SetWindow(form1.Handle());
     bpconf::ui::TfrmWait frmWait(form1.Handle());
     form1.Show();
+    bpconf::app::MarkFirstPaint();
     boxes.Release();
     return bpconf::ui::RunMessageLoop(form1);
 }

@@ -545,7 +545,9 @@ TForm1::~TForm1() {
 void TForm1::Show() {
     ::ShowWindow(impl_->application, SW_SHOWNA);
     ::ShowWindow(impl_->main, SW_SHOW);
-    ::UpdateWindow(impl_->main);
+    // The window and every control painted before the first message is read: never a half-drawn
+    // window.
+    ::RedrawWindow(impl_->main, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     ::SetForegroundWindow(impl_->main);
 }
 
