@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "platform/AsciiText.h"
 #include "protocol/IntConv.h"
 #include "transport/Errors.h"
 
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (ToInt64Or(text, 7) != (wide ? *wide : 7))
         std::abort();
-    const std::string trimmed = Trim(text);
+    const std::string trimmed = bpconf::text::Trim(text);
     if (trimmed.size() > text.size())
         std::abort();
     return 0;
