@@ -43,6 +43,7 @@ class SilentBoxes : public bpconf::platform::IMessageBoxes {
     void Error(const std::string&) override {}
     void Plain(const std::string&) override {}
     void Uncaught(const std::string& t) override { std::fprintf(stderr, "error: %s\n", t.c_str()); }
+    bool Ask(const std::string&) override { return false; }
 };
 
 double Ms(Clock::time_point since) {

@@ -37,6 +37,11 @@ class RecordingBoxes : public platform::IMessageBoxes {
     void Uncaught(const std::string& text) override {
         Show(std::string(platform::kApplicationTitle) + "! " + text + ".");
     }
+    bool Ask(const std::string& text) override {
+        Show(std::string(platform::kApplicationTitle) + "? " + text);
+        return answer;
+    }
+    bool answer = false;  // the operator's answer to a question
     std::vector<std::string> shown;
     // Runs while a box is up, as the operator's actions during a modal box would.
     std::function<void()> whileShown;

@@ -378,11 +378,14 @@ TEST(WindowSerial, TakingANumberStoresTheNextOneFirstAndHasNoWrap) {
     WindowHarness h;
     auto& f = h.Form();
     W<QLineEdit>(f, "txtUpdateNo")->setText("9999");
-    EXPECT_EQ(h.Logic().Serial().Take(), "9999");
+    platform::SerialClaim claim;
+    EXPECT_EQ(h.Logic().Serial().Take("202612", claim), "9999");
+    EXPECT_EQ(claim.serial, "2026129999");
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "10000");
     // Stored before the number is sent: a killed process never hands it out again.
     EXPECT_EQ(StoredCounter(h), "10000");
-    EXPECT_EQ(h.Logic().Serial().Take(), "10000");
+    EXPECT_EQ(h.Logic().Serial().Take("202612", claim), "10000");
+    EXPECT_EQ(claim.serial, "20261210000");
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "10001");
     EXPECT_EQ(StoredCounter(h), "10001");
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateOverNum")->text()), "0");
@@ -500,7 +503,8 @@ TEST(WindowFailures, HandlerFailuresReachTheStandardErrorBoxAndTheWindowStays) {
     WindowHarness h;
     auto& f = h.Form();
     W<QLineEdit>(f, "txtUpdateNo")->setText("");
-    EXPECT_FALSE(h.Logic().Guarded([&] { h.Logic().Serial().Take(); }));
+    platform::SerialClaim claim;
+    EXPECT_FALSE(h.Logic().Guarded([&] { h.Logic().Serial().Take("202612", claim); }));
     EXPECT_EQ(h.boxes_.shown,
               std::vector<std::string>{"打印机监控升级工具! '' is not a valid integer value."});
     EXPECT_EQ(Str(W<QLineEdit>(f, "txtUpdateNo")->text()), "");

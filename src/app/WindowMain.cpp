@@ -9,6 +9,7 @@
 
 #include "app/StartupMark.h"
 #include "operator/OperatorWindow.h"
+#include "operator/OperatorTexts.h"
 #include "operator/RunTimeouts.h"
 #include "platform/AnsiText.h"
 #include "platform/Backends.h"
@@ -54,8 +55,10 @@ int main(int argc, char** argv) {
 
     // A first argument ("-client", "-KelvorServer") would change nothing: window creation
     // switches both modes on, so it is not read.
+    const std::string capture =
+        bpconf::platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or("");
     auto backends = bpconf::platform::CreateSystemBackends(
-        bpconf::platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or(""));
+        capture, bpconf::platform::LineSettingsFromEnvironment());
     bpconf::ui::QtMessageBoxes boxes;
     bpconf::ui::QtFileDialog fileDialog;
     bpconf::ui::QtPacer pacer;
@@ -64,6 +67,11 @@ int main(int argc, char** argv) {
         *backends.printers, transport,       *backends.counter,
         *backends.locale,   *backends.clock, boxes,
         fileDialog,         pacer,           bpconf::platform::Utf8ToAnsi};
+    // Every run is written to the record: the station's, or the line's database.
+    services.record = backends.record.get();
+    services.station = backends.station;
+    services.version = BPCONF_VERSION;
+    services.captureFolder = capture;
     // How long a job may take to reach the printer (seconds); the default when unset or unusable.
     if (const auto timeout = bpconf::platform::EnvironmentVariable("BPCONF_JOB_TIMEOUT"))
         bpconf::op::ParseJobTimeout(*timeout, services.jobTimeoutMs);
@@ -72,6 +80,8 @@ int main(int argc, char** argv) {
     boxes.Hold();
     bpconf::ui::TForm1 form1(services);
     bpconf::ui::TfrmWait frmWait(&form1);
+    if (backends.lineDatabaseIgnored)
+        boxes.Warning(bpconf::op::LineDatabaseIgnoredText(form1.Logic().InterfaceLanguage()));
     FirstPaint firstPaint;
     form1.installEventFilter(&firstPaint);
     form1.show();

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/StartupMark.h"
+#include "operator/OperatorTexts.h"
 #include "operator/RunTimeouts.h"
 #include "operator/Services.h"
 #include "platform/AnsiText.h"
@@ -27,8 +28,10 @@ int main(int argc, char** argv) {
     // A first argument ("-client", "-KelvorServer") would change nothing: window creation
     // switches both modes on, so it is not read.
 
+    const std::string capture =
+        bpconf::platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or("");
     auto backends = bpconf::platform::CreateSystemBackends(
-        bpconf::platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or(""));
+        capture, bpconf::platform::LineSettingsFromEnvironment());
     bpconf::ui::Win32MessageBoxes boxes;
     bpconf::ui::Win32FileDialog fileDialog;
     bpconf::ui::Win32Pacer pacer;
@@ -37,6 +40,11 @@ int main(int argc, char** argv) {
         *backends.printers, transport,       *backends.counter,
         *backends.locale,   *backends.clock, boxes,
         fileDialog,         pacer,           bpconf::platform::Utf8ToAnsi};
+    // Every run is written to the record: the station's, or the line's database.
+    services.record = backends.record.get();
+    services.station = backends.station;
+    services.version = BPCONF_VERSION;
+    services.captureFolder = capture;
     // How long a job may take to reach the printer (seconds); the default when unset or unusable.
     if (const auto timeout = bpconf::platform::EnvironmentVariable("BPCONF_JOB_TIMEOUT"))
         bpconf::op::ParseJobTimeout(*timeout, services.jobTimeoutMs);
@@ -46,6 +54,8 @@ int main(int argc, char** argv) {
     bpconf::ui::TForm1 form1(services);
     pacer.SetWindow(form1.Handle());
     bpconf::ui::TfrmWait frmWait(form1.Handle());
+    if (backends.lineDatabaseIgnored)
+        boxes.Warning(bpconf::op::LineDatabaseIgnoredText(form1.Logic().InterfaceLanguage()));
     form1.Show();
     bpconf::app::MarkFirstPaint();
     boxes.Release();

@@ -75,6 +75,46 @@ std::string CounterNotANumberText(const std::string& language, const std::string
                      "its value.";
 }
 
+std::string SerialReuseQuestion(const std::string& language, const std::string& serial,
+                                const std::string& location) {
+    return IsChinese(language)
+               ? "记录显示序列号 " + serial + " 已写入过一台打印机（" + location +
+                     "）。仍要把它写入这台打印机吗？"
+               : "The record shows the serial number " + serial + " on a unit already (" +
+                     location + "). Stamp it on this unit as well?";
+}
+
+std::string SerialReuseDeclinedText(const std::string& language, const std::string& serial) {
+    return IsChinese(language) ? "序列号 " + serial + " 已用过，未更新"
+                               : "Serial number " + serial + " used before: not updated";
+}
+
+std::string RecordUnreadableText(const std::string& language, const std::string& location,
+                                 const std::string& reason) {
+    return IsChinese(language)
+               ? "无法读取生产记录 " + location + "：" + reason +
+                     "。无法确认序列号是否已用过，本次更新已停止。"
+               : "The unit record " + location + " cannot be read: " + reason +
+                     ". Whether the serial number was used before cannot be told; the update "
+                     "was stopped.";
+}
+
+std::string RecordNotWrittenText(const std::string& language, const std::string& location,
+                                 const std::string& reason) {
+    return IsChinese(language)
+               ? "本次更新未能写入生产记录 " + location + "：" + reason
+               : "This update could not be written to the unit record " + location + ": " +
+                     reason;
+}
+
+std::string LineDatabaseIgnoredText(const std::string& language) {
+    return IsChinese(language)
+               ? "已设置生产线数据库（BPCONF_DATABASE_URL），但此 Windows 版本还不能使用它；"
+                 "序列号计数器和生产记录仍保存在本机。"
+               : "A line database is set (BPCONF_DATABASE_URL), but this Windows build cannot "
+                 "use it yet; the serial counter and the record stay on this station.";
+}
+
 bool HasControlCharacter(const std::string& text) {
     for (unsigned char c : text) {
         if (c < 0x20 || c == 0x7F)

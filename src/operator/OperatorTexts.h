@@ -48,4 +48,19 @@ std::string DeliveryFailedText(const std::string& interfaceLanguage, std::uint32
 // The status text of a run refused before anything was sent: the queue cannot print.
 std::string QueueRefusedText(const std::string& interfaceLanguage, std::uint32_t error);
 
+// The question before a serial number the record shows on a unit already is stamped again.
+std::string SerialReuseQuestion(const std::string& interfaceLanguage, const std::string& serial,
+                                const std::string& location);
+// The status text after the operator answered No: nothing was sent.
+std::string SerialReuseDeclinedText(const std::string& interfaceLanguage,
+                                    const std::string& serial);
+// The record cannot tell whether the operator's serial number was used: the run stops.
+std::string RecordUnreadableText(const std::string& interfaceLanguage, const std::string& location,
+                                 const std::string& reason);
+// The run's entry could not be written to the record.
+std::string RecordNotWrittenText(const std::string& interfaceLanguage, const std::string& location,
+                                 const std::string& reason);
+// A line database is named, but this build cannot use it.
+std::string LineDatabaseIgnoredText(const std::string& interfaceLanguage);
+
 }  // namespace bpconf::op

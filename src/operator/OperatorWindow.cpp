@@ -13,7 +13,7 @@ OperatorWindow::OperatorWindow(IForm& form, Services services)
       s_(std::move(services)),
       serial_(form_, s_.counter, s_.clock, s_.boxes, state_),
       package_(form_, s_, state_),
-      run_(form_, s_, state_, serial_, package_.List()) {}
+      run_(form_, s_, state_, serial_, package_) {}
 
 bool OperatorWindow::Guarded(const std::function<void()>& handler) {
     try {

@@ -166,11 +166,12 @@ const Rules& AllRules() {
 
 }  // namespace
 
-std::vector<Setting> ParseProfile(const std::string& text) {
+std::vector<Setting> ParseProfile(const std::string& text, LineProfile* lineProfile) {
     std::vector<Setting> settings;
     std::istringstream lines(text);
     std::string line;
     bool inSettings = false;
+    bool inLine = false;
     int number = 0;
     while (std::getline(lines, line)) {
         ++number;
@@ -181,8 +182,20 @@ std::vector<Setting> ParseProfile(const std::string& text) {
             continue;
         if (line[0] == '[') {
             inSettings = text::ToLowerAscii(line) == "[settings]";
-            if (!inSettings)
+            inLine = text::ToLowerAscii(line) == "[line]";
+            if (!inSettings && !inLine)
                 throw UsageError("unknown section " + line + " at line " + std::to_string(number));
+            continue;
+        }
+        if (inLine) {
+            const Setting s = ParseAssignment(line);
+            if (s.first == "station" && lineProfile != nullptr)
+                lineProfile->station = s.second;
+            else if (s.first == "database" && lineProfile != nullptr)
+                lineProfile->database = s.second;
+            else if (s.first != "station" && s.first != "database")
+                throw UsageError("unknown key " + s.first + " in [line] at line " +
+                                 std::to_string(number));
             continue;
         }
         if (!inSettings) {

@@ -3,6 +3,7 @@
 // state after start.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -20,9 +21,16 @@ class UsageError : public std::runtime_error {
 
 using Setting = std::pair<std::string, std::string>;  // key, value
 
+// The [line] section of a profile: the station's name and the line's database.
+struct LineProfile {
+    std::optional<std::string> station;
+    std::optional<std::string> database;
+};
+
 // The settings of an INI text, in file order. Blank lines and lines starting with ';' or '#'
-// are skipped; every key must stand in the [settings] section.
-std::vector<Setting> ParseProfile(const std::string& text);
+// are skipped; every key must stand in the [settings] section, or be station= or database= in
+// the [line] section (given to lineProfile).
+std::vector<Setting> ParseProfile(const std::string& text, LineProfile* lineProfile = nullptr);
 
 // "KEY=VALUE" of --set.
 Setting ParseAssignment(const std::string& assignment);

@@ -14,6 +14,7 @@ enum class RunEnd {
     Delivery,     // a message did not reach the printer, or its queue cannot print
     Closed,       // the window closed during the run
     NotStarted,   // a run was already under way
+    ReuseDeclined,  // the operator chose not to stamp a serial number used before
 };
 
 // A run that cannot go on: the text tells the operator why, in the interface language, in the

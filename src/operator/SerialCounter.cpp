@@ -83,7 +83,13 @@ std::string SerialCounter::FilterPasted(const std::string& text) {
     return digits;
 }
 
-std::string SerialCounter::Take() {
+std::optional<std::int32_t> SerialCounter::OperatorNumber() const {
+    if (!SetByOperator())
+        return std::nullopt;
+    return ParseCounter(text::Trim(form_.Text(ctl::txtUpdateNo)));
+}
+
+std::string SerialCounter::Take(const std::string& stamp, platform::SerialClaim& claim) {
     const std::string box = form_.Text(ctl::txtUpdateNo);
     const std::string& language = state_.interfaceLanguage;
     // The operator's number is checked before the store is touched.
@@ -94,37 +100,42 @@ std::string SerialCounter::Take() {
     std::int32_t number = 0;
     std::string serial;
     bool atLimit = false;
-    const platform::CounterChange change =
-        store_.Change([&](const platform::StoredValue& stored) -> std::optional<std::string> {
-            std::optional<std::int32_t> stamp = chosen;
-            if (stamp) {
+    const platform::CounterChange change = store_.Reserve(
+        [&](const platform::StoredValue& stored) -> std::optional<std::string> {
+            std::optional<std::int32_t> taken = chosen;
+            if (taken) {
                 serial = text::Trim(box);
             } else {
                 using Kind = platform::StoredValue::Kind;
                 if (stored.kind == Kind::Text) {
-                    stamp = ParseCounter(stored.text);
+                    taken = ParseCounter(stored.text);
                 } else if (stored.kind == Kind::Missing) {
                     // A store removed behind the window's back: go on from the last known
                     // number rather than from 0001.
-                    stamp = ParseCounter(box);
+                    taken = ParseCounter(box);
                 }
-                if (!stamp) {
+                if (!taken) {
                     throw RunFailure{RunEnd::SerialStore,
                                      CounterUnusableText(language, store_.Location(),
                                                          stored.kind == Kind::Text
                                                              ? "\"" + stored.text + "\""
                                                              : std::string())};
                 }
-                serial = FormatCounter(*stamp);
+                serial = FormatCounter(*taken);
             }
-            number = *stamp;
+            number = *taken;
             // The store cannot read back a number past the largest 32-bit one.
             if (number == std::numeric_limits<std::int32_t>::max()) {
                 atLimit = true;
                 return std::nullopt;
             }
+            claim.serial = text::Trim(stamp) + serial;
+            claim.reused = !confirmedReuse_.empty() && claim.serial == confirmedReuse_;
             return FormatCounter(number + 1LL);
-        });
+        },
+        claim);
+    if (!change.ok() || atLimit)
+        claim.serial.clear();  // nothing was reserved
     if (!change.ok()) {
         throw RunFailure{RunEnd::SerialStore,
                          CounterStoreFailureText(language, change, store_.Location())};

@@ -42,10 +42,17 @@ class SerialCounter {
     // Takes the number of the unit from the store, under its lock: the box's number when the
     // operator set it since the box was last filled from the store, else the stored one (another
     // program may have moved it on). The next number is stored, flushed, and shown in the box
-    // before this returns; the result is the counter text to stamp. Raises the conversion error
-    // for a box that holds no whole number, and RunFailure when the store cannot give a number;
-    // the store is unchanged then.
-    std::string Take();
+    // before this returns; the result is the counter text to stamp. A store with a ledger (the
+    // line's database) reserves claim.serial (the stamp and the counter) in the same step.
+    // Raises the conversion error for a box that holds no whole number, and RunFailure when the
+    // store cannot give a number; the store is unchanged then.
+    std::string Take(const std::string& stamp, platform::SerialClaim& claim);
+    // The operator confirmed that this serial number (stamp and counter) may be stamped again;
+    // the claim of a Take that gives it says so.
+    void ConfirmReuse(const std::string& serial) { confirmedReuse_ = serial; }
+    // The number the operator typed into the box (since it was last filled from the store), if
+    // it is one: the next stamp takes it.
+    std::optional<std::int32_t> OperatorNumber() const;
     // Adds one to the updated-units count.
     void CountUpdatedUnit();
     // Stores the box's number at closing when the operator set it; otherwise the store already
@@ -64,6 +71,7 @@ class SerialCounter {
     const WindowState& state_;
     std::string filled_;
     bool edited_ = false;
+    std::string confirmedReuse_;
 };
 
 // "%.4d": zero-filled to at least four digits.

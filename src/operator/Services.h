@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/Printers.h"
+#include "platform/UnitRecord.h"
 #include "transport/untFunction.h"
 
 namespace bpconf::op {
@@ -28,6 +29,12 @@ struct Services {
     // How long the run waits for a job to reach the printer before it gives up on it; 0: jobs
     // are not followed (a job the spooler took counts as sent).
     int jobTimeoutMs = kDefaultJobTimeoutMs;
+    // The record every run is written to when it ends (nullptr: none, as for a dry run), and
+    // what the record names a run by.
+    platform::IUnitRecord* record = nullptr;
+    std::string station{};
+    std::string version{};
+    std::string captureFolder{};  // where the capture printer's jobs land
 };
 
 }  // namespace bpconf::op

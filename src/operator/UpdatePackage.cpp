@@ -6,6 +6,22 @@
 
 namespace bpconf::op {
 
+namespace {
+
+// The last part of a path, with either separator.
+std::string BaseName(const std::string& path) {
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+void UpdatePackage::Set(const std::vector<std::uint8_t>& bytes, const std::string& path) {
+    list_.clear();
+    list_.push_back(std::make_unique<THfByteList>(bytes));
+    fileName_ = BaseName(path);
+}
+
 void UpdatePackage::Button1Click() {
     if (form_.ItemCount(ctl::cmbDriver) == 0) {
         s_.transport.ShowWarning(Pick(state_.interfaceLanguage, "请安排打印机驱动程序",
@@ -13,11 +29,12 @@ void UpdatePackage::Button1Click() {
         return;
     }
     if (const auto file = s_.fileDialog.OpenFile("*.bin", ".")) {
-        list_.clear();
+        Release();
         form_.ClearMemo();
         auto package = std::make_unique<THfByteList>();
         package->LoadFromFile(*file, kMaxPackageBytes);
         list_.push_back(std::move(package));
+        fileName_ = BaseName(*file);
         for (const auto& list : list_)
             form_.AddMemoLine(list->HexDump());
     }

@@ -19,13 +19,22 @@ class UpdatePackage {
 
     // The loaded package: one byte list after a successful choice; read by the update run.
     ByteLists& List() { return list_; }
-    void Release() { list_.clear(); }
+    const ByteLists& List() const { return list_; }
+    // The package's file name (without its folder), for the record; "" without a package.
+    const std::string& FileName() const { return fileName_; }
+    // Loads a package read elsewhere (the command line's --package).
+    void Set(const std::vector<std::uint8_t>& bytes, const std::string& path);
+    void Release() {
+        list_.clear();
+        fileName_.clear();
+    }
 
   private:
     IForm& form_;
     Services& s_;
     const WindowState& state_;
     ByteLists list_;
+    std::string fileName_;
 };
 
 }  // namespace bpconf::op

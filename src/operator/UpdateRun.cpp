@@ -3,7 +3,11 @@
 
 #include "operator/LanguageTables.h"
 #include "operator/OperatorTexts.h"
+#include "operator/RunRecord.h"
 #include "platform/AsciiText.h"
+#include "platform/Backends.h"
+#include "platform/Sha256.h"
+#include "platform/UtcTime.h"
 #include "protocol/Commands.h"
 #include "protocol/Decoder.h"
 #include "protocol/SelfTestMessage.h"
@@ -20,6 +24,13 @@ constexpr int kProgressMaximum = 20;
 RunEnd UpdateRun::Run() {
     stampedSerial_.clear();
     deliveries_.Clear();
+    runId_ = NewRunId();
+    startedMs_ = s_.clock.UtcMilliseconds();
+    claim_ = platform::SerialClaim();
+    claim_.runId = runId_;
+    claim_.station = s_.station;
+    detail_.clear();
+    recordFailed_ = false;
     RunEnd end = RunEnd::Normal;
     std::optional<std::string> uncaught;  // a failure nobody caught: the standard error box
     try {
@@ -30,10 +41,12 @@ RunEnd UpdateRun::Run() {
         deliveries_.CancelWaiting();
     } catch (const RunFailure& f) {
         end = f.end;
+        detail_ = f.text;
         s_.boxes.Error(f.text);
     } catch (const DeliveryFailure& f) {
         end = RunEnd::Delivery;
         EndAfterDeliveryFailure(f);
+        detail_ = form_.Text(ctl::StatusPanel1);
     } catch (const Exception& e) {
         end = RunEnd::Conversion;
         uncaught = e.Message();
@@ -41,12 +54,97 @@ RunEnd UpdateRun::Run() {
         end = RunEnd::Conversion;
         uncaught = e.what();
     }
+    if (uncaught)
+        detail_ = *uncaught;
     // After an early end the operator can mend the value and run again.
     if (end != RunEnd::Normal && end != RunEnd::Closed)
         form_.SetEnabled(ctl::Button3, true);
     if (uncaught)
         s_.boxes.Uncaught(*uncaught);
+    SettleSerial();
+    Record(end);
     return end;
+}
+
+bool UpdateRun::CheckSerialReuse() {
+    if (s_.record == nullptr || !state_.productionMode || !form_.Checked(ctl::chkUpdateNo))
+        return true;
+    const auto number = serial_.OperatorNumber();
+    if (!number)
+        return true;  // no number the operator typed (a box that is none fails at its step)
+    const std::string serial = text::Trim(form_.Text(ctl::lblNoYearMonth)) + FormatCounter(*number);
+    const std::string& language = state_.interfaceLanguage;
+    bool used = false;
+    if (const platform::RecordResult r = s_.record->SerialUsed(serial, used); !r) {
+        throw RunFailure{RunEnd::SerialStore,
+                         RecordUnreadableText(language, s_.record->Location(), r.reason)};
+    }
+    if (!used)
+        return true;
+    if (!s_.boxes.Ask(SerialReuseQuestion(language, serial, s_.record->Location()))) {
+        detail_ = SerialReuseDeclinedText(language, serial);
+        form_.SetText(ctl::StatusPanel1, detail_);
+        return false;
+    }
+    serial_.ConfirmReuse(serial);
+    return true;
+}
+
+void UpdateRun::SettleSerial() {
+    if (claim_.serial.empty())
+        return;
+    const SentMessage* stamp = nullptr;
+    for (const auto& sent : deliveries_.Messages()) {
+        if (sent.description.rfind("STSN", 0) == 0)
+            stamp = &sent;
+    }
+    if (stamp != nullptr && stamp->arrived) {
+        s_.counter.Settle(claim_, platform::ClaimOutcome::Stamped);
+    } else if (stamp == nullptr || !stamp->delivery.handedOver) {
+        s_.counter.Settle(claim_, platform::ClaimOutcome::Void);
+    }
+    // A settlement that fails leaves the number reserved: counted as used, never given again.
+}
+
+std::string UpdateRun::TargetText() const {
+    if (!DriverPath())
+        return "port " + text::Trim(form_.Text(ctl::cmbLpt));
+    const std::string printer = form_.Text(ctl::cmbDriver);
+    if (printer == platform::kCapturePrinterName && !s_.captureFolder.empty())
+        return "capture " + s_.captureFolder;
+    return "printer " + printer;
+}
+
+void UpdateRun::Record(RunEnd end) {
+    if (s_.record == nullptr)
+        return;
+    platform::UnitEntry e;
+    e.runId = runId_;
+    e.started = platform::FormatUtc(startedMs_);
+    e.ended = platform::FormatUtc(s_.clock.UtcMilliseconds());
+    e.station = s_.station;
+    e.language = state_.interfaceLanguage;
+    e.target = TargetText();
+    e.serial = stampedSerial_;
+    e.reusedSerial = claim_.reused && !claim_.serial.empty();
+    for (const auto& sent : deliveries_.Messages())
+        e.messages.push_back(RecordedMessageOf(sent));
+    if (!package_.List().empty()) {
+        std::vector<std::uint8_t> bytes;
+        for (const auto& list : package_.List())
+            bytes.insert(bytes.end(), list->Bytes().begin(), list->Bytes().end());
+        e.packageName = package_.FileName();
+        e.packageSize = bytes.size();
+        e.packageSha256 = platform::Sha256Hex(bytes);
+    }
+    e.outcome = OutcomeOf(end, e.messages);
+    e.detail = detail_;
+    e.version = s_.version;
+    if (const platform::RecordResult r = s_.record->Write(e); !r) {
+        recordFailed_ = true;
+        s_.boxes.Error(
+            RecordNotWrittenText(state_.interfaceLanguage, s_.record->Location(), r.reason));
+    }
 }
 
 void UpdateRun::Show(const std::string& chinese, const std::string& english) {
@@ -143,6 +241,8 @@ RunEnd UpdateRun::Steps() {
     Pause(kStepPauseMs);
 
     if (DriverPath()) {
+        if (!CheckSerialReuse())
+            return RunEnd::ReuseDeclined;
         CheckQueueBeforeRun();
         if (form_.Checked(ctl::CheckBox5))
             CheckPrinterName();
@@ -211,8 +311,8 @@ RunEnd UpdateRun::Steps() {
         if (state_.productionMode && form_.Checked(ctl::chkUpdateNo)) {
             // The number is stored as used before its job leaves: a crash can leave a gap in
             // the serial numbers, never a number on two units.
-            const std::string serial = serial_.Take();
             const std::string stamp = form_.Text(ctl::lblNoYearMonth);
+            const std::string serial = serial_.Take(stamp, claim_);
             stampedSerial_ = text::Trim(stamp) + serial;
             Send(BuildSTSN(stamp, serial));
             serial_.CountUpdatedUnit();
@@ -289,10 +389,11 @@ bool UpdateRun::SelfTestStep() {
     Pause(kStepPauseMs);
 
     // The package is read here, so one loaded during the run's earlier pumps is the one sent.
-    const std::size_t n = FillSelfTestMessage(message, package_);
+    const std::size_t n = FillSelfTestMessage(message, package_.List());
     if (n > kMaxSelfTestPayload) {
-        s_.transport.ShowWarning(Pick(state_.interfaceLanguage, "更新文件有问题！！",
-                                      "There is a problem updating files!!"));
+        detail_ = Pick(state_.interfaceLanguage, "更新文件有问题！！",
+                       "There is a problem updating files!!");
+        s_.transport.ShowWarning(detail_);
         return false;
     }
     Advance();

@@ -11,6 +11,7 @@
 #include "operator/RunEnd.h"
 #include "operator/SerialCounter.h"
 #include "operator/Services.h"
+#include "operator/UpdatePackage.h"
 #include "operator/WindowState.h"
 #include "transport/untByteList.h"
 
@@ -19,7 +20,7 @@ namespace bpconf::op {
 class UpdateRun {
   public:
     UpdateRun(IForm& form, Services& services, WindowState& state, SerialCounter& serial,
-              const ByteLists& package)
+              const UpdatePackage& package)
         : form_(form),
           s_(services),
           state_(state),
@@ -29,8 +30,11 @@ class UpdateRun {
 
     // Runs every step, shows how the run ended (its boxes, the status text, Button3 enabled
     // again after an early end) and returns the end. A close request stops it at its next pump,
-    // pause or wait (RunEnd::Closed).
+    // pause or wait (RunEnd::Closed). Whatever way it ends, the serial number it reserved is
+    // settled and its entry written to the record.
     RunEnd Run();
+    // The last run's entry could not be written to the record (the operator was told).
+    bool RecordFailed() const { return recordFailed_; }
 
     // The serial number (stamp and counter) the last run handed to the transport, or "".
     const std::string& StampedSerial() const { return stampedSerial_; }
@@ -61,15 +65,28 @@ class UpdateRun {
     // go out as part of the name message (an ESC there starts a command of its own).
     void CheckPrinterName();
     void EndAfterDeliveryFailure(const DeliveryFailure& failure);
+    // A serial number the operator typed that the record shows on a unit already is stamped
+    // again only when the operator says so; false when the operator said No.
+    bool CheckSerialReuse();
+    // Stamped when the STSN message reached the unit, void when it never left; a number handed
+    // over and never confirmed stays reserved.
+    void SettleSerial();
+    void Record(RunEnd end);
+    std::string TargetText() const;
     bool DriverPath() const { return form_.Checked(ctl::rdbDriver); }
 
     IForm& form_;
     Services& s_;
     WindowState& state_;
     SerialCounter& serial_;
-    const ByteLists& package_;
+    const UpdatePackage& package_;
     Deliveries deliveries_;
     std::string stampedSerial_;
+    std::string runId_;
+    std::int64_t startedMs_ = 0;
+    platform::SerialClaim claim_;
+    std::string detail_;  // why the run ended early, as the operator read it
+    bool recordFailed_ = false;
 };
 
 }  // namespace bpconf::op

@@ -15,6 +15,12 @@ class ConsoleMessageBoxes : public IMessageBoxes {
     void Error(const std::string& text) override { Show(kErrorCaption, text); }
     void Plain(const std::string& text) override { Show(kApplicationTitle, text); }
     void Uncaught(const std::string& text) override { Show(kApplicationTitle, text + "."); }
+    // Nobody answers on the command line: the question is shown and answered No; the options
+    // give the Yes beforehand.
+    bool Ask(const std::string& text) override {
+        Show(kApplicationTitle, text);
+        return false;
+    }
 
   private:
     void Show(const char* caption, const std::string& text) {

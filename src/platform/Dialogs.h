@@ -23,6 +23,9 @@ class IMessageBoxes {
     // The standard box for a failure nobody caught: application title, error icon, the text
     // with a full stop added.
     virtual void Uncaught(const std::string& text) = 0;
+    // Modal question captioned with the application title, question icon, Yes and No buttons;
+    // true for Yes.
+    virtual bool Ask(const std::string& text) = 0;
 };
 
 class IFileDialog {

@@ -1,6 +1,8 @@
 // The user's language, the local date and time, and pauses.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -29,6 +31,12 @@ class IClock {
   public:
     virtual ~IClock() = default;
     virtual LocalDateTime Now() = 0;
+    // Milliseconds since 1970-01-01 00:00 UTC: the times of the record.
+    virtual std::int64_t UtcMilliseconds() {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    }
 };
 
 // Sleeps on the calling thread (Sleep on Windows).

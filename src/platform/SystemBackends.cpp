@@ -2,7 +2,26 @@
 
 namespace bpconf::platform {
 
-SystemBackends CreateSystemBackends(const std::string& captureDir) {
+LineSettings LineSettingsFromEnvironment() {
+    LineSettings line;
+    line.station = EnvironmentVariable("BPCONF_STATION").value_or("");
+    line.databaseUrl = EnvironmentVariable("BPCONF_DATABASE_URL").value_or("");
+    return line;
+}
+
+CounterAndRecord CreateCounterAndRecord(const LineSettings& line) {
+    CounterAndRecord c;
+    c.station = line.station.empty() ? HostName() : line.station;
+    if (line.databaseUrl.empty() ||
+        !CreateLineDatabaseBackends(line.databaseUrl, c.counter, c.record)) {
+        c.lineDatabaseIgnored = !line.databaseUrl.empty();
+        c.counter = CreateSystemCounterStore();
+        c.record = CreateStationRecord();
+    }
+    return c;
+}
+
+SystemBackends CreateSystemBackends(const std::string& captureDir, const LineSettings& line) {
     SystemBackends b;
     b.printers = CreateSystemPrinterList();
     b.spooler = CreateSystemSpooler();
@@ -11,7 +30,11 @@ SystemBackends CreateSystemBackends(const std::string& captureDir) {
         b.spooler = CreateCaptureSpooler(std::move(b.spooler), captureDir);
     }
     b.ports = CreateSystemPortDevices();
-    b.counter = CreateSystemCounterStore();
+    CounterAndRecord c = CreateCounterAndRecord(line);
+    b.counter = std::move(c.counter);
+    b.record = std::move(c.record);
+    b.station = std::move(c.station);
+    b.lineDatabaseIgnored = c.lineDatabaseIgnored;
     b.locale = CreateSystemLocale();
     b.clock = CreateSystemClock();
     return b;

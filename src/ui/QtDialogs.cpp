@@ -46,6 +46,14 @@ void QtMessageBoxes::Uncaught(const std::string& text) {
     Box(QMessageBox::Critical, platform::kApplicationTitle, text + ".");
 }
 
+bool QtMessageBoxes::Ask(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(platform::kApplicationTitle),
+                    QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<std::string> QtFileDialog::OpenFile(const std::string& pattern,
                                                   const std::string& initialFolder) {
     const QString file = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),

@@ -23,6 +23,10 @@ int main(int argc, char** argv) {
         std::cout << "bpconf-cli " BPCONF_VERSION "\n";
         return 0;
     }
+    if (command == "units")
+        return Units(args);
+    if (command == "db")
+        return Database(args);
     const bool runLike = command == "run" || command == "frames";
     Options options;
     std::string error;

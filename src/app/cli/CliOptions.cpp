@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/ErrorNumbers.h"
+#include "operator/Profile.h"
 #include "platform/Files.h"
 
 namespace bpconf::cli {
@@ -18,11 +19,16 @@ const char* const kUsage =
     "  send [--printer NAME | --port NAME | --capture DIR] FILE\n"
     "                                 the package's bytes unchanged, as one job (test print)\n"
     "  decode [FILE...]               the messages held in captured bytes (stdin without FILE)\n"
+    "  units [--since DATE] [--until DATE] [--station S] [--serial N] [--format csv|json]\n"
+    "        [--summary] [--profile FILE]\n"
+    "                                 the record of the runs (CSV by default; DATE: YYYY-MM-DD)\n"
+    "  db init [--profile FILE]       creates the tables of the line's database\n"
     "options of run and frames:\n"
     "  --printer NAME  --port NAME  --capture DIR   the target; run takes several of them\n"
     "  --profile FILE  --set KEY=VALUE  --package FILE  --language chinese|english\n"
     "  --job-timeout SECONDS (how long a job may take to reach the printer; 0: not followed)\n"
-    "  --no-pacing (emulators only)\n";
+    "  --no-pacing (emulators only)  --reuse-serial (stamp a serial number used before)\n"
+    "the line: BPCONF_STATION, BPCONF_DATABASE_URL, or station= and database= in [line]\n";
 
 std::mutex gOutput;
 
@@ -105,6 +111,8 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool se
             o.sets.push_back(s);
         } else if (runOptions && a == "--no-pacing") {
             o.noPacing = true;
+        } else if (runOptions && a == "--reuse-serial") {
+            o.reuseSerial = true;
         } else if (a.rfind("--", 0) == 0) {
             error = "unknown option " + a;
             return false;
@@ -135,9 +143,32 @@ std::string CaptureDirFromEnvironment() {
     return platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or("");
 }
 
-platform::SystemBackends BackendsFor(const Target& target) {
+platform::SystemBackends BackendsFor(const Target& target, const platform::LineSettings& line) {
     return platform::CreateSystemBackends(
-        target.kind == Target::Kind::Capture ? target.name : CaptureDirFromEnvironment());
+        target.kind == Target::Kind::Capture ? target.name : CaptureDirFromEnvironment(), line);
+}
+
+bool LineSettingsFor(const std::string& profile, platform::LineSettings& line, std::string& error) {
+    line = platform::LineSettingsFromEnvironment();
+    if (profile.empty())
+        return true;
+    std::string text, reason;
+    if (!ReadInputFile(profile, kMaxProfileBytes, text, reason)) {
+        error = "cannot read profile " + profile + ": " + reason;
+        return false;
+    }
+    op::LineProfile lineProfile;
+    try {
+        op::ParseProfile(text, &lineProfile);
+    } catch (const op::UsageError& e) {
+        error = e.what();
+        return false;
+    }
+    if (lineProfile.station)
+        line.station = *lineProfile.station;
+    if (lineProfile.database)
+        line.databaseUrl = *lineProfile.database;
+    return true;
 }
 
 std::string PrinterNameOf(const Target& target) {

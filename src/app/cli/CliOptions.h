@@ -16,6 +16,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitEndedEarly = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitDeliveryFailed = 3;
+inline constexpr int kExitRecordFailed = 4;  // configured, but the record could not be written
 
 // A profile is a few dozen lines; a larger file is no profile.
 inline constexpr std::uint64_t kMaxProfileBytes = 1u << 20;
@@ -35,6 +36,7 @@ struct Options {
     std::vector<std::string> sets;
     std::vector<std::string> files;
     bool noPacing = false;
+    bool reuseSerial = false;
     int jobTimeoutMs = op::kDefaultJobTimeoutMs;
 };
 
@@ -58,7 +60,8 @@ bool ReadInputFile(const std::string& path, std::uint64_t maxSize, std::string& 
 std::string CaptureDirFromEnvironment();
 // The platform's services for one target: the capture printer writes into the target's folder,
 // or into BPCONF_CAPTURE_DIR for "--printer bpconf-capture".
-platform::SystemBackends BackendsFor(const Target& target);
+platform::SystemBackends BackendsFor(const Target& target,
+                                     const platform::LineSettings& line = {});
 std::string PrinterNameOf(const Target& target);
 
 // "error N: text".
@@ -69,5 +72,11 @@ int Printers();
 int Decode(const Options& o);
 int Send(const Options& o);
 int Run(const Options& o, bool dryRun);
+int Units(const std::vector<std::string>& args);
+int Database(const std::vector<std::string>& args);
+
+// The line settings of the environment, with the [line] section of the profile (when one is
+// named) taking precedence; false with a message when the profile cannot be read.
+bool LineSettingsFor(const std::string& profile, platform::LineSettings& line, std::string& error);
 
 }  // namespace bpconf::cli

@@ -1,6 +1,7 @@
 // bpconf-cli run and frames: the window's own update run through the in-memory window, on one
 // target or on several at the same time.
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <csignal>
 #include <functional>
@@ -119,6 +120,7 @@ class DryRunCounter : public platform::ICounterStore {
 struct TargetResult {
     std::string label;
     int status = kExitOk;
+    bool recordFailed = false;
     std::string serial;
     std::string result;
 };
@@ -134,6 +136,10 @@ struct RunPlan {
     bool printStatus = false;
     std::string language;
     int jobTimeoutMs = op::kDefaultJobTimeoutMs;
+    platform::LineSettings line;
+    std::string packagePath;
+    // The serial number the operator allowed to be stamped again (--reuse-serial).
+    std::string confirmedReuse;
 };
 
 // One target's update run: its own window, transport, pacing and counter store, so several run
@@ -142,7 +148,7 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
                        std::vector<platform::KeptMessage>* dryRunMessages) {
     TargetResult r;
     r.label = target.name;
-    auto backends = BackendsFor(target);
+    auto backends = BackendsFor(target, plan.line);
     auto boxes = platform::CreateConsoleMessageBoxes(prefix);
     platform::MemorySpooler recordingSpooler;
     platform::MemoryPorts recordingPorts(recordingSpooler.kept);
@@ -168,6 +174,12 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
     op::Services services{
         printers, transport, counter, *backends.locale,     *backends.clock,
         *boxes,   dialog,    pacer,   platform::Utf8ToAnsi, plan.dryRun ? 0 : plan.jobTimeoutMs};
+    // A dry run leaves nothing in the record.
+    services.record = plan.dryRun ? nullptr : backends.record.get();
+    services.station = backends.station;
+    services.version = BPCONF_VERSION;
+    services.captureFolder =
+        target.kind == Target::Kind::Capture ? target.name : CaptureDirFromEnvironment();
 
     CliForm form;
     op::ApplyDesign(form);
@@ -194,10 +206,10 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
     if (r.label.empty())
         r.label = form.Text(op::ctl::cmbDriver);
     op::ApplySettings(form, window, plan.settings);
-    if (plan.hasPackage) {
-        window.Package().List().clear();
-        window.Package().List().push_back(std::make_unique<THfByteList>(plan.package));
-    }
+    if (plan.hasPackage)
+        window.Package().Set(plan.package, plan.packagePath);
+    if (!plan.confirmedReuse.empty())
+        window.Serial().ConfirmReuse(plan.confirmedReuse);
 
     form.prefix = prefix;
     form.printStatus = plan.printStatus;
@@ -209,6 +221,7 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
         *dryRunMessages = recordingSpooler.kept;
 
     r.serial = window.Run().StampedSerial();
+    r.recordFailed = window.Run().RecordFailed();
     if (end == op::RunEnd::Delivery) {
         r.status = kExitDeliveryFailed;
         r.result = "delivery failed";
@@ -236,22 +249,56 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
     return r;
 }
 
-// The worse of two exit statuses: a delivery that failed outweighs an early end.
+// The worse of two exit statuses: a delivery that failed outweighs an early end, which outweighs
+// a record that could not be written.
 int Worse(int a, int b) {
-    auto rank = [](int s) { return s == kExitDeliveryFailed ? 2 : s == kExitEndedEarly ? 1 : 0; };
+    auto rank = [](int s) {
+        return s == kExitDeliveryFailed ? 3 : s == kExitEndedEarly ? 2 : s == kExitRecordFailed ? 1 : 0;
+    };
     return rank(a) >= rank(b) ? a : b;
 }
 
+// The year and month of the stamp: serial.month when given, else this month.
+std::string MonthStamp(const std::vector<op::Setting>& settings) {
+    std::string month;
+    for (const auto& [key, value] : settings) {
+        if (key == "serial.month")
+            month = value;
+    }
+    if (!month.empty())
+        return month;
+    const platform::LocalDateTime now = platform::CreateSystemClock()->Now();
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d", now.year, now.month);
+    return stamp;
+}
+
 // Sets the counter of the next stamp in the store, before any target runs: every target then
-// follows the store, so the number is taken by exactly one of them.
-bool StoreExplicitCounter(const std::string& counter, const std::string& language) {
-    auto store = platform::CreateSystemCounterStore();
-    const platform::CounterChange change = store->Write(counter);
+// follows the store, so the number is taken by exactly one of them. A number the record shows on
+// a unit already is refused unless --reuse-serial allows it; plan.confirmedReuse names it then.
+int StoreExplicitCounter(const std::string& counter, const std::string& language,
+                         platform::CounterAndRecord& store, bool reuse, RunPlan& plan) {
+    auto boxes = platform::CreateConsoleMessageBoxes();
+    const auto number = op::ParseCounter(counter);
+    const std::string serial = MonthStamp(plan.settings) + op::FormatCounter(number.value_or(0));
+    bool used = false;
+    if (const platform::RecordResult r = store.record->SerialUsed(serial, used); !r) {
+        boxes->Error(op::RecordUnreadableText(language, store.record->Location(), r.reason));
+        return kExitEndedEarly;
+    }
+    if (used && !reuse) {
+        std::cerr << "bpconf-cli: the record shows the serial number " << serial
+                  << " on a unit already (" << store.record->Location()
+                  << "); --reuse-serial stamps it again\n";
+        return kExitEndedEarly;
+    }
+    if (used)
+        plan.confirmedReuse = serial;
+    const platform::CounterChange change = store.counter->Write(counter);
     if (change.ok())
-        return true;
-    platform::CreateConsoleMessageBoxes()->Error(
-        op::CounterNotSavedText(language, counter, change, store->Location()));
-    return false;
+        return kExitOk;
+    boxes->Error(op::CounterNotSavedText(language, counter, change, store.counter->Location()));
+    return kExitEndedEarly;
 }
 
 }  // namespace
@@ -277,6 +324,9 @@ int Run(const Options& o, bool dryRun) {
                 return Usage("cannot read profile " + o.profile + ": " + reason);
             plan.settings = op::ParseProfile(text);
         }
+        std::string error;
+        if (!LineSettingsFor(o.profile, plan.line, error))
+            return Usage(error);
         for (const auto& s : o.sets)
             plan.settings.push_back(op::ParseAssignment(s));
         op::CheckSettings(plan.settings);
@@ -292,6 +342,7 @@ int Run(const Options& o, bool dryRun) {
         }
         plan.package = list.Bytes();
         plan.hasPackage = true;
+        plan.packagePath = o.package;
     }
 
     if (!dryRun) {
@@ -310,8 +361,15 @@ int Run(const Options& o, bool dryRun) {
                 ? o.language
                 : (op::GetSystemLanguage(*platform::CreateSystemLocale()) == "CHINESE" ? "chinese"
                                                                                        : "english");
-        if (counter && !StoreExplicitCounter(*counter, language))
-            return kExitEndedEarly;
+        platform::CounterAndRecord store = platform::CreateCounterAndRecord(plan.line);
+        if (store.lineDatabaseIgnored)
+            platform::CreateConsoleMessageBoxes()->Warning(op::LineDatabaseIgnoredText(language));
+        if (counter) {
+            if (const int status =
+                    StoreExplicitCounter(*counter, language, store, o.reuseSerial, plan);
+                status != kExitOk)
+                return status;
+        }
     }
 
     std::vector<Target> targets = o.targets;
@@ -340,6 +398,8 @@ int Run(const Options& o, bool dryRun) {
     int status = kExitOk;
     for (const auto& r : results) {
         status = Worse(status, r.status);
+        if (r.recordFailed)
+            status = Worse(status, kExitRecordFailed);
         if (several) {
             PrintLine(std::cout,
                       "[" + r.label + "] " + (r.serial.empty() ? "-" : r.serial) + " " + r.result);

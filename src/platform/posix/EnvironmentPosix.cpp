@@ -1,5 +1,6 @@
 // Language ID from the locale environment, local time from the C library.
 #include <time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
@@ -62,6 +63,32 @@ class SystemClock : public IClock {
 };
 
 }  // namespace
+
+std::string HostName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+        return "station";
+    return name;
+}
+
+// The station's record beside the user's other data, never in the folder the tool was started
+// from.
+std::optional<std::string> DefaultRecordPath(std::string& whyNot) {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && *xdg != '\0') {
+        if (*xdg != '/') {
+            whyNot = std::string("XDG_DATA_HOME is not an absolute folder: ") + xdg;
+            return std::nullopt;
+        }
+        return std::string(xdg) + "/bpconf/units.sqlite";
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home != '/') {
+        whyNot = "neither HOME nor XDG_DATA_HOME names an absolute folder";
+        return std::nullopt;
+    }
+    return std::string(home) + "/.local/share/bpconf/units.sqlite";
+}
 
 std::optional<std::string> EnvironmentVariable(const char* name) {
     const char* value = std::getenv(name);

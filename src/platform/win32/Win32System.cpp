@@ -384,6 +384,33 @@ std::optional<std::string> EnvironmentVariable(const char* name) {
     return Narrow(value, CP_UTF8);
 }
 
+std::string HostName() {
+    wchar_t name[256] = {};
+    DWORD size = 255;
+    if (!::GetComputerNameExW(ComputerNameDnsHostname, name, &size) || size == 0)
+        return "station";
+    return Narrow(std::wstring(name, size), CP_UTF8);
+}
+
+std::optional<std::string> DefaultRecordPath(std::string& whyNot) {
+    const auto local = EnvironmentVariable("LOCALAPPDATA");
+    if (!local || local->empty()) {
+        whyNot = "LOCALAPPDATA is not set";
+        return std::nullopt;
+    }
+    return *local + "\\bpconf\\units.sqlite";
+}
+
+// No database client in this build yet: the station's own counter and record.
+bool CreateLineDatabaseBackends(const std::string&, std::unique_ptr<ICounterStore>&,
+                                std::unique_ptr<IUnitRecord>&) {
+    return false;
+}
+
+RecordResult InitLineDatabaseSchema(const std::string&) {
+    return {false, "this Windows build has no PostgreSQL client"};
+}
+
 std::string UserAnsiCodePage() {
     return "CP" + std::to_string(::GetACP());
 }

@@ -52,6 +52,12 @@ void Win32MessageBoxes::Uncaught(const std::string& text) {
     Box(MB_ICONERROR, platform::kApplicationTitle, text + ".");
 }
 
+bool Win32MessageBoxes::Ask(const std::string& text) {
+    return ::MessageBoxW(::GetActiveWindow(), Widen(text).c_str(),
+                         Widen(platform::kApplicationTitle).c_str(),
+                         MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 std::optional<std::string> Win32FileDialog::OpenFile(const std::string& pattern,
                                                      const std::string& initialFolder) {
     // "*.bin|*.bin": the filter's name and its pattern, each ended by a 0, the list by another.

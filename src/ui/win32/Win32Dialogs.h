@@ -17,6 +17,8 @@ class Win32MessageBoxes : public platform::IMessageBoxes {
     void Error(const std::string& text) override;
     void Plain(const std::string& text) override;
     void Uncaught(const std::string& text) override;
+    // Never held: the answer is needed now.
+    bool Ask(const std::string& text) override;
 
     void Hold() { holding_ = true; }
     // Shows the held boxes, in order.

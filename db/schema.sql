@@ -1,0 +1,62 @@
+-- The record of the line and its serial-number sequences: schema version 1.
+-- One file for both stores: the station's SQLite file applies it when it opens; a line's
+-- PostgreSQL database gets it with `bpconf-cli db init`. Every statement can run again.
+
+CREATE TABLE IF NOT EXISTS bpconf_schema (
+    version integer NOT NULL
+);
+INSERT INTO bpconf_schema (version) SELECT 1 WHERE NOT EXISTS (SELECT 1 FROM bpconf_schema);
+
+-- One row per update run, written once when the run ends.
+CREATE TABLE IF NOT EXISTS units (
+    run_id text PRIMARY KEY,
+    started text NOT NULL,          -- UTC, ISO 8601
+    ended text NOT NULL,
+    station text NOT NULL,
+    language text NOT NULL,
+    target text NOT NULL,
+    serial text NOT NULL,           -- '' when the run stamped none
+    reused_serial integer NOT NULL DEFAULT 0,
+    package_name text NOT NULL,
+    package_size bigint NOT NULL,
+    package_sha256 text NOT NULL,
+    outcome text NOT NULL,          -- finished, ended early, closed, delivery failed
+    detail text NOT NULL,
+    version text NOT NULL
+);
+CREATE INDEX IF NOT EXISTS units_by_serial ON units (serial);
+CREATE INDEX IF NOT EXISTS units_by_started ON units (started);
+
+-- The messages of a run in sending order, with what became of each.
+CREATE TABLE IF NOT EXISTS unit_messages (
+    run_id text NOT NULL REFERENCES units (run_id) ON DELETE CASCADE,
+    seq integer NOT NULL,
+    message text NOT NULL,          -- as bpconf-cli decode prints it
+    result text NOT NULL,           -- done, failed, not sent
+    error bigint NOT NULL,
+    error_text text NOT NULL,
+    PRIMARY KEY (run_id, seq)
+);
+
+-- The shared counters of a line: the next number of each sequence.
+CREATE TABLE IF NOT EXISTS counters (
+    name text PRIMARY KEY,
+    next integer NOT NULL CHECK (next >= 0)
+);
+
+-- Every serial number a run took from a shared counter: reserved when taken, stamped when its
+-- STSN message reached the unit, void when the run ended before the message left. A number
+-- reserved and never settled (a crash, a lost connection) may be on a unit: it counts as used.
+CREATE TABLE IF NOT EXISTS serials (
+    serial text NOT NULL,
+    sequence text NOT NULL,
+    state text NOT NULL CHECK (state IN ('reserved', 'stamped', 'void')),
+    station text NOT NULL,
+    run_id text NOT NULL,
+    reused integer NOT NULL DEFAULT 0,  -- the operator confirmed a number used before
+    reserved_at text NOT NULL,
+    settled_at text,
+    PRIMARY KEY (serial, run_id)
+);
+-- No serial number on two units, unless an operator confirmed the reuse (a void one never left).
+CREATE UNIQUE INDEX IF NOT EXISTS serials_once ON serials (serial) WHERE reused = 0 AND state <> 'void';
