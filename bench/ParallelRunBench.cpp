@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
     std::printf("default run with the real pacing (wall time of bpconf-cli run):\n");
     double single = 0;
     for (int n : {1, 4, 8}) {
-        std::string command = "XDG_CONFIG_HOME='" + config + "' '" BPCONF_CLI "' run";
+        std::string command =
+            "XDG_CONFIG_HOME='" + config + "' XDG_DATA_HOME='" + config + "' '" BPCONF_CLI "' run";
         for (int i = 1; i <= n; ++i)
             command += " --printer ParLine" + std::to_string(i);
         command += " >/dev/null 2>&1";

@@ -77,6 +77,7 @@ int main() {
     fs::create_directories(dir);
     const std::string common = "LANG=zh_CN.UTF-8 LC_ALL= BPCONF_CAPTURE_DIR='" +
                                (dir / "jobs").string() + "' XDG_CONFIG_HOME='" +
+                               (dir / "config").string() + "' XDG_DATA_HOME='" +
                                (dir / "config").string() + "'";
 
     std::printf("launch to first paint:\n");

@@ -28,10 +28,13 @@ inline std::string PrivateSchedulerEnv() {
     return std::string("CUPS_SERVER='") + (server != nullptr ? server : "") + "'";
 }
 
-// Runs `bpconf-cli ARGS` in a shell with XDG_CONFIG_HOME=home (the counter file's folder).
+// Runs `bpconf-cli ARGS` in a shell with XDG_CONFIG_HOME and XDG_DATA_HOME set to home (the
+// counter file's and the record's folder), and no line database.
 inline CliResult Cli(const std::string& args, const TempDir& home, const std::string& env = "") {
     const std::string out = home / "stdout", err = home / "stderr";
-    const std::string command = "XDG_CONFIG_HOME='" + home.path().string() + "' CUPS_SERVER='" +
+    const std::string command = "XDG_CONFIG_HOME='" + home.path().string() + "' XDG_DATA_HOME='" +
+                                home.path().string() +
+                                "' BPCONF_DATABASE_URL= BPCONF_STATION= CUPS_SERVER='" +
                                 NoScheduler() + "' LANG=C LC_ALL= " + env + " '" BPCONF_CLI "' " +
                                 args + " >'" + out + "' 2>'" + err + "' </dev/null";
     const int raw = std::system(command.c_str());

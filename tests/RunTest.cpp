@@ -761,5 +761,115 @@ TEST_F(Run, FailedFirstLoadLeavesTheTestPrintDisabled) {
     EXPECT_FALSE(W<QPushButton>("Button2")->isEnabled());
 }
 
+// Every run leaves one entry in the record, whatever way it ends.
+TEST_F(Run, EveryRunLeavesOneEntryWithWhatBecameOfEachMessage) {
+    h_.Form();
+    LoadPackage(WritePackage("self-test.bin", "abc"));
+    Press();
+    ASSERT_EQ(h_.record_.entries.size(), 1u);
+    const platform::UnitEntry& e = h_.record_.entries[0];
+    EXPECT_EQ(e.runId.size(), 32u);
+    EXPECT_EQ(e.started.size(), 24u);
+    EXPECT_LE(e.started, e.ended);
+    EXPECT_EQ(e.station, "S1");
+    EXPECT_EQ(e.language, "chinese");
+    EXPECT_EQ(e.target, "printer Line1");
+    EXPECT_EQ(e.serial, "2026120001");
+    EXPECT_FALSE(e.reusedSerial);
+    EXPECT_EQ(e.outcome, "finished");
+    EXPECT_EQ(e.version, "9.9");
+    EXPECT_EQ(e.packageName, "self-test.bin");
+    EXPECT_EQ(e.packageSize, 3u);
+    EXPECT_EQ(e.packageSha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    Strings messages;
+    for (const auto& m : e.messages) {
+        EXPECT_EQ(m.result, "done") << m.message;
+        messages.push_back(m.message);
+    }
+    EXPECT_EQ(messages, Sent());
+
+    // An early end: the reason as the operator read it, the messages sent before it.
+    SetEdit(op::ctl::Edit4, "abc");
+    Press();
+    ASSERT_EQ(h_.record_.entries.size(), 2u);
+    EXPECT_EQ(h_.record_.entries[1].outcome, "ended early");
+    EXPECT_EQ(h_.record_.entries[1].detail, "'abc' is not a valid integer value");
+    EXPECT_EQ(h_.record_.entries[1].serial, "");
+    EXPECT_EQ(h_.record_.entries[1].messages.size(), 2u);  // OPEN and STDP before BDIT
+    EXPECT_NE(h_.record_.entries[1].runId, e.runId);
+}
+
+TEST_F(Run, FailedDeliveryIsRecordedWithTheMessageThatFailed) {
+    h_.jobTimeoutMs = 300;
+    h_.delivery_.jobState = [](int n) {
+        return n == 3 ? Job(platform::JobState::Kind::Failed, 1117)
+                      : Job(platform::JobState::Kind::Done);
+    };
+    Press();
+    ASSERT_EQ(h_.record_.entries.size(), 1u);
+    const platform::UnitEntry& e = h_.record_.entries[0];
+    EXPECT_EQ(e.outcome, "delivery failed");
+    EXPECT_EQ(e.detail, "更新失败：打印机未收到全部设置（error 1117）");
+    ASSERT_EQ(e.messages.size(), 3u);
+    EXPECT_EQ(e.messages[2].result, "failed");
+    EXPECT_EQ(e.messages[2].error, 1117u);
+}
+
+TEST_F(Run, RecordThatCannotBeWrittenIsToldInTheOperatorsLanguage) {
+    h_.record_.writeFailure = "disk I/O error";
+    Press();
+    EXPECT_EQ(h_.boxes_.shown, Strings{"错误: 本次更新未能写入生产记录 memory：disk I/O error"});
+    EXPECT_TRUE(h_.Logic().Run().RecordFailed());
+    EXPECT_EQ(Status(), "更新结束");
+}
+
+// A number the operator types that the record shows on a unit already is stamped again only
+// after a Yes; a No sends nothing at all.
+TEST_F(Run, SerialNumberUsedBeforeIsStampedOnlyAfterTheOperatorSaysYes) {
+    const struct {
+        const char* typed;
+        bool answer;
+        Strings questions;
+        std::size_t jobs;
+        std::string status, serial;
+        bool reused;
+    } cases[] = {
+        {"0005", false,
+         {"打印机监控升级工具? 记录显示序列号 2026120005 已写入过一台打印机（memory）。"
+          "仍要把它写入这台打印机吗？"},
+         0, "序列号 2026120005 已用过，未更新", "", false},
+        {"0005", true,
+         {"打印机监控升级工具? 记录显示序列号 2026120005 已写入过一台打印机（memory）。"
+          "仍要把它写入这台打印机吗？"},
+         10, "更新结束", "2026120005", true},
+        {"0006", false, {}, 10, "更新结束", "2026120006", false},
+    };
+    for (const auto& c : cases) {
+        WindowHarness h;
+        h.record_.used = {"2026120005"};
+        h.boxes_.answer = c.answer;
+        h.Form().SetText(op::ctl::txtUpdateNo, c.typed);
+        QTest::mouseClick(h.Form().findChild<QPushButton*>("Button3"), Qt::LeftButton);
+        EXPECT_EQ(h.boxes_.shown, c.questions) << c.typed << c.answer;
+        EXPECT_EQ(h.spooler_.kept.size(), c.jobs) << c.typed << c.answer;
+        EXPECT_EQ(h.Form().Text(op::ctl::StatusPanel1), c.status) << c.typed << c.answer;
+        EXPECT_TRUE(h.Form().findChild<QPushButton*>("Button3")->isEnabled());
+        ASSERT_EQ(h.record_.entries.size(), 1u);
+        EXPECT_EQ(h.record_.entries[0].serial, c.serial);
+        EXPECT_EQ(h.record_.entries[0].reusedSerial, c.reused);
+    }
+}
+
+TEST_F(Run, RecordThatCannotTellWhetherATypedNumberWasUsedStopsBeforeAnythingIsSent) {
+    h_.record_.readFailure = "database is locked";
+    h_.Form().SetText(op::ctl::txtUpdateNo, "0005");
+    Press();
+    EXPECT_TRUE(h_.spooler_.kept.empty());
+    EXPECT_EQ(h_.boxes_.shown,
+              Strings{"错误: 无法读取生产记录 memory：database is locked。"
+                      "无法确认序列号是否已用过，本次更新已停止。"});
+    EXPECT_EQ(Counter(), "0005");
+}
+
 }  // namespace
 }  // namespace bpconf

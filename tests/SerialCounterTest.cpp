@@ -113,6 +113,7 @@ std::string CliLoops(const test::TempDir& home, const std::string& jobs, int pro
     for (int p = 0; p < processes; ++p) {
         all += "(for i in $(seq " + std::to_string(runs) + "); do CUPS_SERVER='" +
                test::NoScheduler() + "' XDG_CONFIG_HOME='" + home.path().string() +
+               "' XDG_DATA_HOME='" + home.path().string() +
                "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
                "' --set serial.month=202612 >/dev/null 2>>'" + (home / "errors") + "'; done) & ";
     }
@@ -177,8 +178,8 @@ TEST(SerialCounter, KilledAtRandomMomentsNeverStampsANumberTwice) {
     const std::string jobs = home / "jobs";
     const std::string script =
         "export CUPS_SERVER='" + test::NoScheduler() +
-        "'; for i in $(seq 40); do XDG_CONFIG_HOME='" + home.path().string() +
-        "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
+        "'; for i in $(seq 40); do XDG_CONFIG_HOME='" + home.path().string() + "' XDG_DATA_HOME='" +
+        home.path().string() + "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
         "' >/dev/null 2>&1 & pid=$!; sleep 0.0$((RANDOM % 25)); kill -9 $pid 2>/dev/null; "
         "wait $pid 2>/dev/null; done; true";
     ASSERT_EQ(Bash(home, script), 0);
@@ -237,6 +238,7 @@ TEST(SerialCounter, StoreThatCannotBeUsedStopsTheRunBeforeTheStamp) {
         const std::string out = home / "out", err = home / "err";
         const int raw =
             std::system(("cd / && " + asUser + "env XDG_CONFIG_HOME='" + home.path().string() +
+                         "' XDG_DATA_HOME='" + home.path().string() +
                          "' LANG=C LC_ALL= '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
                          "' >'" + out + "' 2>'" + err + "'")
                             .c_str());

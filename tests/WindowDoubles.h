@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/MemoryPrinter.h"
+#include "platform/UnitRecord.h"
 #include "protocol/Decoder.h"
 
 namespace bpconf::test {
@@ -139,6 +141,32 @@ class MemoryCounterStore : public platform::ICounterStore {
             value.text = *text;
         }
         return platform::CounterChange();
+    }
+    std::string Location() const override { return "memory"; }
+};
+
+// The record in memory: the entries written, serial numbers a test declares used, and failures
+// on demand.
+class MemoryUnitRecord : public platform::IUnitRecord {
+  public:
+    std::vector<platform::UnitEntry> entries;
+    std::set<std::string> used;
+    std::string writeFailure, readFailure;  // not empty: the call fails so
+
+    platform::RecordResult Write(const platform::UnitEntry& e) override {
+        if (!writeFailure.empty())
+            return {false, writeFailure};
+        entries.push_back(e);
+        return {};
+    }
+    platform::RecordResult Read(const platform::UnitQuery&,
+                                std::vector<platform::UnitEntry>& out) override {
+        out = entries;
+        return {readFailure.empty(), readFailure};
+    }
+    platform::RecordResult SerialUsed(const std::string& serial, bool& isUsed) override {
+        isUsed = used.count(serial) > 0;
+        return {readFailure.empty(), readFailure};
     }
     std::string Location() const override { return "memory"; }
 };

@@ -40,6 +40,9 @@ class WindowHarness {
             platform::IPrinterList& printers = realPrinters ? *realPrinters : printers_;
             op::Services services{printers, transport(), store_, locale_, clock_,
                                   boxes_,   dialog_,     pacer_, toAnsi,  jobTimeoutMs};
+            services.record = &record_;
+            services.station = "S1";
+            services.version = "9.9";
             form_ = std::make_unique<ui::TForm1>(services);
             auto* bar = form_->findChild<QProgressBar*>("ProgressBar1");
             QObject::connect(bar, &QProgressBar::valueChanged,
@@ -63,6 +66,7 @@ class WindowHarness {
     TTransport transport_{delivery_, ports_, boxes_};
     int jobTimeoutMs = op::kDefaultJobTimeoutMs;
     std::vector<int> progress_;
+    MemoryUnitRecord record_;
     std::function<std::string(const std::string&)> toAnsi = [](const std::string& s) { return s; };
 
     // Set before the window is created to use the system's printers and spooler instead.

@@ -50,7 +50,7 @@ source "$root/scripts/private-display.sh"
 if start_private_display "$work/xvfb.log"; then
     display_pid=$PRIVATE_DISPLAY_PID
     CUPS_SERVER=${BPCONF_TEST_CUPS_SERVER:-/nonexistent} LANG=zh_CN.UTF-8 LC_ALL= \
-        XDG_CONFIG_HOME="$work/config" BPCONF_CAPTURE_DIR="$work/jobs" /usr/bin/bpconf \
+        XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" BPCONF_CAPTURE_DIR="$work/jobs" /usr/bin/bpconf \
         </dev/null >"$work/app.log" 2>&1 &
     app_pid=$!
     shown=false

@@ -50,7 +50,7 @@ check() {
 }
 
 wine_cli() { wine "$win/src/app/bpconf-cli.exe" "$@"; }
-linux_cli() { XDG_CONFIG_HOME="$work/linux-home" "$linux/src/app/bpconf-cli" "$@"; }
+linux_cli() { XDG_CONFIG_HOME="$work/linux-home" XDG_DATA_HOME="$work/linux-home" "$linux/src/app/bpconf-cli" "$@"; }
 
 # The number of jobs the emulator has received.
 job_count() { ls "$work/jobs" 2>/dev/null | grep -c '^job-.*\.bin$'; }
@@ -209,7 +209,8 @@ window_run() {
     env BPCONF_WINE_RUN_QUEUE="$1" wine "$win/tests/bpconf_win32_window_tests.exe" \
         --gtest_filter='Win32Window.RunReachesTheChosenQueueOfTheSystem' --gtest_brief=1 || return 1
     wait_jobs $((before + 10)) || return 1
-    XDG_CONFIG_HOME="$work/window-home-$before" "$linux/src/app/bpconf-cli" run --no-pacing \
+    XDG_CONFIG_HOME="$work/window-home-$before" XDG_DATA_HOME="$work/window-home-$before" \
+        "$linux/src/app/bpconf-cli" run --no-pacing \
         --printer "$1" --set serial.month=202612 >/dev/null || return 1
     wait_jobs $((before + 20)) || return 1
     same_jobs "$before" $((before + 10))
@@ -301,7 +302,7 @@ for entry in "${names[@]}"; do
     IFS='|' read -r lang name unknown <<<"$entry"
     what="frames with the name \"$name\" under $lang"
     # Through env: bash itself would try the locale for the assignment, and warn about "zh".
-    l=$(env LC_ALL="$lang" XDG_CONFIG_HOME="$work/linux-home" "$linux/src/app/bpconf-cli" frames \
+    l=$(env LC_ALL="$lang" XDG_CONFIG_HOME="$work/linux-home" XDG_DATA_HOME="$work/linux-home" "$linux/src/app/bpconf-cli" frames \
         --set printer_name.send=yes --set "printer_name=$name" \
         --set serial.month=202612 --set serial.counter=0007 2>&1)
     wine_env=(LANG="$lang" LC_ALL= LC_CTYPE= LC_MESSAGES=)

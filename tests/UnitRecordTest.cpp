@@ -1,0 +1,242 @@
+// The record of the runs on the station: the SQLite file, the package fingerprint, the times, and
+// what a run's messages come to. Runs on both builds (the Windows one under wine).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Doubles.h"
+#include "operator/RunRecord.h"
+#include "platform/Sha256.h"
+#include "platform/SqliteUnitRecord.h"
+#include "platform/UtcTime.h"
+
+namespace bpconf {
+namespace {
+
+using platform::RecordedMessage;
+using platform::SqliteUnitRecord;
+using platform::UnitEntry;
+using platform::UnitQuery;
+
+TEST(Sha256, KnownDigests) {
+    const struct {
+        std::string input;
+        const char* digest;
+    } cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        // 56 bytes: the length no longer fits the first padding block.
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000000, 'a'),
+         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+        // 64 bytes: one whole block, then a block of padding alone.
+        {std::string(64, 'x'), "7ce100971f64e7001e8fe5a51973ecdfe1ced42befe7ee8d5fd6219506b5393c"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::uint8_t> bytes(c.input.begin(), c.input.end());
+        EXPECT_EQ(platform::Sha256Hex(bytes), c.digest) << c.input.size() << " bytes";
+    }
+}
+
+TEST(RecordTimes, UtcIso8601ToTheMillisecond) {
+    const struct {
+        std::int64_t ms;
+        const char* text;
+    } cases[] = {
+        {0, "1970-01-01T00:00:00.000Z"},
+        {951782400000, "2000-02-29T00:00:00.000Z"},
+        {1709251199999, "2024-02-29T23:59:59.999Z"},
+        {1796722200125, "2026-12-08T09:30:00.125Z"},
+        {-1, "1969-12-31T23:59:59.999Z"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::FormatUtc(c.ms), c.text) << c.ms;
+}
+
+// What becomes of each message in the record, and the run's outcome from its end and messages.
+TEST(RecordOfARun, MessagesAndOutcome) {
+    auto sent = [](bool handedOver, std::uint32_t failedAtOnce, bool arrived,
+                   platform::JobState::Kind kind, std::uint32_t error, std::string reason) {
+        op::SentMessage m;
+        m.description = "STDP 28";
+        m.delivery.handedOver = handedOver;
+        m.delivery.error = failedAtOnce;
+        m.arrived = arrived;
+        m.state.kind = kind;
+        m.state.error = error;
+        m.state.reason = std::move(reason);
+        return m;
+    };
+    using K = platform::JobState::Kind;
+    const struct {
+        op::SentMessage sent;
+        const char* result;
+        std::uint32_t error;
+        const char* text;
+    } cases[] = {
+        {sent(true, 0, true, K::Done, 0, ""), "done", 0, ""},
+        {sent(false, 1801, false, K::Done, 0, ""), "not sent", 1801, nullptr},
+        {sent(true, 0, false, K::Failed, 1722, "printer went away"), "failed", 1722,
+         "printer went away"},
+        {sent(true, 0, false, K::Queued, 0, ""), "failed", 0, "not confirmed at the printer"},
+    };
+    for (const auto& c : cases) {
+        const RecordedMessage m = op::RecordedMessageOf(c.sent);
+        EXPECT_EQ(m.message, "STDP 28");
+        EXPECT_EQ(m.result, c.result);
+        EXPECT_EQ(m.error, c.error);
+        if (c.text != nullptr)
+            EXPECT_EQ(m.errorText, c.text);
+        else
+            EXPECT_FALSE(m.errorText.empty());
+    }
+    const std::vector<RecordedMessage> allDone = {{"OPEN", "done", 0, ""}};
+    const std::vector<RecordedMessage> oneNotSent = {{"OPEN", "done", 0, ""},
+                                                     {"STDP 28", "not sent", 1801, "x"}};
+    EXPECT_EQ(op::OutcomeOf(op::RunEnd::Normal, allDone), "finished");
+    EXPECT_EQ(op::OutcomeOf(op::RunEnd::Normal, oneNotSent), "delivery failed");
+    EXPECT_EQ(op::OutcomeOf(op::RunEnd::Delivery, oneNotSent), "delivery failed");
+    EXPECT_EQ(op::OutcomeOf(op::RunEnd::Closed, allDone), "closed");
+    for (op::RunEnd early : {op::RunEnd::Conversion, op::RunEnd::Oversized, op::RunEnd::SerialStore,
+                             op::RunEnd::ReuseDeclined})
+        EXPECT_EQ(op::OutcomeOf(early, allDone), "ended early");
+}
+
+UnitEntry Entry(const std::string& id, const std::string& started, const std::string& station,
+                const std::string& serial, const std::string& stampResult) {
+    UnitEntry e;
+    e.runId = id;
+    e.started = started;
+    e.ended = started;
+    e.station = station;
+    e.language = "chinese";
+    e.target = "printer Line1";
+    e.serial = serial;
+    e.messages = {{"OPEN", "done", 0, ""}};
+    if (!serial.empty())
+        e.messages.push_back({"STSN \"" + serial + "\"", stampResult, 0, ""});
+    e.outcome = "finished";
+    e.version = "1.0";
+    return e;
+}
+
+std::vector<std::string> Ids(const std::vector<UnitEntry>& entries) {
+    std::vector<std::string> ids;
+    for (const auto& e : entries)
+        ids.push_back(e.runId);
+    return ids;
+}
+
+TEST(StationRecord, WholeEntriesBackInTheOrderTheyStartedFilteredByDateStationAndSerial) {
+    test::TempDir dir("record");
+    {
+        SqliteUnitRecord record((dir.path() / "sub" / "units.sqlite").u8string());
+        UnitEntry full = Entry("a", "2026-12-01T08:00:00.000Z", "S1", "2026120001", "done");
+        full.reusedSerial = true;
+        full.packageName = "self-test.bin";
+        full.packageSize = 4094;
+        full.packageSha256 = std::string(64, 'f');
+        full.detail = "quote \" comma , line\nbreak 中文";
+        full.messages.push_back({"BTLK 1", "failed", 1460, "the job took too long"});
+        ASSERT_TRUE(
+            record.Write(Entry("c", "2026-12-03T08:00:00.000Z", "S2", "2026120003", "done")));
+        ASSERT_TRUE(record.Write(full));
+        ASSERT_TRUE(record.Write(Entry("b", "2026-12-02T23:59:59.999Z", "S1", "", "")));
+    }
+    // Read by another connection, as another program would.
+    SqliteUnitRecord record((dir.path() / "sub" / "units.sqlite").u8string());
+    std::vector<UnitEntry> entries;
+    ASSERT_TRUE(record.Read({}, entries));
+    ASSERT_EQ(Ids(entries), (std::vector<std::string>{"a", "b", "c"}));
+    const UnitEntry& a = entries[0];
+    EXPECT_EQ(a.started, "2026-12-01T08:00:00.000Z");
+    EXPECT_EQ(a.station, "S1");
+    EXPECT_EQ(a.language, "chinese");
+    EXPECT_EQ(a.target, "printer Line1");
+    EXPECT_TRUE(a.reusedSerial);
+    EXPECT_EQ(a.packageName, "self-test.bin");
+    EXPECT_EQ(a.packageSize, 4094u);
+    EXPECT_EQ(a.packageSha256, std::string(64, 'f'));
+    EXPECT_EQ(a.detail, "quote \" comma , line\nbreak 中文");
+    ASSERT_EQ(a.messages.size(), 3u);
+    EXPECT_EQ(a.messages[1].message, "STSN \"2026120001\"");
+    EXPECT_EQ(a.messages[2].result, "failed");
+    EXPECT_EQ(a.messages[2].error, 1460u);
+    EXPECT_EQ(a.messages[2].errorText, "the job took too long");
+
+    const struct {
+        UnitQuery query;
+        std::vector<std::string> ids;
+    } cases[] = {
+        {{"2026-12-02", "", "", ""}, {"b", "c"}},      {{"", "2026-12-02", "", ""}, {"a", "b"}},
+        {{"2026-12-02", "2026-12-02", "", ""}, {"b"}}, {{"", "", "S1", ""}, {"a", "b"}},
+        {{"", "", "", "2026120003"}, {"c"}},           {{"", "", "S3", ""}, {}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(record.Read(c.query, entries));
+        EXPECT_EQ(Ids(entries), c.ids) << c.query.since << " " << c.query.until << " "
+                                       << c.query.station << " " << c.query.serial;
+    }
+}
+
+// A serial number counts as on a unit once its STSN message left the tool, even when the run
+// could not confirm it arrived; one that was never sent does not.
+TEST(StationRecord, SerialUsedOnceItsStampLeftTheTool) {
+    test::TempDir dir("record");
+    SqliteUnitRecord record((dir.path() / "units.sqlite").u8string());
+    ASSERT_TRUE(record.Write(Entry("1", "2026-12-01T08:00:00.000Z", "S", "2026120001", "done")));
+    ASSERT_TRUE(record.Write(Entry("2", "2026-12-01T08:01:00.000Z", "S", "2026120002", "failed")));
+    ASSERT_TRUE(
+        record.Write(Entry("3", "2026-12-01T08:02:00.000Z", "S", "2026120003", "not sent")));
+    const struct {
+        const char* serial;
+        bool used;
+    } cases[] = {{"2026120001", true},
+                 {"2026120002", true},
+                 {"2026120003", false},
+                 {"2026120004", false},
+                 {"2026110001", false}};
+    for (const auto& c : cases) {
+        bool used = !c.used;
+        ASSERT_TRUE(record.SerialUsed(c.serial, used));
+        EXPECT_EQ(used, c.used) << c.serial;
+    }
+}
+
+TEST(StationRecord, OneEntryTwiceIsRefusedAndLeavesTheFirstWhole) {
+    test::TempDir dir("record");
+    SqliteUnitRecord record((dir.path() / "units.sqlite").u8string());
+    ASSERT_TRUE(record.Write(Entry("1", "2026-12-01T08:00:00.000Z", "S", "2026120001", "done")));
+    const platform::RecordResult again =
+        record.Write(Entry("1", "2026-12-01T09:00:00.000Z", "T", "", ""));
+    EXPECT_FALSE(again);
+    EXPECT_NE(again.reason.find("units.sqlite"), std::string::npos) << again.reason;
+    std::vector<UnitEntry> entries;
+    ASSERT_TRUE(record.Read({}, entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].station, "S");
+    EXPECT_EQ(entries[0].messages.size(), 2u);
+    // The connection is usable after the refused transaction.
+    EXPECT_TRUE(record.Write(Entry("2", "2026-12-01T10:00:00.000Z", "S", "", "")));
+}
+
+TEST(StationRecord, FileThatIsNoDatabaseIsToldAndLeftAlone) {
+    test::TempDir dir("record");
+    const std::string path = (dir.path() / "units.sqlite").u8string();
+    std::ofstream(dir.path() / "units.sqlite") << "not a database, and long enough to be looked at";
+    SqliteUnitRecord record(path);
+    const platform::RecordResult r =
+        record.Write(Entry("1", "2026-12-01T08:00:00.000Z", "S", "", ""));
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.reason.find(path), std::string::npos) << r.reason;
+    std::ifstream in(dir.path() / "units.sqlite");
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "not a database, and long enough to be looked at");
+}
+
+}  // namespace
+}  // namespace bpconf
