@@ -9,8 +9,9 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                 libcups2-dev qt6-base-dev qt6-translations-l10n fonts-wqy-microhei
                 libsqlite3-dev libpq-dev)
-# Packages of the private print server the tests and benchmarks start.
-SCHEDULER_PACKAGES=(cups cups-client)
+# Packages of the private print server and database server the tests and benchmarks start,
+# and of reading the record's JSON back (jq).
+SCHEDULER_PACKAGES=(cups cups-client postgresql jq)
 # Packages of the Windows build and its tests under wine (locales-all: the locales wine maps).
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 locales-all zip dpkg-dev tcl)
 # Packages of the Debian package and its test (dpkg-shlibdeps, the desktop entry's check).

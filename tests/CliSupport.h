@@ -1,14 +1,18 @@
 // Runs bpconf-cli as a user would, with its own counter folder, and collects what it printed.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <random>
 #include <sstream>
 #include <string>
 
 #include "Doubles.h"
 #include "TestSupport.h"
+#include "protocol/Decoder.h"
 
 namespace bpconf::test {
 
@@ -55,6 +59,31 @@ inline void WriteCounter(const TempDir& home, const std::string& value) {
                                         "[HKEY_CURRENT_USER\\SOFTWARE\\kelvor\\PrinterTest]\r\n"
                                         "\"Num\"=\""
                                      << value << "\"\r\n";
+}
+
+// Every STSN text in the job files of a folder, with how many units got it.
+inline std::map<std::string, int> StampedSerials(const std::string& dir) {
+    std::map<std::string, int> serials;
+    if (!std::filesystem::exists(dir))
+        return serials;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().extension() != ".bin")
+            continue;
+        for (const auto& m : protocol::Decode(Slurp(entry.path().string()))) {
+            if (m.code == "STSN")
+                ++serials[m.text];
+        }
+    }
+    return serials;
+}
+
+inline std::vector<std::string> Duplicates(const std::map<std::string, int>& serials) {
+    std::vector<std::string> twice;
+    for (const auto& [serial, units] : serials) {
+        if (units > 1)
+            twice.push_back(serial + " x" + std::to_string(units));
+    }
+    return twice;
 }
 
 }  // namespace bpconf::test

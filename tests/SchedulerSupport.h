@@ -16,20 +16,9 @@
 
 #include "SpoolerJobs.h"
 #include "TcpJobServer.h"
+#include "TestSupport.h"
 
 namespace bpconf::test {
-
-// Output of a shell command (standard output only), or "" when it failed to run.
-inline std::string RunCommand(const std::string& command) {
-    const std::string out = std::filesystem::temp_directory_path() /
-                            ("bpconf-cmd-" + std::to_string(std::random_device{}()));
-    const int rc = std::system((command + " >'" + out + "' 2>/dev/null").c_str());
-    std::ifstream in(out);
-    std::stringstream s;
-    s << in.rdbuf();
-    std::remove(out.c_str());
-    return rc == 0 ? s.str() : std::string();
-}
 
 // Points CUPS, and every program the test starts, at the private scheduler; false without one.
 inline bool UsePrivateScheduler() {

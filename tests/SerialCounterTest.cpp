@@ -24,31 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::Cli;
-
-// Every STSN text in the job files of a folder, with how many units got it.
-std::map<std::string, int> StampedSerials(const std::string& dir) {
-    std::map<std::string, int> serials;
-    if (!fs::exists(dir))
-        return serials;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        if (entry.path().extension() != ".bin")
-            continue;
-        for (const auto& m : protocol::Decode(test::Slurp(entry.path().string()))) {
-            if (m.code == "STSN")
-                ++serials[m.text];
-        }
-    }
-    return serials;
-}
-
-std::vector<std::string> Duplicates(const std::map<std::string, int>& serials) {
-    std::vector<std::string> twice;
-    for (const auto& [serial, units] : serials) {
-        if (units > 1)
-            twice.push_back(serial + " x" + std::to_string(units));
-    }
-    return twice;
-}
+using test::Duplicates;
+using test::StampedSerials;
 
 // The window's own logic on a thread: the in-memory window, the capture printer writing into
 // jobs, the counter file shared with everything else.

@@ -4,8 +4,11 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -85,5 +88,16 @@ class HeldCounterLock {
     std::condition_variable changed_;
     bool held_ = false, released_ = false;
 };
+
+// Output of a shell command (standard output only), or "" when it failed to run.
+inline std::string RunCommand(const std::string& command) {
+    const std::string out = (std::filesystem::temp_directory_path() /
+                             ("bpconf-cmd-" + std::to_string(std::random_device{}())))
+                                .string();
+    const int rc = std::system((command + " >'" + out + "' 2>/dev/null").c_str());
+    const std::string text = Slurp(out);
+    std::remove(out.c_str());
+    return rc == 0 ? text : std::string();
+}
 
 }  // namespace bpconf::test

@@ -1,0 +1,251 @@
+// The station's record through bpconf-cli as the line uses it: parallel runs, runs killed at any
+// moment, the quality department's export, and the reuse guard of the command line.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "CliSupport.h"
+#include "TestSupport.h"
+
+namespace bpconf {
+namespace {
+
+using test::Cli;
+using Rows = std::vector<std::vector<std::string>>;
+
+// RFC 4180: fields separated by commas, records by CRLF, a quoted field may hold commas, line
+// breaks and doubled quotes.
+Rows ParseCsv(const std::string& text) {
+    Rows rows(1);
+    std::string field;
+    bool quoted = false, wasQuoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"' && field.empty() && !wasQuoted) {
+            quoted = wasQuoted = true;
+        } else if (c == ',') {
+            rows.back().push_back(field);
+            field.clear();
+            wasQuoted = false;
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            rows.back().push_back(field);
+            field.clear();
+            wasQuoted = false;
+            rows.emplace_back();
+            ++i;
+        } else if (c == '"' || c == '\r' || c == '\n' || wasQuoted) {
+            ADD_FAILURE() << "not RFC 4180 at byte " << i << ": " << text.substr(i, 20);
+            return {};
+        } else {
+            field += c;
+        }
+    }
+    EXPECT_FALSE(quoted) << "unterminated quoted field";
+    if (rows.back().empty() && field.empty())
+        rows.pop_back();
+    return rows;
+}
+
+// The column of the header row named so.
+std::size_t Column(const Rows& rows, const std::string& name) {
+    for (std::size_t i = 0; i < rows.at(0).size(); ++i) {
+        if (rows[0][i] == name)
+            return i;
+    }
+    ADD_FAILURE() << "no column " << name;
+    return 0;
+}
+
+std::string Jq(const test::TempDir& home, const std::string& filter, const std::string& args = "") {
+    return test::RunCommand("XDG_CONFIG_HOME='" + home.path().string() + "' XDG_DATA_HOME='" +
+                            home.path().string() +
+                            "' BPCONF_DATABASE_URL= '" BPCONF_CLI "' units --format json " + args +
+                            " | jq -c '" + filter + "'");
+}
+
+constexpr const char* kRun = "run --no-pacing --set serial.month=202612 --capture ";
+
+TEST(StationRecord, EightParallelRunsLeaveEightWholeEntries) {
+    test::TempDir home("line");
+    std::vector<std::thread> runs;
+    std::vector<int> status(8, -1);
+    for (int i = 0; i < 8; ++i) {
+        runs.emplace_back([&, i] {
+            status[i] =
+                Cli(std::string(kRun) + "'" + (home / ("jobs" + std::to_string(i))) + "'", home)
+                    .status;
+        });
+    }
+    for (auto& t : runs)
+        t.join();
+    EXPECT_EQ(status, std::vector<int>(8, 0));
+    EXPECT_EQ(Jq(home, "length"), "8\n");
+    EXPECT_EQ(Jq(home, "[.[] | .messages | length] | unique"), "[10]\n");
+    EXPECT_EQ(Jq(home, "[.[] | .messages[].result] | unique"), "[\"done\"]\n");
+    EXPECT_EQ(Jq(home, "[.[].serial] | unique | length"), "8\n");
+    EXPECT_EQ(Jq(home, "[.[].outcome] | unique"), "[\"finished\"]\n");
+}
+
+// A run killed at any moment (while it sends, while it writes the record) leaves the record
+// readable, with that run's entry whole or missing.
+TEST(StationRecord, KilledRunsLeaveTheRecordReadableAndNeverTorn) {
+    test::TempDir home("line");
+    std::mt19937 random(std::random_device{}());
+    const std::string env = "XDG_CONFIG_HOME='" + home.path().string() + "' XDG_DATA_HOME='" +
+                            home.path().string() +
+                            "' BPCONF_DATABASE_URL= CUPS_SERVER=" + test::NoScheduler();
+    for (int i = 0; i < 24; ++i) {
+        const int delayMs = static_cast<int>(random() % 60);
+        std::system(("( " + env + " exec '" BPCONF_CLI "' " + kRun + "'" + (home / "jobs") +
+                     "' >/dev/null 2>&1 & pid=$!; sleep 0." + (delayMs < 10 ? "00" : "0") +
+                     std::to_string(delayMs) +
+                     "; kill -9 $pid 2>/dev/null; wait $pid 2>/dev/null )")
+                        .c_str());
+    }
+    // And one that runs to its end after all of them.
+    ASSERT_EQ(Cli(std::string(kRun) + "'" + (home / "jobs") + "'", home).status, 0);
+    const auto r = Cli("units --format json", home);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Jq(home, "[.[] | .messages | length] | unique"), "[10]\n");
+    const std::string entries = Jq(home, "length");
+    EXPECT_GE(std::stoi(entries), 1);
+    EXPECT_LE(std::stoi(entries), 25);
+}
+
+TEST(Units, CsvByRfc4180AndJsonCarryTheSameEntries) {
+    test::TempDir home("line");
+    // A capture folder whose name needs quoting in CSV, and a run that ends early with a reason.
+    const std::string jobs = home / "jobs, \"A\"";
+    ASSERT_EQ(Cli(std::string(kRun) + "'" + jobs + "'", home).status, 0);
+    ASSERT_EQ(Cli(std::string(kRun) + "'" + jobs + "' --set aging_time=abc", home).status, 1);
+    const auto csv = Cli("units", home);
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    const Rows rows = ParseCsv(csv.out);
+    ASSERT_EQ(rows.size(), 3u) << csv.out;
+    EXPECT_EQ(rows[0], (std::vector<std::string>{
+                           "run_id", "started", "ended", "station", "language", "target", "serial",
+                           "reused_serial", "outcome", "detail", "package_name", "package_size",
+                           "package_sha256", "version", "messages"}));
+    for (const auto& row : rows)
+        EXPECT_EQ(row.size(), rows[0].size());
+    const std::size_t target = Column(rows, "target"), serial = Column(rows, "serial");
+    EXPECT_EQ(rows[1][target], "capture " + jobs);
+    EXPECT_EQ(rows[1][serial], "2026120001");
+    EXPECT_EQ(rows[2][serial], "");
+    EXPECT_EQ(rows[2][Column(rows, "outcome")], "ended early");
+    EXPECT_EQ(rows[2][Column(rows, "detail")], "'abc' is not a valid integer value");
+    EXPECT_EQ(rows[1][Column(rows, "messages")].substr(0, 27), "OPEN: done; STDP 28: done; ");
+    // JSON, read by jq, holds the same.
+    EXPECT_EQ(Jq(home, "[.[].target]"), "[" + std::string(R"(")") + "capture " +
+                                            home.path().string() + R"(/jobs, \"A\"","capture )" +
+                                            home.path().string() + R"(/jobs, \"A\""])" + "\n");
+    EXPECT_EQ(Jq(home, "[.[].run_id]"), "[\"" + rows[1][0] + "\",\"" + rows[2][0] + "\"]\n");
+    EXPECT_EQ(Jq(home, ".[0].messages[7]"),
+              R"({"message":"STSN \"2026120001\"","result":"done","error":0,"error_text":""})"
+              "\n");
+}
+
+TEST(Units, SummaryPerStationAndDay) {
+    test::TempDir home("line");
+    const std::string jobs = "'" + (home / "jobs") + "'";
+    ASSERT_EQ(Cli(kRun + jobs, home, "BPCONF_STATION=A").status, 0);
+    ASSERT_EQ(Cli(kRun + jobs, home, "BPCONF_STATION=A").status, 0);
+    ASSERT_EQ(Cli(kRun + jobs, home, "BPCONF_STATION=B").status, 0);
+    ASSERT_EQ(Cli(kRun + jobs + " --set aging_time=abc", home, "BPCONF_STATION=B").status, 1);
+    const auto r = Cli("units --summary", home);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const Rows rows = ParseCsv(r.out);
+    const std::string today = Jq(home, ".[0].started[0:10]").substr(1, 10);
+    EXPECT_EQ(
+        rows,
+        (Rows{{"station", "date", "units", "finished", "failed", "first_serial", "last_serial"},
+              {"A", today, "2", "2", "0", "2026120001", "2026120002"},
+              {"B", today, "2", "1", "1", "2026120003", "2026120003"}}));
+    EXPECT_EQ(Cli("units --summary --station B --format json", home).out,
+              "[\n {\"station\": \"B\", \"date\": \"" + today +
+                  "\", \"units\": 2, \"finished\": 1, \"failed\": 1, \"first_serial\": "
+                  "\"2026120003\", \"last_serial\": \"2026120003\"}\n]\n");
+}
+
+TEST(Units, FiltersAndUsage) {
+    test::TempDir home("line");
+    const std::string jobs = "'" + (home / "jobs") + "'";
+    ASSERT_EQ(Cli(kRun + jobs, home).status, 0);
+    ASSERT_EQ(Cli(kRun + jobs, home).status, 0);
+    const struct {
+        std::string args;
+        std::string count;
+    } cases[] = {
+        {"--serial 2026120002", "1"}, {"--serial 2026120009", "0"}, {"--since 2000-01-01", "2"},
+        {"--until 2000-01-01", "0"},  {"--station nowhere", "0"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Jq(home, "length", c.args), c.count + "\n") << c.args;
+    const struct {
+        std::string args, says;
+    } usage[] = {
+        {"units --since 2026-1-1", "a date is YYYY-MM-DD, not '2026-1-1'"},
+        {"units --format xml", "--format takes csv or json"},
+        {"units --serial", "--serial needs a value"},
+        {"units extra", "unexpected argument extra"},
+        {"db", "db takes the subcommand init"},
+        {"db init", "no line database is named"},
+    };
+    for (const auto& u : usage) {
+        const auto r = Cli(u.args, home);
+        EXPECT_EQ(r.status, 2) << u.args;
+        EXPECT_NE(r.err.find(u.says), std::string::npos) << u.args << "\n" << r.err;
+    }
+}
+
+// The command line stamps a number the record shows on a unit already only with --reuse-serial.
+TEST(ReuseGuard, CommandLineRefusesAStampedNumberUnlessAllowed) {
+    test::TempDir home("line");
+    const std::string jobs = "'" + (home / "jobs") + "'";
+    ASSERT_EQ(Cli(kRun + jobs, home).status, 0);
+    const std::string counter = test::Slurp(test::CounterFile(home));
+    auto r = Cli(kRun + jobs + " --set serial.counter=0001", home);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "bpconf-cli: the record shows the serial number 2026120001 on a unit already (" +
+                  (home / "bpconf/units.sqlite") + "); --reuse-serial stamps it again\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(test::StampedSerials(home / "jobs").size(), 1u);
+    EXPECT_EQ(test::Slurp(test::CounterFile(home)), counter);
+
+    r = Cli(kRun + jobs + " --set serial.counter=0001 --reuse-serial", home);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::StampedSerials(home / "jobs").at("2026120001"), 2);
+    EXPECT_EQ(Jq(home, "[.[].reused_serial]"), "[false,true]\n");
+    // A number never stamped needs no leave.
+    EXPECT_EQ(Cli(kRun + jobs + " --set serial.counter=0007", home).status, 0);
+}
+
+TEST(StationRecord, RecordThatCannotBeWrittenEndsWithStatus4AndSaysWhy) {
+    test::TempDir home("line");
+    std::ofstream(home / "not-a-folder") << "x";
+    const auto r = Cli(std::string(kRun) + "'" + (home / "jobs") + "'", home,
+                       "XDG_DATA_HOME='" + (home / "not-a-folder") + "'");
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(
+        r.err.find("错误: This update could not be written to the unit record " +
+                   (home / "not-a-folder/bpconf/units.sqlite") + ": cannot create the folder"),
+        std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("End of update"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace bpconf
