@@ -1,0 +1,221 @@
+// Several stations on one PostgreSQL database: the private server of scripts/test
+// (BPCONF_TEST_DATABASE_URL, a Unix socket only), each test in a database of its own. No serial
+// number on two units whatever the stations do at once, whatever is killed, and a server gone
+// mid-run stops the run before its stamp.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <thread>
+
+#include "CliSupport.h"
+#include "TestSupport.h"
+
+namespace bpconf {
+namespace {
+
+using test::Cli;
+
+// A database of the test's own on the private server; "" without one.
+std::string FreshDatabase(const std::string& name) {
+    const char* base = std::getenv("BPCONF_TEST_DATABASE_URL");
+    if (base == nullptr || *base == '\0')
+        return "";
+    const std::string server = base;
+    std::system(("psql -q '" + server + "' -c 'DROP DATABASE IF EXISTS " + name +
+                 " WITH (FORCE)' -c 'CREATE DATABASE " + name + "' >/dev/null 2>&1")
+                    .c_str());
+    // A later keyword wins over an earlier one in a connection string.
+    return server + " dbname=" + name;
+}
+
+#define REQUIRE_DATABASE(url)                                                                \
+    do {                                                                                     \
+        if ((url).empty()) {                                                                 \
+            if (std::getenv("BPCONF_REQUIRE_DATABASE") != nullptr)                           \
+                FAIL() << "BPCONF_TEST_DATABASE_URL is not set: start scripts/pg-server";    \
+            GTEST_SKIP() << "no private PostgreSQL server (BPCONF_TEST_DATABASE_URL unset)"; \
+        }                                                                                    \
+    } while (0)
+
+std::string Sql(const std::string& url, const std::string& query) {
+    return test::RunCommand("psql -At '" + url + "' -c \"" + query + "\"");
+}
+
+// The environment of one station of the line.
+std::string Station(const std::string& url, const std::string& name) {
+    return "BPCONF_DATABASE_URL='" + url + "' BPCONF_STATION=" + name;
+}
+
+constexpr const char* kRun = "run --no-pacing --set serial.month=202612 --capture ";
+
+class LineDatabase : public ::testing::Test {
+  protected:
+    void Init(const std::string& name) {
+        url_ = FreshDatabase(name);
+        if (url_.empty())
+            return;
+        const auto r = Cli("db init", home_, Station(url_, "setup"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_EQ(r.out, "the line database is ready (schema version 1)\n");
+    }
+    test::TempDir home_{"linedb"};
+    std::string url_;
+};
+
+TEST_F(LineDatabase, FourStationsInParallelStampOneHundredConsecutiveNumbers) {
+    Init("bpconf_four_stations");
+    REQUIRE_DATABASE(url_);
+    std::vector<std::thread> stations;
+    std::vector<std::unique_ptr<test::TempDir>> homes;
+    std::vector<int> failures(4, 0);
+    for (int s = 0; s < 4; ++s)
+        homes.push_back(std::make_unique<test::TempDir>("station"));
+    for (int s = 0; s < 4; ++s) {
+        stations.emplace_back([&, s] {
+            for (int run = 0; run < 25; ++run) {
+                const auto r = Cli(kRun + ("'" + (home_ / "jobs") + "'"), *homes[s],
+                                   Station(url_, "S" + std::to_string(s + 1)));
+                failures[s] += r.status != 0;
+            }
+        });
+    }
+    for (auto& t : stations)
+        t.join();
+    EXPECT_EQ(failures, std::vector<int>(4, 0));
+    const auto serials = test::StampedSerials(home_ / "jobs");
+    EXPECT_EQ(serials.size(), 100u);
+    EXPECT_EQ(test::Duplicates(serials), std::vector<std::string>());
+    EXPECT_EQ(serials.begin()->first, "2026120001");
+    EXPECT_EQ(serials.rbegin()->first, "2026120100");
+    EXPECT_EQ(Sql(url_, "SELECT count(*), count(DISTINCT station) FROM units"), "100|4\n");
+    EXPECT_EQ(Sql(url_, "SELECT state, count(*) FROM serials GROUP BY state"), "stamped|100\n");
+    EXPECT_EQ(Sql(url_, "SELECT next FROM counters"), "101\n");
+    // Each station's own counter file and record were never used.
+    for (const auto& h : homes) {
+        EXPECT_FALSE(std::filesystem::exists(test::CounterFile(*h)));
+        EXPECT_FALSE(std::filesystem::exists(*h / "bpconf/units.sqlite"));
+    }
+}
+
+// Runs killed at random moments: every number in the ledger is stamped, void or still reserved;
+// every number a unit got is in the ledger and not void; none reached two units.
+TEST_F(LineDatabase, KilledRunsNeverPutANumberOnTwoUnits) {
+    Init("bpconf_killed_runs");
+    REQUIRE_DATABASE(url_);
+    std::mt19937 random(std::random_device{}());
+    const std::string env = Station(url_, "K") + " XDG_CONFIG_HOME='" + home_.path().string() +
+                            "' XDG_DATA_HOME='" + home_.path().string() +
+                            "' CUPS_SERVER=" + test::NoScheduler();
+    for (int i = 0; i < 30; ++i) {
+        const int delayMs = static_cast<int>(random() % 80);
+        std::system(("( " + env + " exec '" BPCONF_CLI "' " + kRun + "'" + (home_ / "jobs") +
+                     "' >/dev/null 2>&1 & pid=$!; sleep 0." + (delayMs < 10 ? "00" : "0") +
+                     std::to_string(delayMs) + "; kill -9 $pid 2>/dev/null; wait $pid )")
+                        .c_str());
+    }
+    const auto after = Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_, Station(url_, "K"));
+    ASSERT_EQ(after.status, 0) << after.err;
+
+    const auto serials = test::StampedSerials(home_ / "jobs");
+    EXPECT_EQ(test::Duplicates(serials), std::vector<std::string>());
+    EXPECT_EQ(Sql(url_,
+                  "SELECT count(*) FROM serials WHERE state NOT IN "
+                  "('reserved', 'stamped', 'void')"),
+              "0\n");
+    for (const auto& [serial, units] : serials) {
+        const std::string state =
+            Sql(url_, "SELECT state FROM serials WHERE serial = '" + serial + "'");
+        EXPECT_TRUE(state == "stamped\n" || state == "reserved\n") << serial << ": " << state;
+    }
+    // The counter is past every number given.
+    EXPECT_EQ(Sql(url_,
+                  "SELECT next > (SELECT max(right(serial, 4)::int) FROM serials) "
+                  "FROM counters"),
+              "t\n");
+}
+
+// The operator's number sets the line's counter; the guard sees what other stations stamped.
+TEST_F(LineDatabase, OperatorsNumberSetsTheLineAndTheGuardSeesEveryStation) {
+    Init("bpconf_operator_number");
+    REQUIRE_DATABASE(url_);
+    test::TempDir other("station");
+    const std::string jobs = " '" + (home_ / "jobs") + "'";
+    ASSERT_EQ(Cli(kRun + jobs + " --set serial.counter=0500", home_, Station(url_, "A")).status, 0);
+    ASSERT_EQ(Cli(kRun + jobs, other, Station(url_, "B")).status, 0);
+    EXPECT_EQ(Sql(url_, "SELECT serial || ' ' || station FROM serials ORDER BY serial"),
+              "2026120500 A\n2026120501 B\n");
+    auto r = Cli(kRun + jobs + " --set serial.counter=0500", other, Station(url_, "B"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("the serial number 2026120500 on a unit already"), std::string::npos)
+        << r.err;
+    r = Cli(kRun + jobs + " --set serial.counter=0500 --reuse-serial", other, Station(url_, "B"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Sql(url_,
+                  "SELECT station || ' ' || reused FROM serials WHERE serial = '2026120500' "
+                  "ORDER BY reserved_at"),
+              "A 0\nB 1\n");
+    EXPECT_EQ(test::StampedSerials(home_ / "jobs").at("2026120500"), 2);
+    EXPECT_EQ(Sql(url_, "SELECT next FROM counters"), "501\n");
+}
+
+// No database to reach: the run stops at the serial-number step with the operator's message,
+// and never falls back to the station's own counter.
+TEST_F(LineDatabase, UnreachableDatabaseStopsTheRunAtTheSerialStep) {
+    const std::string nowhere = "host=" + (home_ / "no-socket") + " dbname=line";
+    const auto r = Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_,
+                       Station(nowhere, "A") + " LANG=zh_CN.UTF-8");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("错误: 无法读取序列号计数器 PostgreSQL"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("the database cannot be reached"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("未发送序列号，本次更新已停止。"), std::string::npos) << r.err;
+    EXPECT_TRUE(test::StampedSerials(home_ / "jobs").empty());
+    EXPECT_FALSE(std::filesystem::exists(test::CounterFile(home_)));
+}
+
+// The server stops while a paced run is under way: the run stops before its stamp and says so;
+// after the server is back the next run takes the next number, and no number is on two units.
+TEST_F(LineDatabase, ServerGoneDuringARunStopsItBeforeTheStamp) {
+    if (std::getenv("BPCONF_TEST_DATABASE_URL") == nullptr) {
+        REQUIRE_DATABASE(std::string());
+    }
+    const std::string server = BPCONF_SOURCE_DIR "/scripts/pg-server";
+    const std::string dir = home_ / "own-server";
+    const std::string base = test::RunCommand("'" + server + "' start '" + dir + "'");
+    ASSERT_FALSE(base.empty());
+    const std::string url = base.substr(0, base.find('\n'));
+    ASSERT_EQ(Cli("db init", home_, Station(url, "A")).status, 0);
+    ASSERT_EQ(Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_, Station(url, "A")).status, 0);
+
+    // Paced: the serial-number step comes seconds after the first job.
+    std::thread stopper([&] {
+        for (int i = 0; i < 500 && !std::filesystem::exists(home_ / "jobs/job-0011.bin"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::system(("'" + server + "' kill '" + dir + "'").c_str());
+    });
+    auto r = Cli("run --set serial.month=202612 --capture '" + (home_ / "jobs") + "'", home_,
+                 Station(url, "A"));
+    stopper.join();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("The serial-number counter PostgreSQL"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("No serial number was sent; the update was stopped."), std::string::npos)
+        << r.err;
+    // Its entry cannot reach the record either, and the operator is told that too.
+    EXPECT_NE(r.err.find("This update could not be written to the unit record PostgreSQL"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(test::StampedSerials(home_ / "jobs").size(), 1u);
+
+    ASSERT_FALSE(test::RunCommand("'" + server + "' start '" + dir + "'").empty());
+    r = Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_, Station(url, "A"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto serials = test::StampedSerials(home_ / "jobs");
+    EXPECT_EQ(serials, (std::map<std::string, int>{{"2026120001", 1}, {"2026120002", 1}}));
+    EXPECT_EQ(Sql(url, "SELECT serial || ' ' || state FROM serials ORDER BY serial"),
+              "2026120001 stamped\n2026120002 stamped\n");
+    EXPECT_EQ(Sql(url, "SELECT count(*) FROM units"), "2\n");
+    std::system(("'" + server + "' stop '" + dir + "'").c_str());
+}
+
+}  // namespace
+}  // namespace bpconf
