@@ -235,6 +235,26 @@ check "run --printer $chinese_queue reaches it" chinese_run
 check "window: $chinese_queue in the list, a run reaches it" window_run "$chinese_queue"
 export LANG=$saved_lang LC_ALL=$saved_lc_all
 
+# The record on Windows: a SQLite file in %LOCALAPPDATA%; a line database named is not used by
+# this build, and it says so.
+windows_record() {
+    rm -rf "$work/record-jobs"
+    BPCONF_STATION=WineStation wine_cli run --no-pacing --capture "$work/record-jobs" \
+        --set serial.month=202612 >/dev/null || return 1
+    local csv
+    csv=$(wine_cli units --station WineStation | tr -d '\r')
+    echo "$csv"
+    [ "$(wc -l <<<"$csv")" -eq 2 ] && grep -q ',WineStation,english,capture ' <<<"$csv" &&
+        grep -q ',finished,' <<<"$csv" || return 1
+    local err
+    err=$(BPCONF_DATABASE_URL="host=/nowhere" wine_cli run --no-pacing --capture \
+        "$work/record-jobs" 2>&1 >/dev/null)
+    echo "$err"
+    grep -q "this Windows build cannot use it yet" <<<"$err"
+}
+check "record: entries in %LOCALAPPDATA%, read back by units; a line database is declined aloud" \
+    windows_record
+
 echo "== wine: frames on both builds"
 printf 'x%.0s' $(seq 1 4095) >"$work/big.bin"
 printf '\x01\x02\x03' >"$work/small.bin"
