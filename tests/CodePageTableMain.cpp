@@ -7,29 +7,10 @@
 #include <string>
 
 #include "platform/AnsiText.h"
+#include "platform/CodePageText.h"
 #include "platform/Environment.h"
 
 namespace {
-
-std::string Utf8(char32_t c) {
-    std::string s;
-    if (c < 0x80) {
-        s += static_cast<char>(c);
-    } else if (c < 0x800) {
-        s += static_cast<char>(0xC0 | c >> 6);
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        s += static_cast<char>(0xE0 | c >> 12);
-        s += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | c >> 18);
-        s += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        s += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        s += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return s;
-}
 
 void PrintLine(char32_t c, const std::string& bytes) {
     std::printf("%04X", static_cast<unsigned>(c));
@@ -50,11 +31,13 @@ int main(int argc, char** argv) {
     try {
         for (char32_t c = 0; c < 0x10000; ++c) {
             if (c < 0xD800 || c > 0xDFFF)
-                PrintLine(c, bpconf::platform::Utf8ToCodePage(Utf8(c), codePage));
+                PrintLine(
+                    c, bpconf::platform::Utf8ToCodePage(bpconf::platform::EncodeUtf8(c), codePage));
         }
         // Beyond the BMP: the first, an emoji, a CJK ideograph of Extension B, the last.
         for (const char32_t c : {0x10000u, 0x1F600u, 0x20000u, 0x10FFFFu})
-            PrintLine(c, bpconf::platform::Utf8ToCodePage(Utf8(c), codePage));
+            PrintLine(c,
+                      bpconf::platform::Utf8ToCodePage(bpconf::platform::EncodeUtf8(c), codePage));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -8,12 +8,9 @@
 #include <string>
 
 #include "app/StartupMark.h"
-#include "operator/OperatorWindow.h"
+#include "app/WindowServices.h"
 #include "operator/OperatorTexts.h"
-#include "operator/RunTimeouts.h"
-#include "platform/AnsiText.h"
-#include "platform/Backends.h"
-#include "transport/untFunction.h"
+#include "operator/OperatorWindow.h"
 #include "ui/QtDialogs.h"
 #include "ui/Unit1.h"
 #include "ui/untWait.h"
@@ -55,32 +52,16 @@ int main(int argc, char** argv) {
 
     // A first argument ("-client", "-KelvorServer") would change nothing: window creation
     // switches both modes on, so it is not read.
-    const std::string capture =
-        bpconf::platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or("");
-    auto backends = bpconf::platform::CreateSystemBackends(
-        capture, bpconf::platform::LineSettingsFromEnvironment());
     bpconf::ui::QtMessageBoxes boxes;
     bpconf::ui::QtFileDialog fileDialog;
     bpconf::ui::QtPacer pacer;
-    bpconf::TTransport transport(*backends.spooler, *backends.ports, boxes);
-    bpconf::op::Services services{
-        *backends.printers, transport,       *backends.counter,
-        *backends.locale,   *backends.clock, boxes,
-        fileDialog,         pacer,           bpconf::platform::Utf8ToAnsi};
-    // Every run is written to the record: the station's, or the line's database.
-    services.record = backends.record.get();
-    services.station = backends.station;
-    services.version = BPCONF_VERSION;
-    services.captureFolder = capture;
-    // How long a job may take to reach the printer (seconds); the default when unset or unusable.
-    if (const auto timeout = bpconf::platform::EnvironmentVariable("BPCONF_JOB_TIMEOUT"))
-        bpconf::op::ParseJobTimeout(*timeout, services.jobTimeoutMs);
+    bpconf::app::WindowServices window(boxes, fileDialog, pacer);
 
     // A box of the window's creation (a spooler that cannot be reached) comes once it is shown.
     boxes.Hold();
-    bpconf::ui::TForm1 form1(services);
+    bpconf::ui::TForm1 form1(window.Services());
     bpconf::ui::TfrmWait frmWait(&form1);
-    if (backends.lineDatabaseIgnored)
+    if (window.LineDatabaseIgnored())
         boxes.Warning(bpconf::op::LineDatabaseIgnoredText(form1.Logic().InterfaceLanguage()));
     FirstPaint firstPaint;
     form1.installEventFilter(&firstPaint);

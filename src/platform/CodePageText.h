@@ -12,6 +12,9 @@ namespace bpconf::platform {
 // overlong form, a UTF-16 surrogate (U+D800..U+DFFF) or a value beyond U+10FFFF.
 std::size_t WellFormedUtf8Length(const std::string& text, std::size_t pos);
 
+// The UTF-8 bytes of one character (up to U+10FFFF).
+std::string EncodeUtf8(char32_t c);
+
 // The text with every byte that belongs to no well-formed UTF-8 sequence replaced by '?'.
 std::string ReplaceMalformedUtf8(const std::string& text);
 

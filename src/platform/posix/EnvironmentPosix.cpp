@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "platform/Backends.h"
+#include "platform/posix/XdgPaths.h"
 
 namespace bpconf::platform {
 
@@ -71,23 +72,28 @@ std::string HostName() {
     return name;
 }
 
-// The station's record beside the user's other data, never in the folder the tool was started
-// from.
-std::optional<std::string> DefaultRecordPath(std::string& whyNot) {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
+std::optional<std::string> XdgPath(const char* variable, const char* underHome,
+                                   const std::string& relative, std::string& whyNot) {
+    const char* xdg = std::getenv(variable);
     if (xdg != nullptr && *xdg != '\0') {
         if (*xdg != '/') {
-            whyNot = std::string("XDG_DATA_HOME is not an absolute folder: ") + xdg;
+            whyNot = std::string(variable) + " is not an absolute folder: " + xdg;
             return std::nullopt;
         }
-        return std::string(xdg) + "/bpconf/units.sqlite";
+        return std::string(xdg) + "/" + relative;
     }
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home != '/') {
-        whyNot = "neither HOME nor XDG_DATA_HOME names an absolute folder";
+        whyNot = std::string("neither HOME nor ") + variable + " names an absolute folder";
         return std::nullopt;
     }
-    return std::string(home) + "/.local/share/bpconf/units.sqlite";
+    return std::string(home) + "/" + underHome + "/" + relative;
+}
+
+// The station's record beside the user's other data, never in the folder the tool was started
+// from.
+std::optional<std::string> DefaultRecordPath(std::string& whyNot) {
+    return XdgPath("XDG_DATA_HOME", ".local/share", "bpconf/units.sqlite", whyNot);
 }
 
 std::optional<std::string> EnvironmentVariable(const char* name) {

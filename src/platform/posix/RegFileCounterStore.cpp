@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/Backends.h"
+#include "platform/posix/XdgPaths.h"
 
 namespace bpconf::platform {
 
@@ -487,20 +488,7 @@ class UnavailableCounterStore : public ICounterStore {
 }  // namespace
 
 std::optional<std::string> DefaultCounterFilePath(std::string& whyNot) {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && *xdg != '\0') {
-        if (*xdg != '/') {
-            whyNot = std::string("XDG_CONFIG_HOME is not an absolute folder: ") + xdg;
-            return std::nullopt;
-        }
-        return std::string(xdg) + "/kelvor/PrinterTest.reg";
-    }
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || *home != '/') {
-        whyNot = "neither HOME nor XDG_CONFIG_HOME names an absolute folder";
-        return std::nullopt;
-    }
-    return std::string(home) + "/.config/kelvor/PrinterTest.reg";
+    return XdgPath("XDG_CONFIG_HOME", ".config", "kelvor/PrinterTest.reg", whyNot);
 }
 
 std::unique_ptr<ICounterStore> CreateFileCounterStore(std::string path) {
