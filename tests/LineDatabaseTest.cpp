@@ -10,6 +10,7 @@
 
 #include "CliSupport.h"
 #include "TestSupport.h"
+#include "platform/postgres/PgLine.h"
 
 namespace bpconf {
 namespace {
@@ -119,10 +120,6 @@ TEST_F(LineDatabase, KilledRunsNeverPutANumberOnTwoUnits) {
 
     const auto serials = test::StampedSerials(home_ / "jobs");
     EXPECT_EQ(test::Duplicates(serials), std::vector<std::string>());
-    EXPECT_EQ(Sql(url_,
-                  "SELECT count(*) FROM serials WHERE state NOT IN "
-                  "('reserved', 'stamped', 'void')"),
-              "0\n");
     for (const auto& [serial, units] : serials) {
         const std::string state =
             Sql(url_, "SELECT state FROM serials WHERE serial = '" + serial + "'");
@@ -133,6 +130,41 @@ TEST_F(LineDatabase, KilledRunsNeverPutANumberOnTwoUnits) {
                   "SELECT next > (SELECT max(right(serial, 4)::int) FROM serials) "
                   "FROM counters"),
               "t\n");
+}
+
+// A reservation the ledger refuses (the number is on a unit already) leaves the connection
+// usable: the next settlement, entry and reservation go through on it.
+TEST_F(LineDatabase, ConnectionStaysUsableAfterARefusedReservation) {
+    Init("bpconf_refused_reservation");
+    REQUIRE_DATABASE(url_);
+    platform::PgCounterStore store(platform::ConnectLineDatabase(url_));
+    auto reserve = [&](const std::string& serial, const std::string& run) {
+        platform::SerialClaim claim;
+        claim.runId = run;
+        claim.station = "A";
+        return store.Reserve(
+            [&](const platform::StoredValue&) {
+                claim.serial = serial;
+                return std::optional<std::string>("7");
+            },
+            claim);
+    };
+    ASSERT_TRUE(reserve("2026120005", "run1"));
+    const platform::CounterChange refused = reserve("2026120005", "run2");
+    EXPECT_EQ(refused.failure, platform::CounterChange::Failure::Unwritable);
+    EXPECT_EQ(refused.reason,
+              "the serial number 2026120005 is on a unit already (the line's ledger); type the "
+              "next free number into the box");
+    platform::SerialClaim first{"2026120005", "run1", "A", false};
+    EXPECT_TRUE(store.Settle(first, platform::ClaimOutcome::Stamped));
+    EXPECT_TRUE(reserve("2026120006", "run3"));
+    platform::PgUnitRecord record(platform::ConnectLineDatabase(url_));
+    bool used = false;
+    ASSERT_TRUE(record.SerialUsed("2026120005", used));
+    EXPECT_TRUE(used);
+    EXPECT_EQ(Sql(url_, "SELECT serial || ' ' || state FROM serials ORDER BY serial"),
+              "2026120005 stamped\n2026120006 reserved\n");
+    EXPECT_EQ(Sql(url_, "SELECT next FROM counters"), "7\n");
 }
 
 // The operator's number sets the line's counter; the guard sees what other stations stamped.

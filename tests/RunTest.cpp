@@ -834,15 +834,25 @@ TEST_F(Run, SerialNumberUsedBeforeIsStampedOnlyAfterTheOperatorSaysYes) {
         std::string status, serial;
         bool reused;
     } cases[] = {
-        {"0005", false,
+        {"0005",
+         false,
          {"打印机监控升级工具? 记录显示序列号 2026120005 已写入过一台打印机（memory）。"
           "仍要把它写入这台打印机吗？"},
-         0, "序列号 2026120005 已用过，未更新", "", false},
-        {"0005", true,
+         0,
+         "序列号 2026120005 已用过，未更新",
+         "",
+         false},
+        {"0005",
+         true,
          {"打印机监控升级工具? 记录显示序列号 2026120005 已写入过一台打印机（memory）。"
           "仍要把它写入这台打印机吗？"},
-         10, "更新结束", "2026120005", true},
+         10,
+         "更新结束",
+         "2026120005",
+         true},
         {"0006", false, {}, 10, "更新结束", "2026120006", false},
+        // The box's text is stamped as typed: "5" is the serial number 2026125.
+        {"5", false, {}, 10, "更新结束", "2026125", false},
     };
     for (const auto& c : cases) {
         WindowHarness h;
@@ -860,14 +870,33 @@ TEST_F(Run, SerialNumberUsedBeforeIsStampedOnlyAfterTheOperatorSaysYes) {
     }
 }
 
+// A number stamped by an earlier run of the window is recognised when typed again, in the form
+// it was stamped; a confirmation is spent on its one number.
+TEST_F(Run, NumberStampedByAnEarlierRunIsRecognisedAsTyped) {
+    h_.Form().SetText(op::ctl::txtUpdateNo, "5");
+    Press();
+    EXPECT_EQ(h_.record_.entries.back().serial, "2026125");
+    h_.boxes_.answer = true;
+    h_.Form().SetText(op::ctl::txtUpdateNo, "5");
+    Press();
+    EXPECT_EQ(h_.boxes_.shown,
+              Strings{"打印机监控升级工具? 记录显示序列号 2026125 已写入过一台打印机（memory）。"
+                      "仍要把它写入这台打印机吗？"});
+    EXPECT_TRUE(h_.record_.entries.back().reusedSerial);
+    // The next run follows the counter (6): no question, no reuse.
+    Press();
+    EXPECT_EQ(h_.boxes_.shown.size(), 1u);
+    EXPECT_EQ(h_.record_.entries.back().serial, "2026120006");
+    EXPECT_FALSE(h_.record_.entries.back().reusedSerial);
+}
+
 TEST_F(Run, RecordThatCannotTellWhetherATypedNumberWasUsedStopsBeforeAnythingIsSent) {
     h_.record_.readFailure = "database is locked";
     h_.Form().SetText(op::ctl::txtUpdateNo, "0005");
     Press();
     EXPECT_TRUE(h_.spooler_.kept.empty());
-    EXPECT_EQ(h_.boxes_.shown,
-              Strings{"错误: 无法读取生产记录 memory：database is locked。"
-                      "无法确认序列号是否已用过，本次更新已停止。"});
+    EXPECT_EQ(h_.boxes_.shown, Strings{"错误: 无法读取生产记录 memory：database is locked。"
+                                       "无法确认序列号是否已用过，本次更新已停止。"});
     EXPECT_EQ(Counter(), "0005");
 }
 

@@ -164,8 +164,11 @@ class MemoryUnitRecord : public platform::IUnitRecord {
         out = entries;
         return {readFailure.empty(), readFailure};
     }
+    // Used: declared by the test, or stamped by an entry written before.
     platform::RecordResult SerialUsed(const std::string& serial, bool& isUsed) override {
         isUsed = used.count(serial) > 0;
+        for (const auto& e : entries)
+            isUsed = isUsed || e.serial == serial;
         return {readFailure.empty(), readFailure};
     }
     std::string Location() const override { return "memory"; }

@@ -49,8 +49,7 @@ std::uint32_t Deliveries::Check() {
 std::uint32_t Deliveries::AwaitAll(const std::function<void()>& afterPoll) {
     if (!Following())
         return 0;
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
     int pollMs = kFirstPollMs;
     for (;;) {
         if (const std::uint32_t error = Check(); error != 0)

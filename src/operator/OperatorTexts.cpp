@@ -103,8 +103,7 @@ std::string RecordNotWrittenText(const std::string& language, const std::string&
                                  const std::string& reason) {
     return IsChinese(language)
                ? "本次更新未能写入生产记录 " + location + "：" + reason
-               : "This update could not be written to the unit record " + location + ": " +
-                     reason;
+               : "This update could not be written to the unit record " + location + ": " + reason;
 }
 
 std::string LineDatabaseIgnoredText(const std::string& language) {

@@ -38,8 +38,8 @@ void OperatorWindow::FormCreate() {
     form_.SetVisible(ctl::TabSheet3, state_.productionMode);
     form_.SetVisible(ctl::chkUpdateNo, state_.productionMode);
     form_.SetChecked(ctl::chkUpdateNo, state_.productionMode);
-    for (Control control : {ctl::DTPUpdateNo, ctl::txtUpdateNo, ctl::txtUpdateOverNum,
-                            ctl::Label4, ctl::lblNoYearMonth}) {
+    for (Control control : {ctl::DTPUpdateNo, ctl::txtUpdateNo, ctl::txtUpdateOverNum, ctl::Label4,
+                            ctl::lblNoYearMonth}) {
         form_.SetVisible(control, state_.productionMode);
     }
 

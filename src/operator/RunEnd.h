@@ -8,12 +8,12 @@ namespace bpconf::op {
 
 enum class RunEnd {
     Normal,
-    Conversion,   // a value that cannot be sent (not a whole number, a name with a control char)
-    Oversized,    // the self-test payload is too large
-    SerialStore,  // no serial number could be taken from the counter store
-    Delivery,     // a message did not reach the printer, or its queue cannot print
-    Closed,       // the window closed during the run
-    NotStarted,   // a run was already under way
+    Conversion,     // a value that cannot be sent (not a whole number, a name with a control char)
+    Oversized,      // the self-test payload is too large
+    SerialStore,    // no serial number could be taken from the counter store
+    Delivery,       // a message did not reach the printer, or its queue cannot print
+    Closed,         // the window closed during the run
+    NotStarted,     // a run was already under way
     ReuseDeclined,  // the operator chose not to stamp a serial number used before
 };
 

@@ -83,10 +83,14 @@ std::string SerialCounter::FilterPasted(const std::string& text) {
     return digits;
 }
 
-std::optional<std::int32_t> SerialCounter::OperatorNumber() const {
+std::optional<std::string> SerialCounter::OperatorCounter() const {
     if (!SetByOperator())
         return std::nullopt;
-    return ParseCounter(text::Trim(form_.Text(ctl::txtUpdateNo)));
+    // Take stamps the box's text as it stands (trimmed), not a zero-filled form of it.
+    const std::string typed = text::Trim(form_.Text(ctl::txtUpdateNo));
+    if (!ParseCounter(typed))
+        return std::nullopt;
+    return typed;
 }
 
 std::string SerialCounter::Take(const std::string& stamp, platform::SerialClaim& claim) {
@@ -115,11 +119,11 @@ std::string SerialCounter::Take(const std::string& stamp, platform::SerialClaim&
                     taken = ParseCounter(box);
                 }
                 if (!taken) {
-                    throw RunFailure{RunEnd::SerialStore,
-                                     CounterUnusableText(language, store_.Location(),
-                                                         stored.kind == Kind::Text
-                                                             ? "\"" + stored.text + "\""
-                                                             : std::string())};
+                    throw RunFailure{
+                        RunEnd::SerialStore,
+                        CounterUnusableText(
+                            language, store_.Location(),
+                            stored.kind == Kind::Text ? "\"" + stored.text + "\"" : std::string())};
                 }
                 serial = FormatCounter(*taken);
             }
@@ -134,6 +138,8 @@ std::string SerialCounter::Take(const std::string& stamp, platform::SerialClaim&
             return FormatCounter(number + 1LL);
         },
         claim);
+    // A confirmation serves one number, once: never a later number that happens to match.
+    confirmedReuse_.clear();
     if (!change.ok() || atLimit)
         claim.serial.clear();  // nothing was reserved
     if (!change.ok()) {

@@ -48,11 +48,13 @@ class SerialCounter {
     // store cannot give a number; the store is unchanged then.
     std::string Take(const std::string& stamp, platform::SerialClaim& claim);
     // The operator confirmed that this serial number (stamp and counter) may be stamped again;
-    // the claim of a Take that gives it says so.
+    // the claim of the next Take says so if it gives that number. Taken or not, the next Take
+    // ends the confirmation.
     void ConfirmReuse(const std::string& serial) { confirmedReuse_ = serial; }
-    // The number the operator typed into the box (since it was last filled from the store), if
-    // it is one: the next stamp takes it.
-    std::optional<std::int32_t> OperatorNumber() const;
+    // The counter text the operator typed into the box (since it was last filled from the
+    // store), as the next stamp will send it, if it is a number: the next stamp takes it.
+    std::optional<std::string> OperatorCounter() const;
+    void EndConfirmation() { confirmedReuse_.clear(); }
     // Adds one to the updated-units count.
     void CountUpdatedUnit();
     // Stores the box's number at closing when the operator set it; otherwise the store already

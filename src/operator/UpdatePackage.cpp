@@ -48,9 +48,9 @@ void UpdatePackage::Button2Click() {
                                   "the upgrade"));
     for (const auto& list : list_) {
         const bool driver = form_.Checked(ctl::rdbDriver);
-        const Delivery d = s_.transport.SendBytes(*list, form_.Text(ctl::cmbDriver),
-                                                  driver ? kKindDrive : kKindLpt,
-                                                  driver ? "" : text::Trim(form_.Text(ctl::cmbLpt)));
+        const Delivery d = s_.transport.SendBytes(
+            *list, form_.Text(ctl::cmbDriver), driver ? kKindDrive : kKindLpt,
+            driver ? "" : text::Trim(form_.Text(ctl::cmbLpt)));
         // A test print the printer never got is told as well, once; a failed delivery does not
         // stop the loop.
         Deliveries print(s_.transport, s_.pacer, s_.jobTimeoutMs);

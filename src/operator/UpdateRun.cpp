@@ -61,6 +61,7 @@ RunEnd UpdateRun::Run() {
         form_.SetEnabled(ctl::Button3, true);
     if (uncaught)
         s_.boxes.Uncaught(*uncaught);
+    serial_.EndConfirmation();
     SettleSerial();
     Record(end);
     return end;
@@ -69,10 +70,10 @@ RunEnd UpdateRun::Run() {
 bool UpdateRun::CheckSerialReuse() {
     if (s_.record == nullptr || !state_.productionMode || !form_.Checked(ctl::chkUpdateNo))
         return true;
-    const auto number = serial_.OperatorNumber();
-    if (!number)
+    const auto typed = serial_.OperatorCounter();
+    if (!typed)
         return true;  // no number the operator typed (a box that is none fails at its step)
-    const std::string serial = text::Trim(form_.Text(ctl::lblNoYearMonth)) + FormatCounter(*number);
+    const std::string serial = text::Trim(form_.Text(ctl::lblNoYearMonth)) + *typed;
     const std::string& language = state_.interfaceLanguage;
     bool used = false;
     if (const platform::RecordResult r = s_.record->SerialUsed(serial, used); !r) {
@@ -125,8 +126,12 @@ void UpdateRun::Record(RunEnd end) {
     e.station = s_.station;
     e.language = state_.interfaceLanguage;
     e.target = TargetText();
-    e.serial = stampedSerial_;
-    e.reusedSerial = claim_.reused && !claim_.serial.empty();
+    // A number whose message never left is on no unit (it was voided): not named.
+    for (const auto& sent : deliveries_.Messages()) {
+        if (sent.description.rfind("STSN", 0) == 0 && sent.delivery.handedOver)
+            e.serial = stampedSerial_;
+    }
+    e.reusedSerial = claim_.reused && !e.serial.empty();
     for (const auto& sent : deliveries_.Messages())
         e.messages.push_back(RecordedMessageOf(sent));
     if (!package_.List().empty()) {

@@ -48,6 +48,8 @@ std::optional<std::string> DefaultCounterFilePath(std::string& whyNot);
 // that says why on every call.
 std::optional<std::string> DefaultRecordPath(std::string& whyNot);
 std::unique_ptr<IUnitRecord> CreateStationRecord();
+// The station's counter with the ledger of the station's record beside it.
+std::unique_ptr<ICounterStore> CreateStationCounterStore();
 
 // The line a station works on: its name, and the line's database when there is one.
 struct LineSettings {

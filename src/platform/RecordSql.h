@@ -30,4 +30,12 @@ inline constexpr const char* kSerialUsed =
     " WHERE u.serial = $1 AND m.message LIKE 'STSN %' AND m.result <> 'not sent'"
     " UNION ALL SELECT 1 FROM serials WHERE serial = $1 AND state <> 'void' LIMIT 1";
 
+// The ledger of serial numbers: a number taken is reserved; settled stamped or void later.
+inline constexpr const char* kReserveSerial =
+    "INSERT INTO serials (serial, sequence, state, station, run_id, reused, reserved_at)"
+    " VALUES ($1, $2, 'reserved', $3, $4, $5, $6)";
+inline constexpr const char* kSettleSerial =
+    "UPDATE serials SET state = $3, settled_at = $4"
+    " WHERE serial = $1 AND run_id = $2 AND state = 'reserved'";
+
 }  // namespace bpconf::platform::sql

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/CounterStore.h"
 #include "platform/UnitRecord.h"
 
 struct sqlite3;
@@ -24,14 +25,43 @@ class SqliteUnitRecord : public IUnitRecord {
     RecordResult SerialUsed(const std::string& serial, bool& used) override;
     std::string Location() const override { return path_; }
 
+    // The station's ledger of serial numbers (the same table a line's database keeps): the
+    // claim reserved; usedAlready when the number is there already and not void.
+    RecordResult ReserveSerial(const SerialClaim& claim, bool& usedAlready);
+    RecordResult SettleSerial(const SerialClaim& claim, ClaimOutcome outcome);
+
   private:
     // Opens the file on first use: its folder created, WAL mode, the schema applied.
     RecordResult Open();
-    RecordResult Failure(const std::string& what);
+    // Rolls back what is open; error: the words of the failure, when already taken.
+    RecordResult Failure(const std::string& what, const std::string& error = "");
 
     std::string path_;
     int busyTimeoutMs_;
     sqlite3* db_ = nullptr;
+};
+
+// The station's counter (file or registry) with the record's ledger: a number taken from the
+// counter is reserved in the ledger before its message can leave, so a counter set back to a
+// number already on a unit stops the run there instead of stamping it twice.
+class LedgerCounterStore : public ICounterStore {
+  public:
+    LedgerCounterStore(std::unique_ptr<ICounterStore> counter,
+                       std::unique_ptr<SqliteUnitRecord> ledger);
+    StoredValue Read() override { return counter_->Read(); }
+    CounterChange Change(
+        const std::function<std::optional<std::string>(const StoredValue&)>& choose) override {
+        return counter_->Change(choose);
+    }
+    CounterChange Reserve(
+        const std::function<std::optional<std::string>(const StoredValue&)>& choose,
+        const SerialClaim& claim) override;
+    CounterChange Settle(const SerialClaim& claim, ClaimOutcome outcome) override;
+    std::string Location() const override { return counter_->Location(); }
+
+  private:
+    std::unique_ptr<ICounterStore> counter_;
+    std::unique_ptr<SqliteUnitRecord> ledger_;
 };
 
 // A record that cannot be kept (no data folder): every call says why.

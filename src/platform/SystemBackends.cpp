@@ -15,7 +15,7 @@ CounterAndRecord CreateCounterAndRecord(const LineSettings& line) {
     if (line.databaseUrl.empty() ||
         !CreateLineDatabaseBackends(line.databaseUrl, c.counter, c.record)) {
         c.lineDatabaseIgnored = !line.databaseUrl.empty();
-        c.counter = CreateSystemCounterStore();
+        c.counter = CreateStationCounterStore();
         c.record = CreateStationRecord();
     }
     return c;

@@ -8,6 +8,7 @@
 
 #include "app/cli/CliOptions.h"
 #include "operator/OperatorTexts.h"
+#include "platform/CodePageText.h"
 #include "platform/RecordSchema.h"
 
 namespace bpconf::cli {
@@ -39,12 +40,12 @@ bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, st
             continue;
         }
         std::string* into = a == "--since"     ? &o.query.since
-                             : a == "--until"   ? &o.query.until
-                             : a == "--station" ? &o.query.station
-                             : a == "--serial"  ? &o.query.serial
-                             : a == "--format"  ? &o.format
-                             : a == "--profile" ? &o.profile
-                                                : nullptr;
+                            : a == "--until"   ? &o.query.until
+                            : a == "--station" ? &o.query.station
+                            : a == "--serial"  ? &o.query.serial
+                            : a == "--format"  ? &o.format
+                            : a == "--profile" ? &o.profile
+                                               : nullptr;
         if (into == nullptr) {
             error = a.rfind("--", 0) == 0 ? "unknown option " + a : "unexpected argument " + a;
             return false;
@@ -88,7 +89,10 @@ std::string CsvRow(const std::vector<std::string>& fields) {
     return row + "\r\n";
 }
 
-std::string JsonString(const std::string& s) {
+// A JSON string; a byte that belongs to no well-formed UTF-8 character (a file name in another
+// encoding) becomes '?', so the export always parses.
+std::string JsonString(const std::string& text) {
+    const std::string s = platform::ReplaceMalformedUtf8(text);
     std::string out = "\"";
     for (unsigned char c : s) {
         if (c == '"' || c == '\\') {
@@ -123,10 +127,10 @@ void PrintCsv(const std::vector<platform::UnitEntry>& entries) {
                          "reused_serial", "outcome", "detail", "package_name", "package_size",
                          "package_sha256", "version", "messages"});
     for (const auto& e : entries) {
-        std::cout << CsvRow({e.runId, e.started, e.ended, e.station, e.language, e.target,
-                             e.serial, e.reusedSerial ? "yes" : "no", e.outcome, e.detail,
-                             e.packageName, std::to_string(e.packageSize), e.packageSha256,
-                             e.version, MessagesText(e)});
+        std::cout << CsvRow({e.runId, e.started, e.ended, e.station, e.language, e.target, e.serial,
+                             e.reusedSerial ? "yes" : "no", e.outcome, e.detail, e.packageName,
+                             std::to_string(e.packageSize), e.packageSha256, e.version,
+                             MessagesText(e)});
     }
 }
 
@@ -151,8 +155,7 @@ void PrintJson(const std::vector<platform::UnitEntry>& entries) {
         for (std::size_t m = 0; m < e.messages.size(); ++m) {
             const auto& msg = e.messages[m];
             std::cout << (m > 0 ? ", " : "") << "{\"message\": " << JsonString(msg.message)
-                      << ", \"result\": " << JsonString(msg.result)
-                      << ", \"error\": " << msg.error
+                      << ", \"result\": " << JsonString(msg.result) << ", \"error\": " << msg.error
                       << ", \"error_text\": " << JsonString(msg.errorText) << "}";
         }
         std::cout << "]}";
@@ -187,8 +190,8 @@ void PrintSummary(const std::vector<platform::UnitEntry>& entries, bool json) {
         }
     }
     if (!json) {
-        std::cout << CsvRow({"station", "date", "units", "finished", "failed", "first_serial",
-                             "last_serial"});
+        std::cout << CsvRow(
+            {"station", "date", "units", "finished", "failed", "first_serial", "last_serial"});
         for (const auto& [key, d] : days) {
             std::cout << CsvRow({key.first, key.second, std::to_string(d.units),
                                  std::to_string(d.finished), std::to_string(d.failed), d.first,
@@ -232,6 +235,12 @@ int Units(const std::vector<std::string>& args) {
         PrintJson(entries);
     else
         PrintCsv(entries);
+    // An export cut short (a full disk, a closed pipe) is no export.
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "bpconf-cli: the output could not be written whole\n";
+        return kExitEndedEarly;
+    }
     return kExitOk;
 }
 
@@ -252,8 +261,9 @@ int Database(const std::vector<std::string>& args) {
     if (!LineSettingsFor(profile, line, error))
         return Usage(error);
     if (line.databaseUrl.empty()) {
-        return Usage("no line database is named (BPCONF_DATABASE_URL, or database= in the "
-                     "[line] section of a profile)");
+        return Usage(
+            "no line database is named (BPCONF_DATABASE_URL, or database= in the "
+            "[line] section of a profile)");
     }
     if (const platform::RecordResult r = platform::InitLineDatabaseSchema(line.databaseUrl); !r) {
         std::cerr << "bpconf-cli: the line database cannot be set up: " << r.reason << "\n";

@@ -64,10 +64,12 @@ class PgConnection {
             return true;
         if (conn_ != nullptr)
             PQfinish(conn_);
-        // The URL's own settings win over these defaults: they come after them.
-        const char* keys[] = {"connect_timeout", "options", "application_name", "dbname", nullptr};
-        const char* values[] = {"5", "-c statement_timeout=15000 -c lock_timeout=5000", "bpconf",
-                                url_.c_str(), nullptr};
+        // The URL's own settings win over these defaults: they come after them. Keepalives
+        // find a station that vanished mid-transaction within a minute.
+        const char* keys[] = {
+            "connect_timeout",     "application_name", "keepalives", "keepalives_idle",
+            "keepalives_interval", "keepalives_count", "dbname",     nullptr};
+        const char* values[] = {"5", "bpconf", "1", "20", "10", "3", url_.c_str(), nullptr};
         conn_ = PQconnectdbParams(keys, values, 1);
         if (PQstatus(conn_) != CONNECTION_OK) {
             reason = "the database cannot be reached: " + Trimmed(PQerrorMessage(conn_));
@@ -76,7 +78,12 @@ class PgConnection {
             return false;
         }
         // The server's notices ("already exists, skipping") are no business of the operator.
-        PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+        PQsetNoticeProcessor(
+            conn_, [](void*, const char*) {}, nullptr);
+        // No statement, lock wait or forgotten transaction holds the line's sequence for long.
+        PQclear(PQexec(conn_,
+                       "SET statement_timeout = 15000; SET lock_timeout = 5000;"
+                       " SET idle_in_transaction_session_timeout = 30000"));
         where_ = std::string("PostgreSQL ") + PQdb(conn_) + "@" + PQhost(conn_);
         return true;
     }
@@ -92,6 +99,21 @@ class PgConnection {
                             nullptr, nullptr, 0);
     }
     PGresult* ExecScript(const char* sql) { return PQexec(conn_, sql); }
+
+    // A statement that changes nothing, asked again once when the server dropped the
+    // connection since the last call (a restart between runs).
+    PGresult* Query(const char* sql, const std::vector<std::string>& params, std::string& reason) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (!Ensure(reason))
+                return nullptr;
+            PGresult* r = Exec(sql, params);
+            const ExecStatusType s = PQresultStatus(r);
+            if (s == PGRES_TUPLES_OK || s == PGRES_COMMAND_OK || !Broken() || attempt > 0)
+                return r;
+            PQclear(r);
+        }
+        return nullptr;
+    }
     // A statement whose result says nothing the caller needs (ROLLBACK after a failure).
     void Run(const char* sql) { PQclear(Exec(sql)); }
     std::string LastError() const { return Trimmed(PQerrorMessage(conn_)); }
@@ -118,12 +140,14 @@ std::string PgCounterStore::Location() const {
 StoredValue PgCounterStore::Read() {
     StoredValue v;
     std::string reason;
-    if (!c_->Ensure(reason)) {
+    PGresult* result =
+        c_->Query("SELECT next FROM counters WHERE name = $1", {kLineSequence}, reason);
+    if (result == nullptr) {
         v.kind = StoredValue::Kind::Unreadable;
         v.reason = reason;
         return v;
     }
-    Result r(c_->Exec("SELECT next FROM counters WHERE name = $1", {kLineSequence}));
+    Result r(result);
     if (!r.Ok()) {
         v.kind = StoredValue::Kind::Unreadable;
         v.reason = r.Error();
@@ -200,24 +224,34 @@ CounterChange PgCounterStore::Transaction(
     if (next->empty() || *end != '\0' || value < 0 ||
         value > std::numeric_limits<std::int32_t>::max())
         return fail(Failure::Unwritable, "'" + *next + "' is no counter value");
-    Result write(c_->Exec("INSERT INTO counters (name, next) VALUES ($1, $2)"
-                          " ON CONFLICT (name) DO UPDATE SET next = EXCLUDED.next",
-                          {kLineSequence, std::to_string(value)}));
+    Result write(
+        c_->Exec("INSERT INTO counters (name, next) VALUES ($1, $2)"
+                 " ON CONFLICT (name) DO UPDATE SET next = EXCLUDED.next",
+                 {kLineSequence, std::to_string(value)}));
     if (!write.Ok())
         return fail(Failure::Unwritable, write.Error());
     if (claim != nullptr) {
-        Result reserve(c_->Exec(
-            "INSERT INTO serials (serial, sequence, state, station, run_id, reused, reserved_at)"
-            " VALUES ($1, $2, 'reserved', $3, $4, $5, $6)",
-            {claim->serial, kLineSequence, claim->station, claim->runId,
-             claim->reused ? "1" : "0", UtcNow()}));
-        if (!reserve.Ok()) {
-            return fail(Failure::Unwritable,
-                        reserve.State() == kUniqueViolation
-                            ? "the serial number " + claim->serial +
-                                  " is on a unit already (the line's ledger)"
-                            : reserve.Error());
+        Result savepoint(c_->Exec("SAVEPOINT reserve"));
+        if (!savepoint.Ok())
+            return fail(Failure::Unwritable, savepoint.Error());
+        Result reserve(
+            c_->Exec(sql::kReserveSerial, {claim->serial, kLineSequence, claim->station,
+                                           claim->runId, claim->reused ? "1" : "0", UtcNow()}));
+        if (!reserve.Ok() && reserve.State() == kUniqueViolation) {
+            // The counter moves past a number that is on a unit already, as a station's does:
+            // the next run tries the next one, never this one again.
+            c_->Run("ROLLBACK TO SAVEPOINT reserve");
+            Result commit(c_->Exec("COMMIT"));
+            change.failure = Failure::Unwritable;
+            change.reason = "the serial number " + claim->serial +
+                            " is on a unit already (the line's ledger); type the next free "
+                            "number into the box";
+            if (!commit.Ok())
+                change.reason += "; " + commit.Error();
+            return change;
         }
+        if (!reserve.Ok())
+            return fail(Failure::Unwritable, reserve.Error());
     }
     Result commit(c_->Exec("COMMIT"));
     if (!commit.Ok()) {
@@ -236,8 +270,7 @@ CounterChange PgCounterStore::Settle(const SerialClaim& claim, ClaimOutcome outc
         change.reason = reason;
         return change;
     }
-    Result r(c_->Exec("UPDATE serials SET state = $3, settled_at = $4"
-                      " WHERE serial = $1 AND run_id = $2 AND state = 'reserved'",
+    Result r(c_->Exec(sql::kSettleSerial,
                       {claim.serial, claim.runId,
                        outcome == ClaimOutcome::Stamped ? "stamped" : "void", UtcNow()}));
     if (!r.Ok()) {
@@ -272,16 +305,15 @@ RecordResult PgUnitRecord::Write(const UnitEntry& e) {
     }
     Result unit(c_->Exec(sql::kInsertUnit,
                          {e.runId, e.started, e.ended, e.station, e.language, e.target, e.serial,
-                          e.reusedSerial ? "1" : "0", e.packageName,
-                          std::to_string(e.packageSize), e.packageSha256, e.outcome, e.detail,
-                          e.version}));
+                          e.reusedSerial ? "1" : "0", e.packageName, std::to_string(e.packageSize),
+                          e.packageSha256, e.outcome, e.detail, e.version}));
     if (!unit.Ok())
         return fail(unit.Error());
     int seq = 0;
     for (const auto& m : e.messages) {
-        Result message(c_->Exec(sql::kInsertMessage,
-                                {e.runId, std::to_string(++seq), m.message, m.result,
-                                 std::to_string(m.error), m.errorText}));
+        Result message(
+            c_->Exec(sql::kInsertMessage, {e.runId, std::to_string(++seq), m.message, m.result,
+                                           std::to_string(m.error), m.errorText}));
         if (!message.Ok())
             return fail(message.Error());
     }
@@ -297,7 +329,10 @@ RecordResult PgUnitRecord::Read(const UnitQuery& q, std::vector<UnitEntry>& entr
     if (!c_->Ensure(reason))
         return {false, reason};
     // One snapshot for the entries and their messages.
-    Result begin(c_->Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+    PGresult* started = c_->Query("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", {}, reason);
+    if (started == nullptr)
+        return {false, reason};
+    Result begin(started);
     if (!begin.Ok())
         return {false, begin.Error()};
     Result units(c_->Exec(sql::kSelectUnits, {q.since, q.until, q.station, q.serial}));
@@ -341,9 +376,10 @@ RecordResult PgUnitRecord::Read(const UnitQuery& q, std::vector<UnitEntry>& entr
 RecordResult PgUnitRecord::SerialUsed(const std::string& serial, bool& used) {
     used = false;
     std::string reason;
-    if (!c_->Ensure(reason))
+    PGresult* result = c_->Query(sql::kSerialUsed, {serial}, reason);
+    if (result == nullptr)
         return {false, reason};
-    Result r(c_->Exec(sql::kSerialUsed, {serial}));
+    Result r(result);
     if (!r.Ok())
         return {false, r.Error()};
     used = r.Rows() > 0;
