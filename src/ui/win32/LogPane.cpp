@@ -1,4 +1,5 @@
 #include "ui/win32/LogPane.h"
+#include "ui/win32/WindowClass.h"
 
 #include <algorithm>
 
@@ -13,16 +14,7 @@ const wchar_t* const kClass = L"BpconfLogPane";
 }  // namespace
 
 LogPane::LogPane(HWND parent, int x, int y, int width, int height, HFONT font) : font_(font) {
-    static const bool registered = [] {
-        WNDCLASSW c{};
-        c.lpfnWndProc = &LogPane::Procedure;
-        c.hInstance = ::GetModuleHandleW(nullptr);
-        c.hCursor = ::LoadCursorW(nullptr, IDC_IBEAM);
-        c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        c.lpszClassName = kClass;
-        return ::RegisterClassW(&c) != 0;
-    }();
-    (void)registered;
+    RegisterWindowClass(kClass, &LogPane::Procedure, IDC_IBEAM, COLOR_WINDOW);
     window_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, kClass, L"",
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP, x, y, width,
                                 height, parent, nullptr, ::GetModuleHandleW(nullptr), this);

@@ -1,4 +1,5 @@
 #include "ui/win32/Unit1.h"
+#include "ui/win32/WindowClass.h"
 
 // windows.h comes first: the other Windows headers build on it.
 #include <windows.h>
@@ -99,19 +100,8 @@ void RegisterClasses() {
                                       ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES |
                                           ICC_PROGRESS_CLASS | ICC_DATE_CLASSES};
         ::InitCommonControlsEx(&controls);
-        WNDCLASSW page{};
-        page.lpfnWndProc = &ForwardingProcedure;
-        page.hInstance = Instance();
-        page.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        page.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        page.lpszClassName = kPageClass;
-        ::RegisterClassW(&page);
-        WNDCLASSW app{};
-        app.lpfnWndProc = &ApplicationProcedure;
-        app.hInstance = Instance();
-        app.hIcon = ::LoadIconW(Instance(), MAKEINTRESOURCEW(1));
-        app.lpszClassName = kApplicationClass;
-        ::RegisterClassW(&app);
+        RegisterWindowClass(kPageClass, &ForwardingProcedure, IDC_ARROW, COLOR_BTNFACE);
+        RegisterWindowClass(kApplicationClass, &ApplicationProcedure, nullptr, -1, true);
         return true;
     }();
     (void)registered;
@@ -305,14 +295,7 @@ void TForm1::Impl::Build() {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     RECT frame{0, 0, op::kWindowWidth, op::kWindowHeight};
     ::AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
-    WNDCLASSW c{};
-    c.lpfnWndProc = &Impl::Procedure;
-    c.hInstance = Instance();
-    c.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    c.hIcon = ::LoadIconW(Instance(), MAKEINTRESOURCEW(1));
-    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    c.lpszClassName = kMainClass;
-    ::RegisterClassW(&c);
+    RegisterWindowClass(kMainClass, &Impl::Procedure, IDC_ARROW, COLOR_BTNFACE, true);
     main = ::CreateWindowExW(WS_EX_CONTROLPARENT, kMainClass, L"", style, op::kWindowLeft,
                              op::kWindowTop, frame.right - frame.left, frame.bottom - frame.top,
                              application, nullptr, Instance(), this);

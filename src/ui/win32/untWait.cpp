@@ -1,4 +1,5 @@
 #include "ui/win32/untWait.h"
+#include "ui/win32/WindowClass.h"
 
 #include <windows.h>
 
@@ -51,13 +52,7 @@ struct TfrmWait::Impl {
 
 TfrmWait::TfrmWait(void* owner) : impl_(std::make_unique<Impl>()) {
     impl_->owner = static_cast<HWND>(owner);
-    WNDCLASSW c{};
-    c.lpfnWndProc = &Impl::Procedure;
-    c.hInstance = ::GetModuleHandleW(nullptr);
-    c.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    c.lpszClassName = kClass;
-    ::RegisterClassW(&c);
+    RegisterWindowClass(kClass, &Impl::Procedure, IDC_ARROW, COLOR_BTNFACE);
     // A fixed border with a caption and no title-bar buttons: no close box.
     const DWORD style = WS_POPUP | WS_CAPTION;
     RECT frame{0, 0, 287, 90};
