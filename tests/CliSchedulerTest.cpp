@@ -276,6 +276,9 @@ TEST_F(CliScheduler, SchedulerStoppedDuringTheRun) {
     const std::string folder = dir.substr(0, dir.find('\n'));
     const std::string server = BPCONF_SOURCE_DIR "/scripts/print-server";
     const std::string socket = test::RunCommand("'" + server + "' start '" + folder + "'");
+    test::AtScopeEnd stopServer([&] {
+        std::system(("'" + server + "' stop '" + folder + "'; rm -rf '" + folder + "'").c_str());
+    });
     ASSERT_FALSE(socket.empty());
     const std::string own = "CUPS_SERVER='" + socket.substr(0, socket.find('\n')) + "'";
     test::TcpJobServer printer;
@@ -305,7 +308,6 @@ TEST_F(CliScheduler, SchedulerStoppedDuringTheRun) {
     r = test::Cli("send --printer Own '" + (home / "p.bin") + "'", home, own);
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err, "打印机监控升级工具: error 1722\n");
-    std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 }  // namespace

@@ -214,6 +214,8 @@ TEST_F(LineDatabase, ServerGoneDuringARunStopsItBeforeTheStamp) {
     const std::string server = BPCONF_SOURCE_DIR "/scripts/pg-server";
     const std::string dir = home_ / "own-server";
     const std::string base = test::RunCommand("'" + server + "' start '" + dir + "'");
+    test::AtScopeEnd stopServer(
+        [&] { std::system(("'" + server + "' stop '" + dir + "'").c_str()); });
     ASSERT_FALSE(base.empty());
     const std::string url = base.substr(0, base.find('\n'));
     ASSERT_EQ(Cli("db init", home_, Station(url, "A")).status, 0);
@@ -246,7 +248,6 @@ TEST_F(LineDatabase, ServerGoneDuringARunStopsItBeforeTheStamp) {
     EXPECT_EQ(Sql(url, "SELECT serial || ' ' || state FROM serials ORDER BY serial"),
               "2026120001 stamped\n2026120002 stamped\n");
     EXPECT_EQ(Sql(url, "SELECT count(*) FROM units"), "2\n");
-    std::system(("'" + server + "' stop '" + dir + "'").c_str());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -99,5 +100,18 @@ inline std::string RunCommand(const std::string& command) {
     std::remove(out.c_str());
     return rc == 0 ? text : std::string();
 }
+
+// Runs its action when the scope ends, whatever way it ends: a server a test started is stopped
+// even when an assertion ends the test early.
+class AtScopeEnd {
+  public:
+    explicit AtScopeEnd(std::function<void()> action) : action_(std::move(action)) {}
+    ~AtScopeEnd() { action_(); }
+    AtScopeEnd(const AtScopeEnd&) = delete;
+    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+  private:
+    std::function<void()> action_;
+};
 
 }  // namespace bpconf::test
