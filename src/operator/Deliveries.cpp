@@ -81,13 +81,18 @@ void Deliveries::CancelWaiting() {
     }
 }
 
-bool Deliveries::Arrived(const std::string& descriptionStart) const {
-    bool arrived = false;
+const SentMessage* Deliveries::Last(const std::string& descriptionStart) const {
+    const SentMessage* last = nullptr;
     for (const auto& sent : sent_) {
         if (sent.description.rfind(descriptionStart, 0) == 0)
-            arrived = sent.arrived;
+            last = &sent;
     }
-    return arrived;
+    return last;
+}
+
+bool Deliveries::Arrived(const std::string& descriptionStart) const {
+    const SentMessage* last = Last(descriptionStart);
+    return last != nullptr && last->arrived;
 }
 
 }  // namespace bpconf::op

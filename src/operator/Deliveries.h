@@ -45,6 +45,8 @@ class Deliveries {
     // their queue, so they never reach the next unit unpaced.
     void CancelWaiting();
 
+    // The last message whose description starts so, or nullptr.
+    const SentMessage* Last(const std::string& descriptionStart) const;
     // Whether the last message whose description starts so has arrived.
     bool Arrived(const std::string& descriptionStart) const;
 

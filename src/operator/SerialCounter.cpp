@@ -64,10 +64,14 @@ void SerialCounter::DTPUpdateNoChange() {
     UpdateYearMonthStamp(form_.Date());
 }
 
-void SerialCounter::UpdateYearMonthStamp(const platform::LocalDateTime& date) {
+std::string YearMonthStamp(const platform::LocalDateTime& date) {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d%02d", date.year, date.month);
-    form_.SetText(ctl::lblNoYearMonth, stamp);
+    return stamp;
+}
+
+void SerialCounter::UpdateYearMonthStamp(const platform::LocalDateTime& date) {
+    form_.SetText(ctl::lblNoYearMonth, YearMonthStamp(date));
 }
 
 bool SerialCounter::KeyPasses(char32_t typed) {

@@ -76,6 +76,8 @@ class SerialCounter {
     std::string confirmedReuse_;
 };
 
+// The year and month a serial number starts with: "202612".
+std::string YearMonthStamp(const platform::LocalDateTime& date);
 // "%.4d": zero-filled to at least four digits.
 std::string FormatCounter(long long value);
 // A counter text as a number from 0 to 2147483647, the strict conversion, without raising.

@@ -3,6 +3,7 @@
 #include "operator/Deliveries.h"
 #include "operator/LanguageTables.h"
 #include "platform/AsciiText.h"
+#include "platform/Sha256.h"
 
 namespace bpconf::op {
 
@@ -16,8 +17,25 @@ std::string BaseName(const std::string& path) {
 
 }  // namespace
 
+std::uint64_t UpdatePackage::Size() const {
+    std::uint64_t size = 0;
+    for (const auto& list : list_)
+        size += list->Bytes().size();
+    return size;
+}
+
+const std::string& UpdatePackage::Sha256() const {
+    if (sha256_.empty() && !list_.empty()) {
+        std::vector<std::uint8_t> bytes;
+        for (const auto& list : list_)
+            bytes.insert(bytes.end(), list->Bytes().begin(), list->Bytes().end());
+        sha256_ = platform::Sha256Hex(bytes);
+    }
+    return sha256_;
+}
+
 void UpdatePackage::Set(const std::vector<std::uint8_t>& bytes, const std::string& path) {
-    list_.clear();
+    Release();
     list_.push_back(std::make_unique<THfByteList>(bytes));
     fileName_ = BaseName(path);
 }

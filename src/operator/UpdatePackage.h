@@ -18,15 +18,18 @@ class UpdatePackage {
     void Button2Click();
 
     // The loaded package: one byte list after a successful choice; read by the update run.
-    ByteLists& List() { return list_; }
     const ByteLists& List() const { return list_; }
     // The package's file name (without its folder), for the record; "" without a package.
     const std::string& FileName() const { return fileName_; }
+    // The package's size and SHA-256 for the record, computed once per package.
+    std::uint64_t Size() const;
+    const std::string& Sha256() const;
     // Loads a package read elsewhere (the command line's --package).
     void Set(const std::vector<std::uint8_t>& bytes, const std::string& path);
     void Release() {
         list_.clear();
         fileName_.clear();
+        sha256_.clear();
     }
 
   private:
@@ -35,6 +38,7 @@ class UpdatePackage {
     const WindowState& state_;
     ByteLists list_;
     std::string fileName_;
+    mutable std::string sha256_;  // "" until asked for
 };
 
 }  // namespace bpconf::op

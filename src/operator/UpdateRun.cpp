@@ -6,7 +6,6 @@
 #include "operator/RunRecord.h"
 #include "platform/AsciiText.h"
 #include "platform/Backends.h"
-#include "platform/Sha256.h"
 #include "platform/UtcTime.h"
 #include "protocol/Commands.h"
 #include "protocol/Decoder.h"
@@ -94,11 +93,7 @@ bool UpdateRun::CheckSerialReuse() {
 void UpdateRun::SettleSerial() {
     if (claim_.serial.empty())
         return;
-    const SentMessage* stamp = nullptr;
-    for (const auto& sent : deliveries_.Messages()) {
-        if (sent.description.rfind("STSN", 0) == 0)
-            stamp = &sent;
-    }
+    const SentMessage* stamp = deliveries_.Last("STSN");
     if (stamp != nullptr && stamp->arrived) {
         s_.counter.Settle(claim_, platform::ClaimOutcome::Stamped);
     } else if (stamp == nullptr || !stamp->delivery.handedOver) {
@@ -127,20 +122,15 @@ void UpdateRun::Record(RunEnd end) {
     e.language = state_.interfaceLanguage;
     e.target = TargetText();
     // A number whose message never left is on no unit (it was voided): not named.
-    for (const auto& sent : deliveries_.Messages()) {
-        if (sent.description.rfind("STSN", 0) == 0 && sent.delivery.handedOver)
-            e.serial = stampedSerial_;
-    }
+    if (const SentMessage* stamp = deliveries_.Last("STSN"); stamp && stamp->delivery.handedOver)
+        e.serial = stampedSerial_;
     e.reusedSerial = claim_.reused && !e.serial.empty();
     for (const auto& sent : deliveries_.Messages())
         e.messages.push_back(RecordedMessageOf(sent));
     if (!package_.List().empty()) {
-        std::vector<std::uint8_t> bytes;
-        for (const auto& list : package_.List())
-            bytes.insert(bytes.end(), list->Bytes().begin(), list->Bytes().end());
         e.packageName = package_.FileName();
-        e.packageSize = bytes.size();
-        e.packageSha256 = platform::Sha256Hex(bytes);
+        e.packageSize = package_.Size();
+        e.packageSha256 = package_.Sha256();
     }
     e.outcome = OutcomeOf(end, e.messages);
     e.detail = detail_;

@@ -3,8 +3,8 @@
 #include <iostream>
 #include <mutex>
 
-#include "platform/ErrorNumbers.h"
 #include "operator/Profile.h"
+#include "platform/ErrorNumbers.h"
 #include "platform/Files.h"
 
 namespace bpconf::cli {

@@ -1,9 +1,9 @@
 // bpconf-cli run and frames: the window's own update run through the in-memory window, on one
 // target or on several at the same time.
 #include <algorithm>
-#include <cstdio>
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -253,7 +253,10 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, const std::str
 // a record that could not be written.
 int Worse(int a, int b) {
     auto rank = [](int s) {
-        return s == kExitDeliveryFailed ? 3 : s == kExitEndedEarly ? 2 : s == kExitRecordFailed ? 1 : 0;
+        return s == kExitDeliveryFailed ? 3
+               : s == kExitEndedEarly   ? 2
+               : s == kExitRecordFailed ? 1
+                                        : 0;
     };
     return rank(a) >= rank(b) ? a : b;
 }
@@ -265,12 +268,7 @@ std::string MonthStamp(const std::vector<op::Setting>& settings) {
         if (key == "serial.month")
             month = value;
     }
-    if (!month.empty())
-        return month;
-    const platform::LocalDateTime now = platform::CreateSystemClock()->Now();
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d%02d", now.year, now.month);
-    return stamp;
+    return !month.empty() ? month : op::YearMonthStamp(platform::CreateSystemClock()->Now());
 }
 
 // Sets the counter of the next stamp in the store, before any target runs: every target then

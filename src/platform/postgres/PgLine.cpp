@@ -114,9 +114,20 @@ class PgConnection {
         }
         return nullptr;
     }
+    // Starts a transaction (sql: "BEGIN" with its options) through Query, so a connection the
+    // server dropped is opened again before anything of the transaction happened; false with
+    // the reason.
+    bool Begin(const char* sql, std::string& reason) {
+        PGresult* started = Query(sql, {}, reason);
+        if (started == nullptr)
+            return false;
+        Result begin(started);
+        if (!begin.Ok())
+            reason = begin.Error();
+        return begin.Ok();
+    }
     // A statement whose result says nothing the caller needs (ROLLBACK after a failure).
     void Run(const char* sql) { PQclear(Exec(sql)); }
-    std::string LastError() const { return Trimmed(PQerrorMessage(conn_)); }
 
     std::string Where() const { return where_.empty() ? std::string("PostgreSQL") : where_; }
 
@@ -182,18 +193,8 @@ CounterChange PgCounterStore::Transaction(
         change.reason = reason;
         return change;
     };
-    // A connection the server dropped since the last call is opened again, once, before
-    // anything of this transaction happened.
-    for (int attempt = 0;; ++attempt) {
-        std::string reason;
-        if (!c_->Ensure(reason))
-            return fail(Failure::Unreadable, reason);
-        Result begin(c_->Exec("BEGIN"));
-        if (begin.Ok())
-            break;
-        if (attempt > 0 || !c_->Broken())
-            return fail(Failure::Unreadable, begin.Error());
-    }
+    if (std::string reason; !c_->Begin("BEGIN", reason))
+        return fail(Failure::Unreadable, reason);
     // The sequence's lock, held to the end of this transaction only.
     Result lock(c_->Exec("SELECT pg_advisory_xact_lock(hashtext('bpconf.counter.' || $1))",
                          {kLineSequence}));
@@ -287,22 +288,12 @@ std::string PgUnitRecord::Location() const {
 }
 
 RecordResult PgUnitRecord::Write(const UnitEntry& e) {
-    std::string reason;
-    if (!c_->Ensure(reason))
-        return {false, reason};
     auto fail = [&](const std::string& why) {
         c_->Run("ROLLBACK");
         return RecordResult{false, why};
     };
-    Result begin(c_->Exec("BEGIN"));
-    if (!begin.Ok()) {
-        // Opened again once: the server may have restarted since the last call.
-        if (!c_->Broken() || !c_->Ensure(reason))
-            return {false, c_->Broken() ? reason : begin.Error()};
-        Result again(c_->Exec("BEGIN"));
-        if (!again.Ok())
-            return {false, again.Error()};
-    }
+    if (std::string reason; !c_->Begin("BEGIN", reason))
+        return fail(reason);
     Result unit(c_->Exec(sql::kInsertUnit,
                          {e.runId, e.started, e.ended, e.station, e.language, e.target, e.serial,
                           e.reusedSerial ? "1" : "0", e.packageName, std::to_string(e.packageSize),
@@ -325,16 +316,9 @@ RecordResult PgUnitRecord::Write(const UnitEntry& e) {
 
 RecordResult PgUnitRecord::Read(const UnitQuery& q, std::vector<UnitEntry>& entries) {
     entries.clear();
-    std::string reason;
-    if (!c_->Ensure(reason))
-        return {false, reason};
     // One snapshot for the entries and their messages.
-    PGresult* started = c_->Query("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", {}, reason);
-    if (started == nullptr)
+    if (std::string reason; !c_->Begin("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", reason))
         return {false, reason};
-    Result begin(started);
-    if (!begin.Ok())
-        return {false, begin.Error()};
     Result units(c_->Exec(sql::kSelectUnits, {q.since, q.until, q.station, q.serial}));
     if (!units.Ok()) {
         c_->Run("ROLLBACK");
