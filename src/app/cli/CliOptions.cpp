@@ -148,26 +148,31 @@ platform::SystemBackends BackendsFor(const Target& target, const platform::LineS
         target.kind == Target::Kind::Capture ? target.name : CaptureDirFromEnvironment(), line);
 }
 
-bool LineSettingsFor(const std::string& profile, platform::LineSettings& line, std::string& error) {
-    line = platform::LineSettingsFromEnvironment();
-    if (profile.empty())
-        return true;
-    std::string text, reason;
-    if (!ReadInputFile(profile, kMaxProfileBytes, text, reason)) {
-        error = "cannot read profile " + profile + ": " + reason;
-        return false;
-    }
-    op::LineProfile lineProfile;
-    try {
-        op::ParseProfile(text, &lineProfile);
-    } catch (const op::UsageError& e) {
-        error = e.what();
-        return false;
-    }
+platform::LineSettings LineSettingsWith(const op::LineProfile& lineProfile) {
+    platform::LineSettings line = platform::LineSettingsFromEnvironment();
     if (lineProfile.station)
         line.station = *lineProfile.station;
     if (lineProfile.database)
         line.databaseUrl = *lineProfile.database;
+    return line;
+}
+
+bool LineSettingsFor(const std::string& profile, platform::LineSettings& line, std::string& error) {
+    op::LineProfile lineProfile;
+    if (!profile.empty()) {
+        std::string text, reason;
+        if (!ReadInputFile(profile, kMaxProfileBytes, text, reason)) {
+            error = "cannot read profile " + profile + ": " + reason;
+            return false;
+        }
+        try {
+            op::ParseProfile(text, &lineProfile);
+        } catch (const op::UsageError& e) {
+            error = e.what();
+            return false;
+        }
+    }
+    line = LineSettingsWith(lineProfile);
     return true;
 }
 

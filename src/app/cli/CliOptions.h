@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "operator/Profile.h"
 #include "operator/RunTimeouts.h"
 #include "platform/Backends.h"
 
@@ -60,8 +61,7 @@ bool ReadInputFile(const std::string& path, std::uint64_t maxSize, std::string& 
 std::string CaptureDirFromEnvironment();
 // The platform's services for one target: the capture printer writes into the target's folder,
 // or into BPCONF_CAPTURE_DIR for "--printer bpconf-capture".
-platform::SystemBackends BackendsFor(const Target& target,
-                                     const platform::LineSettings& line = {});
+platform::SystemBackends BackendsFor(const Target& target, const platform::LineSettings& line = {});
 std::string PrinterNameOf(const Target& target);
 
 // "error N: text".
@@ -78,5 +78,7 @@ int Database(const std::vector<std::string>& args);
 // The line settings of the environment, with the [line] section of the profile (when one is
 // named) taking precedence; false with a message when the profile cannot be read.
 bool LineSettingsFor(const std::string& profile, platform::LineSettings& line, std::string& error);
+// The line settings of the environment with those of a profile's [line] section.
+platform::LineSettings LineSettingsWith(const op::LineProfile& lineProfile);
 
 }  // namespace bpconf::cli

@@ -316,15 +316,14 @@ int Run(const Options& o, bool dryRun) {
     plan.language = o.language;
     plan.jobTimeoutMs = o.jobTimeoutMs;
     try {
+        op::LineProfile lineProfile;
         if (!o.profile.empty()) {
             std::string text, reason;
             if (!ReadInputFile(o.profile, kMaxProfileBytes, text, reason))
                 return Usage("cannot read profile " + o.profile + ": " + reason);
-            plan.settings = op::ParseProfile(text);
+            plan.settings = op::ParseProfile(text, &lineProfile);
         }
-        std::string error;
-        if (!LineSettingsFor(o.profile, plan.line, error))
-            return Usage(error);
+        plan.line = LineSettingsWith(lineProfile);
         for (const auto& s : o.sets)
             plan.settings.push_back(op::ParseAssignment(s));
         op::CheckSettings(plan.settings);
