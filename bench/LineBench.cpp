@@ -1,7 +1,8 @@
-// Serial-number reservation and the record's cost: the time per reserved number (median and 99th
-// percentile) with 1 and with 8 stations contending, on the line's PostgreSQL database (when
-// BPCONF_BENCH_DATABASE_URL names a server; scripts/bench starts a private one) and on the
-// station's counter file; and the time to write one run's entry (ten messages) to each record.
+// Serial-number taking and the record's cost: the time per number taken by the serial-number
+// policy (reserved in the ledger, the counter moved; median and 99th percentile) with 1 and with
+// 8 stations contending, on the line's PostgreSQL database (when BPCONF_BENCH_DATABASE_URL names
+// a server; scripts/bench starts a private one) and on the station's counter file with its
+// SQLite ledger; and the time to write one run's entry (ten messages) to each record.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,13 +16,17 @@
 
 #include "platform/Backends.h"
 #include "platform/SqliteUnitRecord.h"
+#include "platform/StationSerialBook.h"
 #include "platform/postgres/PgLine.h"
+#include "platform/postgres/PgSerialBook.h"
+#include "platform/postgres/PgUnitRecord.h"
+#include "serials/SerialPolicy.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using bpconf::platform::ICounterStore;
+using bpconf::platform::ISerialBook;
 using bpconf::platform::IUnitRecord;
 
 double Ms(Clock::time_point since) {
@@ -34,29 +39,27 @@ void Report(const char* what, std::vector<double> ms) {
                 ms[ms.size() * 99 / 100], ms.size());
 }
 
-// Each station reserves `count` numbers, all stations at once; the time of every reservation.
-std::vector<double> Reserve(const std::function<std::unique_ptr<ICounterStore>()>& open,
-                            int stations, int count) {
+// Each station takes `count` numbers, all stations at once; the time of every take.
+std::vector<double> Take(const std::function<std::unique_ptr<ISerialBook>()>& open, int stations,
+                         int count) {
     std::vector<std::vector<double>> times(stations);
     std::vector<std::thread> threads;
     for (int s = 0; s < stations; ++s) {
         threads.emplace_back([&, s] {
-            auto store = open();
-            bpconf::platform::SerialClaim claim;
-            claim.station = "bench" + std::to_string(s);
+            auto book = open();
+            bpconf::serials::SerialPolicy policy(*book);
+            bpconf::serials::TakeRequest request;
+            request.stamp = "202612";
+            request.station = "bench" + std::to_string(s);
+            bpconf::serials::TakenSerial taken;
             for (int i = 0; i < count; ++i) {
-                claim.runId = claim.station + "-" + std::to_string(i);
+                request.runId = request.station + "-" + std::to_string(i);
                 const auto t0 = Clock::now();
-                const auto change = store->Reserve(
-                    [&](const bpconf::platform::StoredValue& v) {
-                        const long long next = v.text.empty() ? 1 : std::stoll(v.text);
-                        claim.serial = "B" + std::to_string(next);
-                        return std::optional<std::string>(std::to_string(next + 1));
-                    },
-                    claim);
+                const auto problem = policy.Take(request, taken);
                 times[s].push_back(Ms(t0));
-                if (!change.ok()) {
-                    std::fprintf(stderr, "reservation failed: %s\n", change.reason.c_str());
+                if (!problem) {
+                    std::fprintf(stderr, "take failed: %d %s\n", static_cast<int>(problem.kind),
+                                 problem.reason.c_str());
                     return;
                 }
             }
@@ -103,10 +106,14 @@ int main() {
     fs::create_directories(dir);
     const std::string counterFile = (dir / "PrinterTest.reg").string();
 
-    std::printf("serial-number reservation, time per number:\n");
-    auto file = [&] { return bpconf::platform::CreateFileCounterStore(counterFile); };
-    Report("counter file, 1 station", Reserve(file, 1, 2000));
-    Report("counter file, 8 stations contending", Reserve(file, 8, 250));
+    std::printf("taking a serial number, time per number:\n");
+    auto file = [&] {
+        return std::make_unique<bpconf::platform::StationSerialBook>(
+            bpconf::platform::CreateFileCounterStore(counterFile),
+            std::make_shared<bpconf::platform::SqliteDatabase>((dir / "ledger.sqlite").string()));
+    };
+    Report("counter file and SQLite ledger, 1 station", Take(file, 1, 2000));
+    Report("counter file and SQLite ledger, 8 stations contending", Take(file, 8, 250));
 
     const char* server = std::getenv("BPCONF_BENCH_DATABASE_URL");
     std::string url;
@@ -123,15 +130,16 @@ int main() {
         std::printf("  PostgreSQL: BPCONF_BENCH_DATABASE_URL not set, not measured\n");
     } else {
         auto pg = [&] {
-            return std::make_unique<bpconf::platform::PgCounterStore>(
+            return std::make_unique<bpconf::platform::PgSerialBook>(
                 bpconf::platform::ConnectLineDatabase(url));
         };
-        Report("PostgreSQL (Unix socket), 1 station", Reserve(pg, 1, 2000));
-        Report("PostgreSQL (Unix socket), 8 stations contending", Reserve(pg, 8, 250));
+        Report("PostgreSQL (Unix socket), 1 station", Take(pg, 1, 2000));
+        Report("PostgreSQL (Unix socket), 8 stations contending", Take(pg, 8, 250));
     }
 
     std::printf("the record, time to write one run's entry (10 messages):\n");
-    bpconf::platform::SqliteUnitRecord sqlite((dir / "units.sqlite").string());
+    bpconf::platform::SqliteUnitRecord sqlite(
+        std::make_shared<bpconf::platform::SqliteDatabase>((dir / "units.sqlite").string()));
     Report("station's SQLite file (WAL)", WriteEntries(sqlite, 500));
     if (!url.empty()) {
         bpconf::platform::PgUnitRecord pg(bpconf::platform::ConnectLineDatabase(url));

@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     bpconf::TTransport transport(*backends.spooler, *backends.ports, boxes);
     bpconf::op::Services services{*backends.printers,
                                   transport,
-                                  *backends.counter,
+                                  *backends.serials,
                                   *backends.locale,
                                   *backends.clock,
                                   boxes,
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     for (int following = 1; following >= 0; --following) {
         bpconf::op::Services s2{
             services.printers,   services.transport,
-            services.counter,    services.locale,
+            services.serials,    services.locale,
             services.clock,      services.boxes,
             services.fileDialog, realPacing,
             services.toAnsi,     following ? bpconf::op::kDefaultJobTimeoutMs : 0};

@@ -1,12 +1,12 @@
 # The layering of the sources, checked on every test run:
 #   cmake -DSOURCE_DIR=<tree> -P CheckLayering.cmake
 # - a library of src/ includes only itself and the layers below it:
-#   app -> ui -> operator -> protocol -> transport -> platform;
+#   app -> ui -> operator -> serials -> protocol -> transport -> platform;
 # - only src/platform (and the tests' own platform code in tests/support) includes OS, CUPS or
 #   database headers;
 # - only src/ui, src/app, tests and bench include Qt.
 set(os_headers "cups/|unistd\\.h|fcntl\\.h|sys/|windows\\.h|winspool\\.h|iconv\\.h|pthread\\.h|netinet/|arpa/|dirent\\.h|signal\\.h|termios\\.h|pwd\\.h|poll\\.h|sqlite3\\.h|libpq-fe\\.h")
-set(layers platform transport protocol operator ui app)
+set(layers platform transport protocol serials operator ui app)
 
 file(GLOB_RECURSE sources "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/src/*.h"
      "${SOURCE_DIR}/tests/*.cpp" "${SOURCE_DIR}/tests/*.h"

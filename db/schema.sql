@@ -1,11 +1,13 @@
--- The record of the line and its serial-number sequences: schema version 1.
+-- The record of the line and its serial-number sequences: schema version 2.
 -- One file for both stores: the station's SQLite file applies it when it opens; a line's
 -- PostgreSQL database gets it with `bpconf-cli db init`. Every statement can run again.
 
 CREATE TABLE IF NOT EXISTS bpconf_schema (
     version integer NOT NULL
 );
-INSERT INTO bpconf_schema (version) SELECT 1 WHERE NOT EXISTS (SELECT 1 FROM bpconf_schema);
+INSERT INTO bpconf_schema (version) SELECT 2 WHERE NOT EXISTS (SELECT 1 FROM bpconf_schema);
+-- Version 2 adds counter_settings; every earlier table stays as it was.
+UPDATE bpconf_schema SET version = 2 WHERE version < 2;
 
 -- One row per update run, written once when the run ends.
 CREATE TABLE IF NOT EXISTS units (
@@ -60,3 +62,15 @@ CREATE TABLE IF NOT EXISTS serials (
 );
 -- No serial number on two units, unless an operator confirmed the reuse (a void one never left).
 CREATE UNIQUE INDEX IF NOT EXISTS serials_once ON serials (serial) WHERE reused = 0 AND state <> 'void';
+
+-- Every explicit setting of a counter, as against a run taking a number: when, by which station,
+-- from what to what and why; forced when it went below numbers of the ledger on purpose.
+CREATE TABLE IF NOT EXISTS counter_settings (
+    sequence text NOT NULL,
+    set_at text NOT NULL,
+    station text NOT NULL,
+    from_value text NOT NULL,
+    to_value text NOT NULL,
+    forced integer NOT NULL DEFAULT 0,
+    reason text NOT NULL
+);

@@ -4,13 +4,16 @@
 // mid-run stops the run before its stamp.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "CliSupport.h"
+#include "SerialBookContract.h"
 #include "TestSupport.h"
 #include "platform/postgres/PgLine.h"
+#include "platform/postgres/PgSerialBook.h"
 
 namespace bpconf {
 namespace {
@@ -58,7 +61,7 @@ class LineDatabase : public ::testing::Test {
             return;
         const auto r = Cli("db init", home_, Station(url_, "setup"));
         ASSERT_EQ(r.status, 0) << r.err;
-        ASSERT_EQ(r.out, "the line database is ready (schema version 1)\n");
+        ASSERT_EQ(r.out, "the line database is ready (schema version 2)\n");
     }
     test::TempDir home_{"linedb"};
     std::string url_;
@@ -132,41 +135,6 @@ TEST_F(LineDatabase, KilledRunsNeverPutANumberOnTwoUnits) {
               "t\n");
 }
 
-// A reservation the ledger refuses (the number is on a unit already) leaves the connection
-// usable: the next settlement, entry and reservation go through on it.
-TEST_F(LineDatabase, ConnectionStaysUsableAfterARefusedReservation) {
-    Init("bpconf_refused_reservation");
-    REQUIRE_DATABASE(url_);
-    platform::PgCounterStore store(platform::ConnectLineDatabase(url_));
-    auto reserve = [&](const std::string& serial, const std::string& run) {
-        platform::SerialClaim claim;
-        claim.runId = run;
-        claim.station = "A";
-        return store.Reserve(
-            [&](const platform::StoredValue&) {
-                claim.serial = serial;
-                return std::optional<std::string>("7");
-            },
-            claim);
-    };
-    ASSERT_TRUE(reserve("2026120005", "run1"));
-    const platform::CounterChange refused = reserve("2026120005", "run2");
-    EXPECT_EQ(refused.failure, platform::CounterChange::Failure::Unwritable);
-    EXPECT_EQ(refused.reason,
-              "the serial number 2026120005 is on a unit already (the line's ledger); type the "
-              "next free number into the box");
-    platform::SerialClaim first{"2026120005", "run1", "A", false};
-    EXPECT_TRUE(store.Settle(first, platform::ClaimOutcome::Stamped));
-    EXPECT_TRUE(reserve("2026120006", "run3"));
-    platform::PgUnitRecord record(platform::ConnectLineDatabase(url_));
-    bool used = false;
-    ASSERT_TRUE(record.SerialUsed("2026120005", used));
-    EXPECT_TRUE(used);
-    EXPECT_EQ(Sql(url_, "SELECT serial || ' ' || state FROM serials ORDER BY serial"),
-              "2026120005 stamped\n2026120006 reserved\n");
-    EXPECT_EQ(Sql(url_, "SELECT next FROM counters"), "7\n");
-}
-
 // The operator's number sets the line's counter; the guard sees what other stations stamped.
 TEST_F(LineDatabase, OperatorsNumberSetsTheLineAndTheGuardSeesEveryStation) {
     Init("bpconf_operator_number");
@@ -188,20 +156,22 @@ TEST_F(LineDatabase, OperatorsNumberSetsTheLineAndTheGuardSeesEveryStation) {
                   "ORDER BY reserved_at"),
               "A 0\nB 1\n");
     EXPECT_EQ(test::StampedSerials(home_ / "jobs").at("2026120500"), 2);
-    EXPECT_EQ(Sql(url_, "SELECT next FROM counters"), "501\n");
+    // The reuse never moved the line's counter back.
+    EXPECT_EQ(Sql(url_, "SELECT next FROM counters"), "502\n");
 }
 
-// No database to reach: the run stops at the serial-number step with the operator's message,
-// and never falls back to the station's own counter.
-TEST_F(LineDatabase, UnreachableDatabaseStopsTheRunAtTheSerialStep) {
+// No database to reach: the run stops before its first byte with the operator's message, and
+// never falls back to the station's own counter.
+TEST_F(LineDatabase, UnreachableDatabaseStopsTheRunBeforeTheFirstByte) {
     const std::string nowhere = "host=" + (home_ / "no-socket") + " dbname=line";
     const auto r = Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_,
                        Station(nowhere, "A") + " LANG=zh_CN.UTF-8");
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("错误: 无法读取序列号计数器 PostgreSQL"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("the database cannot be reached"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("未发送序列号，本次更新已停止。"), std::string::npos) << r.err;
-    EXPECT_TRUE(test::StampedSerials(home_ / "jobs").empty());
+    EXPECT_NE(r.err.find("错误: 无法写入生产记录 PostgreSQL：the database cannot be reached"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("未发送任何内容，本次更新已停止。"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(home_ / "jobs"));
     EXPECT_FALSE(std::filesystem::exists(test::CounterFile(home_)));
 }
 
@@ -252,3 +222,38 @@ TEST_F(LineDatabase, ServerGoneDuringARunStopsItBeforeTheStamp) {
 
 }  // namespace
 }  // namespace bpconf
+
+namespace bpconf::test {
+namespace {
+
+// The line's book under the contract every book keeps, each test in a database of its own.
+class LineBook {
+  public:
+    LineBook() {
+        const std::string name = std::string("bpconf_book_") +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::string lower;
+        for (char c : name)
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        url_ = FreshDatabase(lower);
+        if (!url_.empty() && !platform::InitLineDatabase(url_))
+            ADD_FAILURE() << "db init failed";
+        book_ = std::make_unique<platform::PgSerialBook>(platform::ConnectLineDatabase(url_));
+    }
+    platform::ISerialBook& Book() {
+        if (url_.empty()) {
+            if (std::getenv("BPCONF_REQUIRE_DATABASE") != nullptr)
+                ADD_FAILURE() << "BPCONF_TEST_DATABASE_URL is not set: start scripts/pg-server";
+        }
+        return *book_;
+    }
+
+  private:
+    std::string url_;
+    std::unique_ptr<platform::PgSerialBook> book_;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Line, SerialBookContract, LineBook);
+
+}  // namespace
+}  // namespace bpconf::test

@@ -9,10 +9,16 @@
 #include <thread>
 
 #include "Doubles.h"
+#include "FileModes.h"
+#include "SerialBookContract.h"
 #include "TestSupport.h"
+#include "operator/OperatorTexts.h"
 #include "operator/SystemLanguage.h"
 #include "platform/Backends.h"
 #include "platform/RegFileCounterStore.h"
+#include "platform/SqliteDatabase.h"
+#include "platform/SqliteUnitRecord.h"
+#include "platform/StationSerialBook.h"
 #include "transport/untFunction.h"
 
 namespace bpconf::platform {
@@ -78,6 +84,9 @@ TEST(CounterStore, ReadsTheStringValueOnly) {
          Kind::Unreadable, ""},
         {"junk after the value", "REGEDIT4\n" + kKey + "\n\"Num\"=\"0742\"x\n", Kind::Unreadable,
          ""},
+        // Which of two values is the counter cannot be told.
+        {"the value twice", "REGEDIT4\n" + kKey + "\n\"Num\"=\"0007\"\n\"num\"=\"0003\"\n",
+         Kind::Unreadable, ""},
         {"UTF-16 without a byte-order mark", std::string("W\0i\0n\0", 6), Kind::Unreadable, ""},
     };
     int i = 0;
@@ -144,6 +153,101 @@ TEST(CounterStore, RewriteKeepsOtherKeysAndValuesAndReplacesTheNameInAnyCase) {
     EXPECT_EQ(ReadFile(path),
               "REGEDIT4\r\n" + kKey +
                   "\r\n\"A\"=\"1\"\r\n\"Num\"=\"7\"\r\n\r\n[HKEY_CURRENT_USER\\B]\r\n");
+}
+
+// The station's files are the user's own whatever the umask: folders 0700, the counter, its lock
+// and the record 0600; a counter replaced keeps the mode it had.
+TEST(StationFiles, OwnedByTheUserAloneWhateverTheUmask) {
+    test::TempDir dir("files");
+    const unsigned umaskBefore = test::SetUmask(0);
+    StationSerialBook book(
+        std::make_unique<RegFileCounterStore>(dir / "config/kelvor/PrinterTest.reg"),
+        std::make_shared<SqliteDatabase>(dir / "data/bpconf/units.sqlite"));
+    serials::TakenSerial taken;
+    const bool ok = serials::SerialPolicy(book).Take({"202612", nullptr, "", "r", "S"}, taken).ok();
+    test::SetUmask(umaskBefore);
+    ASSERT_TRUE(ok);
+    const struct {
+        const char* path;
+        int mode;
+    } cases[] = {
+        {"config/kelvor", 0700},
+        {"config/kelvor/PrinterTest.reg", 0600},
+        {"config/kelvor/PrinterTest.reg.lock", 0600},
+        {"data/bpconf", 0700},
+        {"data/bpconf/units.sqlite", 0600},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(test::ModeOf(dir / c.path), c.mode) << c.path;
+    fs::permissions(dir / "config/kelvor/PrinterTest.reg", fs::perms(0444));
+    ASSERT_TRUE(book.Counter().Write("0100"));
+    EXPECT_EQ(test::ModeOf(dir / "config/kelvor/PrinterTest.reg"), 0444);
+    EXPECT_EQ(book.ReadCounter().text, "0100");
+}
+
+// A lock file planted as a symbolic link (by another user, to make the tool create or lock a file
+// of that user's choosing) is refused, and nothing is made where it points.
+TEST(StationFiles, LockFileLinkIsNeverFollowed) {
+    test::TempDir dir("files");
+    RegFileCounterStore store(dir / "PrinterTest.reg");
+    ASSERT_TRUE(store.Write("0005"));
+    fs::remove(store.LockPath());
+    fs::create_symlink(dir.path() / "victim", store.LockPath());
+    const CounterChange change = store.Write("0006");
+    EXPECT_EQ(change.failure, CounterChange::Failure::Unwritable);
+    EXPECT_EQ(change.reason,
+              "cannot open the lock file " + store.LockPath() + ": it is a symbolic link");
+    EXPECT_FALSE(fs::exists(dir.path() / "victim"));
+    EXPECT_EQ(store.Read().text, "0005");
+}
+
+// The station's book under the contract every book keeps.
+struct StationBook {
+    StationBook()
+        : dir("book"),
+          book(std::make_unique<RegFileCounterStore>(dir / "PrinterTest.reg"),
+               std::make_shared<SqliteDatabase>(dir / "units.sqlite")) {}
+    ISerialBook& Book() { return book; }
+    test::TempDir dir;
+    StationSerialBook book;
+};
+
+}  // namespace
+}  // namespace bpconf::platform
+
+namespace bpconf::test {
+INSTANTIATE_TYPED_TEST_SUITE_P(Station, SerialBookContract, platform::StationBook);
+}  // namespace bpconf::test
+
+namespace bpconf::platform {
+namespace {
+
+// A ledger that cannot be written (here: another program holds the record's write lock past the
+// bound) refuses the number before the counter moves, and the operator reads that the record
+// is the problem.
+TEST(StationSerialBook, LedgerThatCannotBeWrittenLeavesTheCounterAlone) {
+    test::TempDir dir("book");
+    StationSerialBook book(std::make_unique<RegFileCounterStore>(dir / "PrinterTest.reg"),
+                           std::make_shared<SqliteDatabase>(dir / "units.sqlite", 200));
+    ASSERT_TRUE(book.Counter().Write("0005"));
+    SerialFacts facts;
+    ASSERT_TRUE(book.Ledger().Find("2026120005", facts));  // the record is open and set up
+    SqliteDatabase other(dir / "units.sqlite");
+    ASSERT_TRUE(other.Begin(true, "lock"));
+    serials::SerialPolicy policy(book);
+    serials::TakenSerial taken;
+    const serials::SerialProblem p = policy.Take({"202612", nullptr, "", "r", "S"}, taken);
+    other.Rollback();
+    EXPECT_EQ(p.kind, serials::SerialProblem::Kind::LedgerUnwritable);
+    EXPECT_EQ(book.ReadCounter().text, "0005");
+    EXPECT_EQ(
+        op::SerialProblemText("english", p, book.CounterLocation(), book.LedgerLocation(), false),
+        "The unit record " + (dir / "units.sqlite") + " cannot be written: cannot write to " +
+            (dir / "units.sqlite") +
+            ": database is locked. No serial number was sent; the update was stopped.");
+    // Free again: the number is the one that was refused, never burnt.
+    ASSERT_TRUE(policy.Take({"202612", nullptr, "", "r2", "S"}, taken));
+    EXPECT_EQ(taken.serial, "2026120005");
 }
 
 TEST(CounterStore, UnwritableLocationFails) {

@@ -17,7 +17,10 @@
 #include "platform/Backends.h"
 #include "platform/MemoryPrinter.h"
 #include "platform/RegFileCounterStore.h"
+#include "platform/SqliteDatabase.h"
+#include "platform/StationSerialBook.h"
 #include "protocol/Decoder.h"
+#include "serials/SerialNumber.h"
 
 namespace bpconf {
 namespace {
@@ -28,16 +31,18 @@ using test::Duplicates;
 using test::StampedSerials;
 
 // The window's own logic on a thread: the in-memory window, the capture printer writing into
-// jobs, the counter file shared with everything else.
+// jobs, the counter file and the record shared with everything else.
 class WindowLogicRuns {
   public:
-    WindowLogicRuns(const std::string& counterPath, const std::string& jobs)
-        : store_(counterPath),
+    WindowLogicRuns(const std::string& counterPath, const std::string& recordPath,
+                    const std::string& jobs)
+        : book_(std::make_unique<platform::RegFileCounterStore>(counterPath),
+                std::make_shared<platform::SqliteDatabase>(recordPath)),
           printers_(platform::CreateCapturePrinterList(std::make_unique<test::FixedPrinters>())),
           spooler_(
               platform::CreateCaptureSpooler(std::make_unique<platform::MemorySpooler>(), jobs)),
           transport_(*spooler_, ports_, boxes_),
-          window_(form_, op::Services{*printers_, transport_, store_, locale_, clock_, boxes_,
+          window_(form_, op::Services{*printers_, transport_, book_, locale_, clock_, boxes_,
                                       dialog_, pacer_, nullptr}) {
         op::ApplyDesign(form_);
         window_.FormCreate();
@@ -56,7 +61,7 @@ class WindowLogicRuns {
         platform::LocalDateTime Now() override { return {2026, 12, 7, 10, 0, 0}; }
     };
 
-    platform::RegFileCounterStore store_;
+    platform::StationSerialBook book_;
     std::unique_ptr<platform::IPrinterList> printers_;
     std::unique_ptr<platform::ISpooler> spooler_;
     test::ScriptedPorts ports_;
@@ -131,7 +136,7 @@ TEST(SerialCounter, WindowLogicAndCommandLineTogetherStampDistinctNumbers) {
     std::vector<std::vector<std::string>> boxes(4);
     for (int w = 0; w < 4; ++w) {
         windows.emplace_back([&, w] {
-            WindowLogicRuns window(test::CounterFile(home), jobs);
+            WindowLogicRuns window(test::CounterFile(home), home / "bpconf/units.sqlite", jobs);
             for (int i = 0; i < 25; ++i)
                 EXPECT_EQ(window.Press(), op::RunEnd::Normal);
             window.Close();
@@ -168,14 +173,15 @@ TEST(SerialCounter, KilledAtRandomMomentsNeverStampsANumberTwice) {
     const platform::StoredValue stored =
         platform::RegFileCounterStore(test::CounterFile(home)).Read();
     ASSERT_EQ(stored.kind, platform::StoredValue::Kind::Text);
-    const auto next = op::ParseCounter(stored.text);
+    const auto next = serials::ParseCounter(stored.text);
     ASSERT_TRUE(next) << stored.text;
     for (const auto& [serial, units] : serials)
         EXPECT_LT(std::stoi(serial.substr(6)), *next) << serial;
 }
 
-// The store cannot be used: nothing is stamped, the operator is told, the store stays as it was.
-TEST(SerialCounter, StoreThatCannotBeUsedStopsTheRunBeforeTheStamp) {
+// The store cannot be used: it is found before the first byte, the operator is told, the store
+// stays as it was.
+TEST(SerialCounter, StoreThatCannotBeUsedStopsTheRunBeforeTheFirstByte) {
     const bool root = test::Slurp("/proc/self/status").find("\nUid:\t0\t") != std::string::npos;
     // Permissions bind only an unprivileged user: as root, the tool runs as "nobody".
     const std::string asUser = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
@@ -193,18 +199,22 @@ TEST(SerialCounter, StoreThatCannotBeUsedStopsTheRunBeforeTheStamp) {
          "flock kelvor/PrinterTest.reg.lock sleep 60 >/dev/null 2>&1 </dev/null & "
          "echo $! >holder.pid; sleep 0.3",
          "is held by another program"},
+        // The new value could not be made durable: the change is not done.
+        {"a folder that cannot be flushed", "chmod 333 kelvor",
+         "/kelvor to flush it: Permission denied"},
         {"no lock file and a folder that cannot be written",
-         "rm kelvor/PrinterTest.reg.lock && chmod 555 kelvor", "cannot create the lock file"},
+         "rm kelvor/PrinterTest.reg.lock && chmod 555 kelvor", "cannot open the lock file"},
     };
     for (const auto& c : cases) {
         test::TempDir home("serial");
         test::WriteCounter(home, "0042");
         const std::string jobs = home / "jobs";
         fs::create_directories(jobs);
-        // The unprivileged user may write the jobs and read the folders.
+        // The unprivileged user may write the jobs and the record and read the folders.
+        fs::create_directories(home / "bpconf");
         ASSERT_EQ(std::system(("chmod 755 '" + home.path().string() + "' && chmod 777 '" + jobs +
-                               "' && touch '" + CounterFileLock(home) + "' && chmod 666 '" +
-                               CounterFileLock(home) + "'")
+                               "' '" + (home / "bpconf") + "' && touch '" + CounterFileLock(home) +
+                               "' && chmod 666 '" + CounterFileLock(home) + "'")
                                   .c_str()),
                   0);
         ASSERT_EQ(Bash(home, "cd '" + home.path().string() + "' || exit 1\n" + c.prepare), 0)
@@ -222,10 +232,11 @@ TEST(SerialCounter, StoreThatCannotBeUsedStopsTheRunBeforeTheStamp) {
         EXPECT_EQ((raw >> 8) & 0xFF, 1) << c.what << "\n" << test::Slurp(err);
         EXPECT_NE(test::Slurp(err).find(c.says), std::string::npos) << c.what << "\n"
                                                                     << test::Slurp(err);
-        EXPECT_NE(test::Slurp(err).find("No serial number was sent; the update was stopped."),
+        // Found before the first byte: nothing at all was sent.
+        EXPECT_NE(test::Slurp(err).find("Nothing was sent; the update was stopped."),
                   std::string::npos)
             << c.what;
-        EXPECT_TRUE(StampedSerials(jobs).empty()) << c.what;
+        EXPECT_FALSE(fs::exists(jobs + "/job-0001.bin")) << c.what;
         EXPECT_EQ(fs::is_regular_file(test::CounterFile(home))
                       ? test::Slurp(test::CounterFile(home))
                       : std::string("<not a file>"),

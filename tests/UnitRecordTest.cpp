@@ -2,12 +2,16 @@
 // what a run's messages come to. Runs on both builds (the Windows one under wine).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "Doubles.h"
+#include "TestSupport.h"
 #include "operator/RunRecord.h"
+#include "platform/Files.h"
 #include "platform/Sha256.h"
 #include "platform/SqliteUnitRecord.h"
 #include "platform/UtcTime.h"
@@ -16,6 +20,7 @@ namespace bpconf {
 namespace {
 
 using platform::RecordedMessage;
+using platform::SqliteDatabase;
 using platform::SqliteUnitRecord;
 using platform::UnitEntry;
 using platform::UnitQuery;
@@ -105,6 +110,11 @@ TEST(RecordOfARun, MessagesAndOutcome) {
         EXPECT_EQ(op::OutcomeOf(early, allDone), "ended early");
 }
 
+// A record on its own connection to the file, as each program has.
+SqliteUnitRecord Record(const std::string& path) {
+    return SqliteUnitRecord(std::make_shared<SqliteDatabase>(path));
+}
+
 UnitEntry Entry(const std::string& id, const std::string& started, const std::string& station,
                 const std::string& serial, const std::string& stampResult) {
     UnitEntry e;
@@ -133,7 +143,7 @@ std::vector<std::string> Ids(const std::vector<UnitEntry>& entries) {
 TEST(StationRecord, WholeEntriesBackInTheOrderTheyStartedFilteredByDateStationAndSerial) {
     test::TempDir dir("record");
     {
-        SqliteUnitRecord record((dir.path() / "sub" / "units.sqlite").u8string());
+        SqliteUnitRecord record = Record((dir.path() / "sub" / "units.sqlite").u8string());
         UnitEntry full = Entry("a", "2026-12-01T08:00:00.000Z", "S1", "2026120001", "done");
         full.reusedSerial = true;
         full.packageName = "self-test.bin";
@@ -147,7 +157,7 @@ TEST(StationRecord, WholeEntriesBackInTheOrderTheyStartedFilteredByDateStationAn
         ASSERT_TRUE(record.Write(Entry("b", "2026-12-02T23:59:59.999Z", "S1", "", "")));
     }
     // Read by another connection, as another program would.
-    SqliteUnitRecord record((dir.path() / "sub" / "units.sqlite").u8string());
+    SqliteUnitRecord record = Record((dir.path() / "sub" / "units.sqlite").u8string());
     std::vector<UnitEntry> entries;
     ASSERT_TRUE(record.Read({}, entries));
     ASSERT_EQ(Ids(entries), (std::vector<std::string>{"a", "b", "c"}));
@@ -182,33 +192,9 @@ TEST(StationRecord, WholeEntriesBackInTheOrderTheyStartedFilteredByDateStationAn
     }
 }
 
-// A serial number counts as on a unit once its STSN message left the tool, even when the run
-// could not confirm it arrived; one that was never sent does not.
-TEST(StationRecord, SerialUsedOnceItsStampLeftTheTool) {
-    test::TempDir dir("record");
-    SqliteUnitRecord record((dir.path() / "units.sqlite").u8string());
-    ASSERT_TRUE(record.Write(Entry("1", "2026-12-01T08:00:00.000Z", "S", "2026120001", "done")));
-    ASSERT_TRUE(record.Write(Entry("2", "2026-12-01T08:01:00.000Z", "S", "2026120002", "failed")));
-    ASSERT_TRUE(
-        record.Write(Entry("3", "2026-12-01T08:02:00.000Z", "S", "2026120003", "not sent")));
-    const struct {
-        const char* serial;
-        bool used;
-    } cases[] = {{"2026120001", true},
-                 {"2026120002", true},
-                 {"2026120003", false},
-                 {"2026120004", false},
-                 {"2026110001", false}};
-    for (const auto& c : cases) {
-        bool used = !c.used;
-        ASSERT_TRUE(record.SerialUsed(c.serial, used));
-        EXPECT_EQ(used, c.used) << c.serial;
-    }
-}
-
 TEST(StationRecord, OneEntryTwiceIsRefusedAndLeavesTheFirstWhole) {
     test::TempDir dir("record");
-    SqliteUnitRecord record((dir.path() / "units.sqlite").u8string());
+    SqliteUnitRecord record = Record((dir.path() / "units.sqlite").u8string());
     ASSERT_TRUE(record.Write(Entry("1", "2026-12-01T08:00:00.000Z", "S", "2026120001", "done")));
     const platform::RecordResult again =
         record.Write(Entry("1", "2026-12-01T09:00:00.000Z", "T", "", ""));
@@ -223,19 +209,42 @@ TEST(StationRecord, OneEntryTwiceIsRefusedAndLeavesTheFirstWhole) {
     EXPECT_TRUE(record.Write(Entry("2", "2026-12-01T10:00:00.000Z", "S", "", "")));
 }
 
-TEST(StationRecord, FileThatIsNoDatabaseIsToldAndLeftAlone) {
+// A file in the record's place that is no record, an empty one included (the record that was
+// there, and its ledger, would be gone without a word), is told and left as it is.
+TEST(StationRecord, FileThatIsNoRecordIsToldAndLeftAlone) {
+    for (const std::string content : {"not a database, and long enough to be looked at", ""}) {
+        test::TempDir dir("record");
+        const std::string path = (dir.path() / "units.sqlite").u8string();
+        std::ofstream(dir.path() / "units.sqlite") << content;
+        SqliteUnitRecord record = Record(path);
+        for (const platform::RecordResult& r :
+             {record.Probe(), record.Write(Entry("1", "2026-12-01T08:00:00.000Z", "S", "", ""))}) {
+            EXPECT_FALSE(r);
+            EXPECT_NE(r.reason.find(path), std::string::npos) << r.reason;
+        }
+        EXPECT_EQ(test::Slurp(path), content);
+    }
+}
+
+// A new record appears whole: its folder and file are made, with the schema in it, under a name
+// of their own, and only then given the record's name.
+TEST(StationRecord, NewRecordIsCreatedWholeAndLeftNothingBeside) {
     test::TempDir dir("record");
-    const std::string path = (dir.path() / "units.sqlite").u8string();
-    std::ofstream(dir.path() / "units.sqlite") << "not a database, and long enough to be looked at";
-    SqliteUnitRecord record(path);
-    const platform::RecordResult r =
-        record.Write(Entry("1", "2026-12-01T08:00:00.000Z", "S", "", ""));
-    EXPECT_FALSE(r);
-    EXPECT_NE(r.reason.find(path), std::string::npos) << r.reason;
-    std::ifstream in(dir.path() / "units.sqlite");
-    std::string first;
-    std::getline(in, first);
-    EXPECT_EQ(first, "not a database, and long enough to be looked at");
+    const auto folder = dir.path() / "a" / "b";
+    SqliteUnitRecord record = Record((folder / "units.sqlite").u8string());
+    ASSERT_TRUE(record.Probe());
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().u8string());
+    std::sort(names.begin(), names.end());
+    // The WAL files of the open connection, nothing of the creation.
+    for (const auto& name : names)
+        EXPECT_EQ(name.rfind("units.sqlite", 0), 0u) << name;
+    EXPECT_EQ(names.front(), "units.sqlite");
+    EXPECT_EQ(
+        std::count_if(names.begin(), names.end(),
+                      [](const std::string& n) { return n.find(".new-") != std::string::npos; }),
+        0);
 }
 
 }  // namespace

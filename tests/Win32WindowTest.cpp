@@ -6,15 +6,20 @@
 #include <cstdlib>
 #include <memory>
 
+#include "BoxContract.h"
 #include "Doubles.h"
 #include "FormContract.h"
+#include "StampTable.h"
 #include "WindowDoubles.h"
 #include "operator/Design.h"
 #include "operator/LanguageTables.h"
+#include "platform/AsciiText.h"
 #include "platform/Backends.h"
 #include "platform/Environment.h"
+#include "serials/SerialNumber.h"
 #include "transport/untFunction.h"
 #include "ui/win32/Unit1.h"
+#include "ui/win32/Win32BoxPresenter.h"
 #include "ui/win32/Win32Driver.h"
 #include "ui/win32/untWait.h"
 
@@ -42,8 +47,10 @@ class Win32Harness {
     ui::TForm1& Form() {
         if (!form_) {
             platform::IPrinterList& printers = system_.printers ? *system_.printers : printers_;
-            op::Services services{printers, Transport(), store_, locale_, clock_,
-                                  boxes_,   dialog_,     pacer_, nullptr};
+            platform::IMessageBoxes& boxes =
+                systemBoxes ? static_cast<platform::IMessageBoxes&>(windowBoxes_) : boxes_;
+            op::Services services{printers, Transport(), book_,  locale_, clock_,
+                                  boxes,    dialog_,     pacer_, nullptr};
             form_ = std::make_unique<ui::TForm1>(services);
             form_->Show();
             driver::ProcessMessages(form_->Handle());
@@ -73,7 +80,11 @@ class Win32Harness {
     FixedClock clock_;
     FixedLocale locale_;
     RecordingPacer pacer_;
-    MemoryCounterStore store_;
+    MemorySerialBook book_;
+    // Set before the window is created: the window's own boxes (the system's MessageBoxW).
+    bool systemBoxes = false;
+    ui::Win32BoxPresenter presenter_;
+    op::WindowBoxes windowBoxes_{presenter_};
     TTransport transport_{spooler_, ports_, boxes_};
 
   private:
@@ -88,6 +99,22 @@ struct Win32Window {
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FormContract, Win32Window);
+
+// The Win32 window's boxes keep the boxes' contract: the system's own box, found while it is up
+// and answered with Enter where the keyboard's focus is.
+struct Win32Boxes {
+    op::IBoxPresenter& Presenter() { return presenter; }
+    template <class F>
+    SeenBox PressEnterWhileShown(F present) {
+        auto shown = driver::PressEnterOnNextBox();
+        present();
+        const driver::ShownBox box = shown.get();
+        return {box.caption, box.enterPressed};
+    }
+    ui::Win32BoxPresenter presenter;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, BoxContract, Win32Boxes);
 
 TEST(Win32Window, DesignAndDefaultsAfterCreation) {
     Win32Harness h;
@@ -160,6 +187,66 @@ TEST(Win32Window, CounterBoxTakesDigitsOnlyTypedOrPasted) {
     h.Form().SetText(ctl::txtUpdateNo, "");
     driver::Paste(h.Control(ctl::txtUpdateNo), "1-a3");
     EXPECT_EQ(h.TextOf(ctl::txtUpdateNo), "13");
+    // Ctrl+V as the keyboard sends it: the same filtered paste.
+    h.Form().SetText(ctl::txtUpdateNo, "");
+    driver::PasteByKeyboard(h.Control(ctl::txtUpdateNo), "2x7");
+    EXPECT_EQ(h.TextOf(ctl::txtUpdateNo), "27");
+}
+
+// The count of updated units stands in the gap of Label4, on top of it, in red.
+TEST(Win32Window, UpdatedUnitsCountIsShownInRed) {
+    Win32Harness h;
+    h.Form();
+    h.Click(ctl::Button3);
+    EXPECT_EQ(h.TextOf(ctl::txtUpdateOverNum), "1");
+    EXPECT_TRUE(driver::LiesAbove(h.Control(ctl::txtUpdateOverNum), h.Control(ctl::Label4)));
+    EXPECT_EQ(driver::TextColorOf(h.Control(ctl::txtUpdateOverNum)), 0x0000FFu);  // 0xBBGGRR
+}
+
+// One input, one serial number: the Win32 window stamps the bytes of the stamp table (the
+// command line on both builds is compared byte for byte by the wine script).
+TEST(Win32Window, StampTable) {
+    for (const auto& row : StampRows()) {
+        Win32Harness h;
+        h.book_.counter.kind = platform::StoredValue::Kind::Text;
+        h.book_.counter.text = row.stored;
+        if (row.usedBefore) {
+            h.book_.ledger.push_back(
+                {serials::SerialText("202612", 3), "stamped", "S0", "earlier", false});
+        }
+        h.boxes_.answer = true;
+        h.Form();
+        if (row.typed != nullptr) {
+            h.Form().SetText(ctl::txtUpdateNo, "");
+            driver::Type(h.Control(ctl::txtUpdateNo), row.typed);
+        }
+        h.Click(ctl::Button3);
+        std::string stsn = h.spooler_.kept.empty() ? "<nothing>" : "";
+        for (const auto& job : h.spooler_.kept) {
+            if (text::HexBytes(job.bytes).rfind("1B 23 23 53 54 53 4E", 0) == 0)
+                stsn = text::HexBytes(job.bytes);
+        }
+        EXPECT_EQ(stsn, row.stsn != nullptr ? row.stsn : "<nothing>") << row.what;
+        EXPECT_EQ(h.book_.counter.text, row.storedAfter) << row.what;
+    }
+}
+
+// Enter on the question of a used number (the system's own box) presses No: nothing is sent.
+TEST(Win32Window, EnterOnTheReuseQuestionSendsNothing) {
+    Win32Harness h;
+    h.systemBoxes = true;
+    h.book_.counter.kind = platform::StoredValue::Kind::Text;
+    h.book_.counter.text = "0002";
+    h.book_.ledger.push_back({"2026120001", "stamped", "S0", "earlier", false});
+    h.Form();
+    h.Form().SetText(ctl::txtUpdateNo, "0001");
+    auto shown = driver::PressEnterOnNextBox();
+    h.Click(ctl::Button3);
+    const driver::ShownBox box = shown.get();
+    EXPECT_EQ(box.caption, "打印机监控升级工具");
+    EXPECT_EQ(box.enterPressed, "no");
+    EXPECT_TRUE(h.spooler_.kept.empty());
+    EXPECT_EQ(h.Form().Text(ctl::StatusPanel1), "序列号 2026120001 已用过，未更新");
 }
 
 TEST(Win32Window, DefaultRunThroughTheButtonWithItsPauses) {
@@ -183,7 +270,7 @@ TEST(Win32Window, FailedConversionIsToldAndTheButtonComesBack) {
     driver::Type(h.Control(ctl::Edit4), "abc");
     h.Click(ctl::Button3);
     EXPECT_EQ(h.boxes_.shown, Strings{"打印机监控升级工具! 'abc' is not a valid integer value."});
-    EXPECT_EQ(h.spooler_.Decoded().size(), 2u);  // the opening message and the density
+    EXPECT_EQ(h.spooler_.Decoded().size(), 0u);  // found before the first byte
     EXPECT_TRUE(driver::IsEnabled(h.Control(ctl::Button3)));
 }
 

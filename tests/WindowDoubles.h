@@ -1,21 +1,20 @@
 // Doubles of the services a window test must control: the locale, the clock, the file dialog,
-// the spooler (a recorder with scripted job states), the pacing and the counter store. Portable:
-// the Qt window's tests and the Win32 window's tests share them.
+// the spooler (a recorder with scripted job states), the pacing, the serial numbers and the
+// record. Portable: the Qt window's tests and the Win32 window's tests share them.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "operator/Pacer.h"
-#include "platform/CounterStore.h"
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/MemoryPrinter.h"
+#include "platform/SerialBook.h"
 #include "platform/UnitRecord.h"
 #include "protocol/Decoder.h"
 
@@ -128,30 +127,106 @@ class RecordingPacer : public op::IPacer {
     }
 };
 
-// The counter store in memory, for windows whose tests must not touch a real one.
-class MemoryCounterStore : public platform::ICounterStore {
+// The serial numbers in memory (counter and ledger), for tests that must not touch a real book;
+// a failure of the counter or the ledger on demand.
+class MemorySerialBook : public platform::ISerialBook, private platform::ILedgerReader {
   public:
-    platform::StoredValue value;  // Missing at first
-    platform::StoredValue Read() override { return value; }
-    platform::CounterChange Change(
-        const std::function<std::optional<std::string>(const platform::StoredValue&)>& choose)
-        override {
-        if (const auto text = choose(value)) {
-            value.kind = platform::StoredValue::Kind::Text;
-            value.text = *text;
+    platform::StoredValue counter;  // Missing at first
+    std::vector<platform::LedgerEntry> ledger;
+    std::vector<platform::CounterSetting> notes;
+    platform::BookResult failure;  // not None: every section and update fails so
+
+    platform::StoredValue ReadCounter() override { return counter; }
+    platform::BookResult Exclusive(
+        const std::function<bool(platform::ISerialSection&)>& work) override {
+        if (!failure)
+            return failure;
+        Section section(*this);
+        if (!work(section))
+            return {};
+        for (const auto& row : section.added)
+            ledger.push_back(row);
+        notes.insert(notes.end(), section.noted.begin(), section.noted.end());
+        if (section.next) {
+            counter.kind = platform::StoredValue::Kind::Text;
+            counter.text = *section.next;
         }
-        return platform::CounterChange();
+        return {};
     }
-    std::string Location() const override { return "memory"; }
+    platform::ILedgerReader& Ledger() override { return *this; }
+    platform::BookResult Update(const std::string& serial, const std::string& runId,
+                                const std::string& from, const std::string& to,
+                                int& changed) override {
+        changed = 0;
+        if (!failure)
+            return failure;
+        for (auto& row : ledger) {
+            if (row.serial == serial && row.runId == runId && row.state == from) {
+                row.state = to;
+                ++changed;
+            }
+        }
+        return {};
+    }
+    std::string CounterLocation() const override { return "memory"; }
+    std::string LedgerLocation() const override { return "memory ledger"; }
+
+  private:
+    platform::BookResult Find(const std::string& serial, platform::SerialFacts& facts) override {
+        facts = platform::SerialFacts();
+        for (const auto& row : ledger) {
+            if (row.serial == serial)
+                facts.rows.push_back(row);
+        }
+        return {};
+    }
+    platform::BookResult SerialsStartingWith(const std::string& prefix,
+                                             std::vector<std::string>& serials) override {
+        serials.clear();
+        for (const auto& row : ledger) {
+            if (row.serial.rfind(prefix, 0) == 0)
+                serials.push_back(row.serial);
+        }
+        return {};
+    }
+
+    struct Section : platform::ISerialSection {
+        explicit Section(MemorySerialBook& book) : book(book) {}
+        MemorySerialBook& book;
+        std::vector<platform::LedgerEntry> added;
+        std::vector<platform::CounterSetting> noted;
+        std::optional<std::string> next;
+        const platform::StoredValue& Counter() const override { return book.counter; }
+        platform::BookResult Find(const std::string& serial,
+                                  platform::SerialFacts& facts) override {
+            book.Find(serial, facts);
+            for (const auto& row : added) {
+                if (row.serial == serial)
+                    facts.rows.push_back(row);
+            }
+            return {};
+        }
+        platform::BookResult SerialsStartingWith(const std::string& prefix,
+                                                 std::vector<std::string>& serials) override {
+            return book.SerialsStartingWith(prefix, serials);
+        }
+        platform::BookResult Add(const platform::LedgerEntry& entry) override {
+            added.push_back(entry);
+            return {};
+        }
+        void SetCounter(const std::string& text) override { next = text; }
+        platform::BookResult Note(const platform::CounterSetting& setting) override {
+            noted.push_back(setting);
+            return {};
+        }
+    };
 };
 
-// The record in memory: the entries written, serial numbers a test declares used, and failures
-// on demand.
+// The record in memory: the entries written, and failures on demand.
 class MemoryUnitRecord : public platform::IUnitRecord {
   public:
     std::vector<platform::UnitEntry> entries;
-    std::set<std::string> used;
-    std::string writeFailure, readFailure;  // not empty: the call fails so
+    std::string writeFailure, readFailure, probeFailure;  // not empty: the call fails so
 
     platform::RecordResult Write(const platform::UnitEntry& e) override {
         if (!writeFailure.empty())
@@ -164,13 +239,7 @@ class MemoryUnitRecord : public platform::IUnitRecord {
         out = entries;
         return {readFailure.empty(), readFailure};
     }
-    // Used: declared by the test, or stamped by an entry written before.
-    platform::RecordResult SerialUsed(const std::string& serial, bool& isUsed) override {
-        isUsed = used.count(serial) > 0;
-        for (const auto& e : entries)
-            isUsed = isUsed || e.serial == serial;
-        return {readFailure.empty(), readFailure};
-    }
+    platform::RecordResult Probe() override { return {probeFailure.empty(), probeFailure}; }
     std::string Location() const override { return "memory"; }
 };
 

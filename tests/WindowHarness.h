@@ -1,6 +1,7 @@
 // The real window, offscreen, with test doubles for the services a test must control: the
-// printers, the boxes, the file dialog, the clock, the locale and the pacing. The counter store
-// is the real file store in a temporary folder.
+// printers, the boxes, the file dialog, the clock, the locale, the pacing and the record. The
+// serial numbers are the station's real book (the counter file and the ledger's SQLite file) in
+// a temporary folder.
 #pragma once
 
 #include <QCoreApplication>
@@ -16,8 +17,11 @@
 #include "platform/Backends.h"
 #include "platform/MemoryPrinter.h"
 #include "platform/RegFileCounterStore.h"
+#include "platform/SqliteDatabase.h"
+#include "platform/StationSerialBook.h"
 #include "protocol/Decoder.h"
 #include "transport/untFunction.h"
+#include "ui/QtBoxPresenter.h"
 #include "ui/Unit1.h"
 
 namespace bpconf::test {
@@ -27,7 +31,11 @@ class WindowHarness {
     explicit WindowHarness(const std::string& languageId = "0804",
                            std::vector<std::string> printers = {"Line1", "Line2"},
                            std::optional<std::string> defaultPrinter = "Line1")
-        : dir_("window"), store_(dir_ / "kelvor/PrinterTest.reg", 300) {
+        : dir_("window"),
+          book_(
+              std::make_unique<platform::RegFileCounterStore>(dir_ / "kelvor/PrinterTest.reg", 300),
+              std::make_shared<platform::SqliteDatabase>(dir_ / "bpconf/units.sqlite")),
+          store_(static_cast<platform::RegFileCounterStore&>(book_.Counter())) {
         printers_.names = std::move(printers);
         printers_.defaultName = std::move(defaultPrinter);
         locale_.id = languageId;
@@ -38,8 +46,10 @@ class WindowHarness {
     ui::TForm1& Form() {
         if (!form_) {
             platform::IPrinterList& printers = realPrinters ? *realPrinters : printers_;
-            op::Services services{printers, transport(), store_, locale_, clock_,
-                                  boxes_,   dialog_,     pacer_, toAnsi,  jobTimeoutMs};
+            platform::IMessageBoxes& boxes =
+                systemBoxes ? static_cast<platform::IMessageBoxes&>(windowBoxes_) : boxes_;
+            op::Services services{printers, transport(), book_,  locale_, clock_,
+                                  boxes,    dialog_,     pacer_, toAnsi,  jobTimeoutMs};
             services.record = &record_;
             services.station = "S1";
             services.version = "9.9";
@@ -62,7 +72,13 @@ class WindowHarness {
     FixedLocale locale_;
     RecordingPacer pacer_;
     TempDir dir_;
-    platform::RegFileCounterStore store_;
+    platform::StationSerialBook book_;
+    platform::RegFileCounterStore& store_;
+    // Set before the window is created: the window's own boxes (drawn by Qt) instead of the
+    // recording double.
+    bool systemBoxes = false;
+    ui::QtBoxPresenter presenter_;
+    op::WindowBoxes windowBoxes_{presenter_};
     TTransport transport_{delivery_, ports_, boxes_};
     int jobTimeoutMs = op::kDefaultJobTimeoutMs;
     std::vector<int> progress_;

@@ -189,7 +189,7 @@ TEST_F(WindowScheduler, RealPacingKeepsTheWindowResponsive) {
     real.realSpooler = platform::CreateSystemSpooler();
     op::Services services{*real.realPrinters,
                           real.transport(),
-                          real.store_,
+                          real.book_,
                           real.locale_,
                           real.clock_,
                           real.boxes_,

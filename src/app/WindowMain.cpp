@@ -4,14 +4,13 @@
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/StartupMark.h"
 #include "app/WindowServices.h"
-#include "operator/OperatorTexts.h"
-#include "operator/OperatorWindow.h"
-#include "ui/QtDialogs.h"
+#include "ui/QtBoxPresenter.h"
+#include "ui/QtFileDialog.h"
 #include "ui/Unit1.h"
 #include "ui/untWait.h"
 
@@ -34,13 +33,9 @@ class FirstPaint : public QObject {
 
 int main(int argc, char** argv) {
     // Answered before any display is opened: works on a machine without one.
-    if (argc > 1 &&
-        (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "--help") == 0)) {
-        std::fputs(std::strcmp(argv[1], "--version") == 0
-                       ? "bpconf " BPCONF_VERSION "\n"
-                       : "usage: bpconf [--version]\n"
-                         "The operator's window; bpconf-cli is the command line.\n",
-                   stdout);
+    if (const auto text =
+            bpconf::app::AnswerWithoutWindow(std::vector<std::string>(argv, argv + argc))) {
+        std::fputs(text->c_str(), stdout);
         return 0;
     }
     QApplication app(argc, argv);
@@ -50,22 +45,14 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName("bpconf");
     QApplication::setWindowIcon(QIcon::fromTheme("bpconf"));
 
-    // A first argument ("-client", "-KelvorServer") would change nothing: window creation
-    // switches both modes on, so it is not read.
-    bpconf::ui::QtMessageBoxes boxes;
+    bpconf::ui::QtBoxPresenter presenter;
     bpconf::ui::QtFileDialog fileDialog;
     bpconf::ui::QtPacer pacer;
-    bpconf::app::WindowServices window(boxes, fileDialog, pacer);
-
-    // A box of the window's creation (a spooler that cannot be reached) comes once it is shown.
-    boxes.Hold();
+    bpconf::app::WindowServices window(presenter, fileDialog, pacer);
     bpconf::ui::TForm1 form1(window.Services());
     bpconf::ui::TfrmWait frmWait(&form1);
-    if (window.LineDatabaseIgnored())
-        boxes.Warning(bpconf::op::LineDatabaseIgnoredText(form1.Logic().InterfaceLanguage()));
     FirstPaint firstPaint;
     form1.installEventFilter(&firstPaint);
-    form1.show();
-    boxes.Release();
+    window.Show(form1.Logic().InterfaceLanguage(), [&form1] { form1.show(); });
     return QApplication::exec();
 }

@@ -1,31 +1,55 @@
-// What the two windows' main functions set up alike: the platform's back ends (the capture
-// printer when BPCONF_CAPTURE_DIR names a folder; the line of BPCONF_STATION and
-// BPCONF_DATABASE_URL) and the operator window's services over them, with the window's own
-// boxes, file dialog and pacing.
+// What the two windows' main functions do alike: --version and --help answered without a window;
+// the platform's back ends (the capture printer when BPCONF_CAPTURE_DIR names a folder; the line
+// of BPCONF_STATION and BPCONF_DATABASE_URL) and the operator window's services over them, with
+// the window's own boxes, file dialog and pacing; the boxes of the window's creation held until
+// the window is on the screen.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "operator/OperatorTexts.h"
 #include "operator/RunTimeouts.h"
 #include "operator/Services.h"
+#include "operator/WindowBoxes.h"
 #include "platform/AnsiText.h"
 #include "platform/Backends.h"
 #include "transport/untFunction.h"
 
 namespace bpconf::app {
 
+// --version or --help: the text to print before any display is opened (exit 0); nothing: the
+// window starts.
+inline std::optional<std::string> AnswerWithoutWindow(const std::vector<std::string>& args) {
+    if (args.size() > 1 && args[1] == "--version")
+        return std::string("bpconf " BPCONF_VERSION "\n");
+    if (args.size() > 1 && args[1] == "--help") {
+        return std::string(
+            "usage: bpconf [--version]\n"
+            "The operator's window; bpconf-cli is the command line.\n");
+    }
+    // A first argument ("-client", "-KelvorServer") would change nothing: window creation
+    // switches both modes on, so it is not read.
+    return std::nullopt;
+}
+
 class WindowServices {
   public:
-    WindowServices(platform::IMessageBoxes& boxes, platform::IFileDialog& fileDialog,
+    // Boxes are held from here on: those of the window's creation come once it is shown.
+    WindowServices(op::IBoxPresenter& presenter, platform::IFileDialog& fileDialog,
                    op::IPacer& pacer)
-        : capture_(platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or("")),
+        : boxes_(presenter),
+          capture_(platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or("")),
           backends_(
               platform::CreateSystemBackends(capture_, platform::LineSettingsFromEnvironment())),
-          transport_(*backends_.spooler, *backends_.ports, boxes),
-          services_{*backends_.printers, transport_, *backends_.counter, *backends_.locale,
-                    *backends_.clock,    boxes,      fileDialog,         pacer,
+          transport_(*backends_.spooler, *backends_.ports, boxes_),
+          services_{*backends_.printers, transport_, *backends_.serials, *backends_.locale,
+                    *backends_.clock,    boxes_,     fileDialog,         pacer,
                     platform::Utf8ToAnsi} {
+        boxes_.Hold();
         // Every run is written to the record: the station's, or the line's database.
         services_.record = backends_.record.get();
         services_.station = backends_.station;
@@ -38,10 +62,18 @@ class WindowServices {
     }
 
     op::Services& Services() { return services_; }
-    // A line database is named but this build cannot use it: the operator is to be told.
-    bool LineDatabaseIgnored() const { return backends_.lineDatabaseIgnored; }
+
+    // Shows the window (show), then the boxes held since the start: a line database this build
+    // cannot use is told first.
+    void Show(const std::string& interfaceLanguage, const std::function<void()>& show) {
+        if (backends_.lineDatabaseIgnored)
+            boxes_.Warning(op::LineDatabaseIgnoredText(interfaceLanguage));
+        show();
+        boxes_.Release();
+    }
 
   private:
+    op::WindowBoxes boxes_;
     std::string capture_;
     platform::SystemBackends backends_;
     TTransport transport_;

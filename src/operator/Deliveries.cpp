@@ -22,9 +22,11 @@ std::string Seconds(int milliseconds) {
 
 }  // namespace
 
-const SentMessage& Deliveries::Add(std::string description, const Delivery& delivery) {
+const SentMessage& Deliveries::Add(std::string description, const Delivery& delivery,
+                                   bool carriesSerial) {
     SentMessage sent;
     sent.description = std::move(description);
+    sent.carriesSerial = carriesSerial;
     sent.delivery = delivery;
     sent.state = transport_.Follow(delivery);
     sent.arrived = sent.state.Arrived();
@@ -81,18 +83,12 @@ void Deliveries::CancelWaiting() {
     }
 }
 
-const SentMessage* Deliveries::Last(const std::string& descriptionStart) const {
-    const SentMessage* last = nullptr;
+const SentMessage* Deliveries::SerialMessage() const {
     for (const auto& sent : sent_) {
-        if (sent.description.rfind(descriptionStart, 0) == 0)
-            last = &sent;
+        if (sent.carriesSerial)
+            return &sent;
     }
-    return last;
-}
-
-bool Deliveries::Arrived(const std::string& descriptionStart) const {
-    const SentMessage* last = Last(descriptionStart);
-    return last != nullptr && last->arrived;
+    return nullptr;
 }
 
 }  // namespace bpconf::op

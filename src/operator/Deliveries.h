@@ -18,6 +18,7 @@ struct SentMessage {
     Delivery delivery;
     platform::JobState state;  // the last state seen
     bool arrived = false;
+    bool carriesSerial = false;  // the run's serial-number message
 };
 
 class Deliveries {
@@ -30,7 +31,8 @@ class Deliveries {
     void Clear() { sent_.clear(); }
 
     // Keeps a message handed to the transport, and looks at once whether it has arrived.
-    const SentMessage& Add(std::string description, const Delivery& delivery);
+    const SentMessage& Add(std::string description, const Delivery& delivery,
+                           bool carriesSerial = false);
 
     // Looks at the messages that have not arrived; the error number of the first that never
     // will (failed, stopped, gone), or 0.
@@ -45,10 +47,8 @@ class Deliveries {
     // their queue, so they never reach the next unit unpaced.
     void CancelWaiting();
 
-    // The last message whose description starts so, or nullptr.
-    const SentMessage* Last(const std::string& descriptionStart) const;
-    // Whether the last message whose description starts so has arrived.
-    bool Arrived(const std::string& descriptionStart) const;
+    // The message that carried the run's serial number, or nullptr.
+    const SentMessage* SerialMessage() const;
 
     const std::vector<SentMessage>& Messages() const { return sent_; }
 

@@ -14,35 +14,64 @@ namespace bpconf::op {
 // Every control of the window's design, with its design name (the object name the windows give
 // it). Form is the window itself (its caption); StatusPanel0 and StatusPanel1 are the two panels
 // of StatusBar1.
-#define BPCONF_CONTROLS(X)                                                                         \
-    X(Form, "Form")                                                                                \
-    X(GroupBox1, "GroupBox1")                                                                      \
-    X(rdbDriver, "rdbDriver") X(cmbDriver, "cmbDriver") X(Button1, "Button1") X(                   \
-        Button2, "Button2") X(Button3, "Button3") X(Button4, "Button4") X(Button5, "Button5")      \
-        X(PageControl1, "PageControl1") X(TabSheet1, "TabSheet1") X(TabSheet2, "TabSheet2") X(     \
-            TabSheet3, "TabSheet3") X(CheckBox1, "CheckBox1") X(CheckBox2, "CheckBox2")            \
-            X(CheckBox3, "CheckBox3") X(CheckBox4, "CheckBox4") X(CheckBox5, "CheckBox5") X(       \
-                CheckBox6, "CheckBox6") X(CheckBox7, "CheckBox7") X(CheckBox8, "CheckBox8")        \
-                X(CheckBox9, "CheckBox9") X(CheckBox10, "CheckBox10") X(CheckBox11, "CheckBox11")  \
-                    X(CheckBox12, "CheckBox12") X(CheckBox13, "CheckBox13")                        \
-                        X(cboLanage, "cboLanage") X(cboLevel, "cboLevel") X(Edit1, "Edit1")        \
-                            X(Edit2, "Edit2") X(Edit3, "Edit3") X(Edit4, "Edit4") X(               \
-                                ComboBox2, "ComboBox2") X(ComboBox3, "ComboBox3")                  \
-                                X(cboNewCom, "cboNewCom") X(Label4, "Label4") X(Label5, "Label5")  \
-                                    X(chkUpdateNo, "chkUpdateNo") X(DTPUpdateNo, "DTPUpdateNo")    \
-                                        X(txtUpdateNo, "txtUpdateNo") X(txtUpdateOverNum,          \
-                                                                        "txtUpdateOverNum")        \
-                                            X(lblNoYearMonth, "lblNoYearMonth") X(Memo1, "Memo1")  \
-                                                X(ProgressBar1, "ProgressBar1") X(                 \
-                                                    StatusPanel0, "StatusBar1.Panel0")             \
-                                                    X(StatusPanel1, "StatusBar1.Panel1") X(        \
-                                                        rdbLpt, "rdbLpt") X(cmbLpt, "cmbLpt")      \
-                                                        X(rdbCom, "rdbCom") X(cmbCom, "cmbCom") X( \
-                                                            Panel5, "Panel5")                      \
-                                                            X(cmbBaudRate, "cmbBaudRate") X(       \
-                                                                cmbShareHand, "cmbShareHand")      \
-                                                                X(RadioButton1, "RadioButton1") X( \
-                                                                    RadioButton2, "RadioButton2")
+// clang-format off
+#define BPCONF_CONTROLS(X) \
+    X(Form, "Form") \
+    X(GroupBox1, "GroupBox1") \
+    X(rdbDriver, "rdbDriver") \
+    X(cmbDriver, "cmbDriver") \
+    X(Button1, "Button1") \
+    X(Button2, "Button2") \
+    X(Button3, "Button3") \
+    X(Button4, "Button4") \
+    X(Button5, "Button5") \
+    X(PageControl1, "PageControl1") \
+    X(TabSheet1, "TabSheet1") \
+    X(TabSheet2, "TabSheet2") \
+    X(TabSheet3, "TabSheet3") \
+    X(CheckBox1, "CheckBox1") \
+    X(CheckBox2, "CheckBox2") \
+    X(CheckBox3, "CheckBox3") \
+    X(CheckBox4, "CheckBox4") \
+    X(CheckBox5, "CheckBox5") \
+    X(CheckBox6, "CheckBox6") \
+    X(CheckBox7, "CheckBox7") \
+    X(CheckBox8, "CheckBox8") \
+    X(CheckBox9, "CheckBox9") \
+    X(CheckBox10, "CheckBox10") \
+    X(CheckBox11, "CheckBox11") \
+    X(CheckBox12, "CheckBox12") \
+    X(CheckBox13, "CheckBox13") \
+    X(cboLanage, "cboLanage") \
+    X(cboLevel, "cboLevel") \
+    X(Edit1, "Edit1") \
+    X(Edit2, "Edit2") \
+    X(Edit3, "Edit3") \
+    X(Edit4, "Edit4") \
+    X(ComboBox2, "ComboBox2") \
+    X(ComboBox3, "ComboBox3") \
+    X(cboNewCom, "cboNewCom") \
+    X(Label4, "Label4") \
+    X(Label5, "Label5") \
+    X(chkUpdateNo, "chkUpdateNo") \
+    X(DTPUpdateNo, "DTPUpdateNo") \
+    X(txtUpdateNo, "txtUpdateNo") \
+    X(txtUpdateOverNum, "txtUpdateOverNum") \
+    X(lblNoYearMonth, "lblNoYearMonth") \
+    X(Memo1, "Memo1") \
+    X(ProgressBar1, "ProgressBar1") \
+    X(StatusPanel0, "StatusBar1.Panel0") \
+    X(StatusPanel1, "StatusBar1.Panel1") \
+    X(rdbLpt, "rdbLpt") \
+    X(cmbLpt, "cmbLpt") \
+    X(rdbCom, "rdbCom") \
+    X(cmbCom, "cmbCom") \
+    X(Panel5, "Panel5") \
+    X(cmbBaudRate, "cmbBaudRate") \
+    X(cmbShareHand, "cmbShareHand") \
+    X(RadioButton1, "RadioButton1") \
+    X(RadioButton2, "RadioButton2")
+// clang-format on
 
 namespace ctl {
 #define BPCONF_CONTROL_ENUM(name, objectName) name,

@@ -1,70 +1,132 @@
 #include "operator/OperatorTexts.h"
 
-#include <limits>
-
-#include "platform/AsciiText.h"
-
 #include "operator/LanguageTables.h"
+#include "platform/AsciiText.h"
+#include "serials/SerialNumber.h"
 
 namespace bpconf::op {
 
-std::string CounterStoreFailureText(const std::string& language,
-                                    const platform::CounterChange& change,
-                                    const std::string& location) {
-    using Failure = platform::CounterChange::Failure;
+namespace {
+
+// The end of a text of a run that got no serial number.
+std::string Stopped(bool chinese, bool beforeFirstByte) {
+    if (beforeFirstByte)
+        return chinese ? "未发送任何内容，本次更新已停止。"
+                       : "Nothing was sent; the update was stopped.";
+    return chinese ? "未发送序列号，本次更新已停止。"
+                   : "No serial number was sent; the update was stopped.";
+}
+
+// What went wrong, without the end: one sentence of its own.
+std::string ProblemSentence(bool chinese, const serials::SerialProblem& p,
+                            const std::string& counterLocation, const std::string& ledgerLocation) {
+    using Kind = serials::SerialProblem::Kind;
+    const std::string largest = std::to_string(serials::kLargestCounter);
+    switch (p.kind) {
+        case Kind::OnAUnit:
+            return chinese ? "生产记录 " + ledgerLocation + " 显示序列号 " + p.serial +
+                                 " 已写入过一台打印机；下一个可用的序列号是 " + p.nextFree + "。"
+                           : "The record " + ledgerLocation + " shows the serial number " +
+                                 p.serial + " on a unit already; the next free serial number is " +
+                                 p.nextFree + ".";
+        case Kind::CounterBehind:
+            return chinese ? "序列号计数器 " + counterLocation + " 给出的序列号 " + p.serial +
+                                 " 已写入过一台打印机（计数器被调回过，生产记录 " + ledgerLocation +
+                                 "）；下一个可用的序列号是 " + p.nextFree + "。"
+                           : "The serial-number counter " + counterLocation + " gives " + p.serial +
+                                 ", which is on a unit already (the counter was set "
+                                 "back; the record " +
+                                 ledgerLocation + "); the next free serial number is " +
+                                 p.nextFree + ".";
+        case Kind::CounterUnusable:
+            if (chinese) {
+                return "序列号计数器 " + counterLocation + " 中" +
+                       (p.stored.empty() ? std::string("没有可用的值")
+                                         : "的值 " + p.stored + " 不是序列号") +
+                       "；请在序列号框中输入下一个序列号。";
+            }
+            return "The serial-number counter " + counterLocation + " holds " +
+                   (p.stored.empty() ? std::string("no usable value")
+                                     : p.stored + ", which is no serial number") +
+                   "; type the next number into the serial-number box.";
+        case Kind::AtLimit:
+            return chinese ? "序列号计数器已达到最大值 " + largest + "，无法再分配序列号。"
+                           : "The serial-number counter has reached its largest value, " + largest +
+                                 "; no further serial number can be given.";
+        case Kind::BelowLedger:
+            return chinese ? "生产记录 " + ledgerLocation + " 中已有比 " + p.serial +
+                                 " 更大的本月序列号；下一个可用的序列号是 " + p.nextFree + "。"
+                           : "The record " + ledgerLocation +
+                                 " holds serial numbers of this month above " + p.serial +
+                                 "; the next free serial number is " + p.nextFree + ".";
+        case Kind::CounterLocked:
+            return chinese ? "序列号计数器 " + counterLocation + " 正被另一个程序占用：" +
+                                 p.reason + "。"
+                           : "The serial-number counter " + counterLocation +
+                                 " is held by another program: " + p.reason + ".";
+        case Kind::CounterUnwritable:
+            return chinese ? "无法保存序列号计数器 " + counterLocation + "：" + p.reason + "。"
+                           : "The serial-number counter " + counterLocation +
+                                 " cannot be stored: " + p.reason + ".";
+        case Kind::CounterUnreadable:
+            return chinese ? "无法读取序列号计数器 " + counterLocation + "：" + p.reason + "。"
+                           : "The serial-number counter " + counterLocation +
+                                 " cannot be read: " + p.reason + ".";
+        case Kind::LedgerUnreadable:
+            return chinese
+                       ? "无法读取生产记录 " + ledgerLocation + "：" + p.reason + "。"
+                       : "The unit record " + ledgerLocation + " cannot be read: " + p.reason + ".";
+        case Kind::LedgerUnwritable:
+            return chinese ? "无法写入生产记录 " + ledgerLocation + "：" + p.reason + "。"
+                           : "The unit record " + ledgerLocation +
+                                 " cannot be written: " + p.reason + ".";
+        case Kind::NotSettled:
+            return chinese
+                       ? "生产记录 " + ledgerLocation + " 中没有本次更新预留的序列号 " + p.serial +
+                             "。"
+                       : "The record " + ledgerLocation +
+                             " holds no reservation of serial number " + p.serial + " by this run.";
+        case Kind::None:
+            break;
+    }
+    return std::string();
+}
+
+}  // namespace
+
+std::string SerialProblemText(const std::string& language, const serials::SerialProblem& p,
+                              const std::string& counterLocation, const std::string& ledgerLocation,
+                              bool beforeFirstByte) {
     const bool chinese = IsChinese(language);
-    std::string what;
-    switch (change.failure) {
-        case Failure::Locked:
-            what = chinese ? "序列号计数器 " + location + " 正被另一个程序占用：" + change.reason
-                           : "The serial-number counter " + location +
-                                 " is held by another program: " + change.reason;
-            break;
-        case Failure::Unwritable:
-            what = chinese ? "无法保存序列号计数器 " + location + "：" + change.reason
-                           : "The serial-number counter " + location +
-                                 " cannot be stored: " + change.reason;
-            break;
-        case Failure::Unreadable:
-        case Failure::None:
-            what = chinese ? "无法读取序列号计数器 " + location + "：" + change.reason
-                           : "The serial-number counter " + location +
-                                 " cannot be read: " + change.reason;
-            break;
-    }
-    return what + (chinese ? "。未发送序列号，本次更新已停止。"
-                           : ". No serial number was sent; the update was stopped.");
-}
-
-std::string CounterUnusableText(const std::string& language, const std::string& location,
-                                const std::string& value) {
-    if (IsChinese(language)) {
-        return "序列号计数器 " + location + " 中" +
-               (value.empty() ? std::string("没有可用的值") : "的值 " + value + " 不是序列号") +
-               "；请在序列号框中输入下一个序列号。未发送序列号，本次更新已停止。";
-    }
-    return "The serial-number counter " + location + " holds " +
-           (value.empty() ? std::string("no usable value")
-                          : value + ", which is no serial number") +
-           "; type the next number into the serial-number box. No serial number was sent; the "
-           "update was stopped.";
-}
-
-std::string CounterLimitText(const std::string& language) {
-    const std::string largest = std::to_string(std::numeric_limits<std::int32_t>::max());
-    return IsChinese(language)
-               ? "序列号计数器已达到最大值 " + largest + "，无法再分配序列号。本次更新已停止。"
-               : "The serial-number counter has reached its largest value, " + largest +
-                     "; no further serial number can be given. The update was stopped.";
+    return ProblemSentence(chinese, p, counterLocation, ledgerLocation) + (chinese ? "" : " ") +
+           Stopped(chinese, beforeFirstByte);
 }
 
 std::string CounterNotSavedText(const std::string& language, const std::string& counter,
-                                const platform::CounterChange& change,
-                                const std::string& location) {
-    return IsChinese(language)
-               ? "序列号计数器 " + counter + " 未能保存到 " + location + "：" + change.reason
-               : "The serial-number counter " + counter + " could not be stored in " + location +
-                     ": " + change.reason;
+                                const serials::SerialProblem& p, const std::string& counterLocation,
+                                const std::string& ledgerLocation) {
+    const bool chinese = IsChinese(language);
+    return (chinese ? "序列号计数器 " + counter + " 未保存："
+                    : "The serial-number counter " + counter + " was not stored: ") +
+           ProblemSentence(chinese, p, counterLocation, ledgerLocation);
+}
+
+std::string CounterNotStartedText(const std::string& language, const serials::SerialProblem& p,
+                                  const std::string& counterLocation,
+                                  const std::string& ledgerLocation) {
+    const bool chinese = IsChinese(language);
+    return (chinese ? "序列号计数器的初始值 0001 未能保存："
+                    : "The first serial-number counter value 0001 could not be stored: ") +
+           ProblemSentence(chinese, p, counterLocation, ledgerLocation);
+}
+
+std::string SerialNotSettledText(const std::string& language, const serials::SerialProblem& p,
+                                 const std::string& ledgerLocation) {
+    const bool chinese = IsChinese(language);
+    return ProblemSentence(chinese, p, "", ledgerLocation) +
+           (chinese ? "序列号 " + p.serial + " 的状态未能记为已写入，仍记为预留（视为已用）。"
+                    : " The state of serial number " + p.serial +
+                          " could not be recorded; it stays reserved (counted as used).");
 }
 
 std::string CounterNotANumberText(const std::string& language, const std::string& counter) {
@@ -76,12 +138,17 @@ std::string CounterNotANumberText(const std::string& language, const std::string
 }
 
 std::string SerialReuseQuestion(const std::string& language, const std::string& serial,
-                                const std::string& location) {
+                                const std::string& location, const std::string& nextFree) {
     return IsChinese(language)
                ? "记录显示序列号 " + serial + " 已写入过一台打印机（" + location +
-                     "）。仍要把它写入这台打印机吗？"
+                     "）。仍要把它写入这台打印机吗？选“否”：不发送任何内容，序列号框显示下一个"
+                     "可用的序列号 " +
+                     nextFree + "。"
                : "The record shows the serial number " + serial + " on a unit already (" +
-                     location + "). Stamp it on this unit as well?";
+                     location +
+                     "). Stamp it on this unit as well? No: nothing is sent, and the "
+                     "box shows the next free serial number, " +
+                     nextFree + ".";
 }
 
 std::string SerialReuseDeclinedText(const std::string& language, const std::string& serial) {
@@ -89,14 +156,12 @@ std::string SerialReuseDeclinedText(const std::string& language, const std::stri
                                : "Serial number " + serial + " used before: not updated";
 }
 
-std::string RecordUnreadableText(const std::string& language, const std::string& location,
-                                 const std::string& reason) {
-    return IsChinese(language)
-               ? "无法读取生产记录 " + location + "：" + reason +
-                     "。无法确认序列号是否已用过，本次更新已停止。"
-               : "The unit record " + location + " cannot be read: " + reason +
-                     ". Whether the serial number was used before cannot be told; the update "
-                     "was stopped.";
+std::string RecordUnusableText(const std::string& language, const std::string& location,
+                               const std::string& reason) {
+    return IsChinese(language) ? "无法写入生产记录 " + location + "：" + reason +
+                                     "。未发送任何内容，本次更新已停止。"
+                               : "The unit record " + location + " cannot be written: " + reason +
+                                     ". Nothing was sent; the update was stopped.";
 }
 
 std::string RecordNotWrittenText(const std::string& language, const std::string& location,

@@ -5,30 +5,36 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/CounterStore.h"
+#include "serials/SerialPolicy.h"
 
 namespace bpconf::op {
 
-// The serial-number step could not take a number from the counter store: nothing was sent.
-std::string CounterStoreFailureText(const std::string& interfaceLanguage,
-                                    const platform::CounterChange& change,
-                                    const std::string& location);
+// Why a run got no serial number. beforeFirstByte: the run stopped before it sent anything;
+// else at its serial-number step, where the serial number was not sent.
+std::string SerialProblemText(const std::string& interfaceLanguage,
+                              const serials::SerialProblem& problem,
+                              const std::string& counterLocation, const std::string& ledgerLocation,
+                              bool beforeFirstByte);
 
-// The store holds no usable counter (the value is damaged, not a number, or gone while the box is
-// empty); the operator types the next number into the box. `value` is the stored text in quotes,
-// or "" for a value that is no text at all.
-std::string CounterUnusableText(const std::string& interfaceLanguage, const std::string& location,
-                                const std::string& value);
-
-// The counter holds the largest number the store can read back.
-std::string CounterLimitText(const std::string& interfaceLanguage);
-
-// Closing: the operator's counter could not be stored.
+// Closing: the operator's counter was not stored.
 std::string CounterNotSavedText(const std::string& interfaceLanguage, const std::string& counter,
-                                const platform::CounterChange& change, const std::string& location);
+                                const serials::SerialProblem& problem,
+                                const std::string& counterLocation,
+                                const std::string& ledgerLocation);
 
 // Closing: the operator's counter box holds no whole number, so it is not stored.
 std::string CounterNotANumberText(const std::string& interfaceLanguage, const std::string& counter);
+
+// Start: the first counter value could not be stored.
+std::string CounterNotStartedText(const std::string& interfaceLanguage,
+                                  const serials::SerialProblem& problem,
+                                  const std::string& counterLocation,
+                                  const std::string& ledgerLocation);
+
+// After a run: the ledger could not be told what became of the run's serial number.
+std::string SerialNotSettledText(const std::string& interfaceLanguage,
+                                 const serials::SerialProblem& problem,
+                                 const std::string& ledgerLocation);
 
 // A byte below 0x20 or 0x7F (DEL) inside the text.
 bool HasControlCharacter(const std::string& text);
@@ -50,13 +56,13 @@ std::string QueueRefusedText(const std::string& interfaceLanguage, std::uint32_t
 
 // The question before a serial number the record shows on a unit already is stamped again.
 std::string SerialReuseQuestion(const std::string& interfaceLanguage, const std::string& serial,
-                                const std::string& location);
+                                const std::string& location, const std::string& nextFree);
 // The status text after the operator answered No: nothing was sent.
 std::string SerialReuseDeclinedText(const std::string& interfaceLanguage,
                                     const std::string& serial);
-// The record cannot tell whether the operator's serial number was used: the run stops.
-std::string RecordUnreadableText(const std::string& interfaceLanguage, const std::string& location,
-                                 const std::string& reason);
+// The record cannot be written: the run stops before its first byte.
+std::string RecordUnusableText(const std::string& interfaceLanguage, const std::string& location,
+                               const std::string& reason);
 // The run's entry could not be written to the record.
 std::string RecordNotWrittenText(const std::string& interfaceLanguage, const std::string& location,
                                  const std::string& reason);

@@ -11,9 +11,11 @@ namespace bpconf::op {
 OperatorWindow::OperatorWindow(IForm& form, Services services)
     : form_(form),
       s_(std::move(services)),
-      serial_(form_, s_.counter, s_.clock, s_.boxes, state_),
+      serial_(form_, s_.serials, s_.clock, s_.boxes, state_, s_.station),
       package_(form_, s_, state_),
-      run_(form_, s_, state_, serial_, package_) {}
+      settings_(form_),
+      view_(form_),
+      run_(settings_, view_, s_, state_, serial_, package_.Contents()) {}
 
 bool OperatorWindow::Guarded(const std::function<void()>& handler) {
     try {
@@ -27,21 +29,24 @@ bool OperatorWindow::Guarded(const std::function<void()>& handler) {
     return false;
 }
 
+void OperatorWindow::ApplyStartupSwitches(IForm& form, const WindowState& state) {
+    form.SetVisible(ctl::TabSheet2, state.specialMode);
+    for (Control box : {ctl::CheckBox3, ctl::CheckBox9, ctl::CheckBox4, ctl::CheckBox12})
+        form.SetChecked(box, state.specialMode);
+
+    form.SetVisible(ctl::TabSheet3, state.productionMode);
+    form.SetVisible(ctl::chkUpdateNo, state.productionMode);
+    form.SetChecked(ctl::chkUpdateNo, state.productionMode);
+    for (Control control : {ctl::DTPUpdateNo, ctl::txtUpdateNo, ctl::txtUpdateOverNum, ctl::Label4,
+                            ctl::lblNoYearMonth}) {
+        form.SetVisible(control, state.productionMode);
+    }
+}
+
 void OperatorWindow::FormCreate() {
     state_.specialMode = true;
     state_.productionMode = true;
-
-    form_.SetVisible(ctl::TabSheet2, state_.specialMode);
-    for (Control box : {ctl::CheckBox3, ctl::CheckBox9, ctl::CheckBox4, ctl::CheckBox12})
-        form_.SetChecked(box, state_.specialMode);
-
-    form_.SetVisible(ctl::TabSheet3, state_.productionMode);
-    form_.SetVisible(ctl::chkUpdateNo, state_.productionMode);
-    form_.SetChecked(ctl::chkUpdateNo, state_.productionMode);
-    for (Control control : {ctl::DTPUpdateNo, ctl::txtUpdateNo, ctl::txtUpdateOverNum, ctl::Label4,
-                            ctl::lblNoYearMonth}) {
-        form_.SetVisible(control, state_.productionMode);
-    }
+    ApplyStartupSwitches(form_, state_);
 
     const std::optional<int> counter = serial_.LoadStored();
     package_.Release();

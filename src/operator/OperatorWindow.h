@@ -8,7 +8,9 @@
 #include <string>
 
 #include "operator/Form.h"
+#include "operator/FormRunSettings.h"
 #include "operator/RunEnd.h"
+#include "operator/RunView.h"
 #include "operator/SerialCounter.h"
 #include "operator/Services.h"
 #include "operator/UpdatePackage.h"
@@ -20,6 +22,10 @@ namespace bpconf::op {
 class OperatorWindow {
   public:
     OperatorWindow(IForm& form, Services services);
+
+    // The check boxes the two start-up switches tick, and the pages and serial-number controls
+    // they show (window creation).
+    static void ApplyStartupSwitches(IForm& form, const WindowState& state);
 
     // Window creation, in the order of the design (serial counter read before the printer list,
     // shown after it).
@@ -63,6 +69,8 @@ class OperatorWindow {
     WindowState state_;
     SerialCounter serial_;
     UpdatePackage package_;
+    FormRunSettings settings_;
+    FormRunView view_;
     UpdateRun run_;
     std::function<void()> closeWindow_;
 };

@@ -1,14 +1,20 @@
 #include "operator/Profile.h"
 
 #include <algorithm>
-#include <functional>
+#include <limits>
 #include <map>
 #include <sstream>
 
 #include "operator/Design.h"
+#include "operator/FormModel.h"
+#include "operator/FormRunSettings.h"
 #include "operator/LanguageTables.h"
 #include "operator/OperatorTexts.h"
+#include "operator/OperatorWindow.h"
 #include "platform/AsciiText.h"
+#include "protocol/Commands.h"
+#include "protocol/IntConv.h"
+#include "serials/SerialNumber.h"
 
 namespace bpconf::op {
 
@@ -26,17 +32,9 @@ std::size_t Characters(const std::string& text) {
     return n;
 }
 
-[[noreturn]] void Bad(const std::string& key, const std::string& value, const std::string& why) {
-    throw UsageError("bad value for " + key + ": '" + VisibleControls(value) + "' (" + why + ")");
-}
-
-using Check = std::function<void(const std::string& key, const std::string& value)>;
-using Put = std::function<void(IForm&, OperatorWindow&, const std::string& value)>;
-
-// How a key's value is checked, and how it is put into the window once every value passed.
-struct Rule {
-    Check check;
-    Put put;
+// Why a value cannot be used; the caller adds where it stands.
+struct BadValue {
+    std::string why;
 };
 
 bool IsYes(const std::string& value) {
@@ -48,36 +46,47 @@ bool IsNo(const std::string& value) {
     return l == "no" || l == "false" || l == "0" || l == "off";
 }
 
-// A yes/no key for a check box.
-Rule Box(Control control) {
-    return {[](const std::string& key, const std::string& v) {
-                if (!IsYes(v) && !IsNo(v))
-                    Bad(key, v, "yes or no");
-            },
-            [control](IForm& f, OperatorWindow&, const std::string& v) {
-                f.SetChecked(control, IsYes(v));
-            }};
+// What a key does with its value: checks it (throwing BadValue) and puts it into the settings.
+using Put = std::function<void(RunSettings&, const std::string& value, const std::string& lang)>;
+
+Put Box(Setting setting) {
+    return [setting](RunSettings& s, const std::string& v, const std::string&) {
+        if (!IsYes(v) && !IsNo(v))
+            throw BadValue{"yes or no"};
+        s[setting].ticked = IsYes(v);
+    };
 }
 
-// A key that selects one item of a list, by the item's text.
-Rule Item(Control control, std::vector<std::string> values) {
-    return {[values](const std::string& key, const std::string& v) {
-                if (std::find(values.begin(), values.end(), v) == values.end())
-                    Bad(key, v, "not one of the list's items");
-            },
-            [control, values](IForm& f, OperatorWindow&, const std::string& v) {
-                const auto it = std::find(values.begin(), values.end(), v);
-                f.SetItemIndex(control, static_cast<int>(it - values.begin()));
-            }};
+// A key that selects one item of a list by its text; texts: the item's text in each language.
+Put Item(Setting setting, std::vector<std::string> values,
+         std::function<std::vector<std::string>(const std::string&)> itemsIn) {
+    return [=](RunSettings& s, const std::string& v, const std::string& lang) {
+        const auto it = std::find(values.begin(), values.end(), v);
+        if (it == values.end())
+            throw BadValue{"one of " + [&] {
+                std::string list;
+                for (const auto& value : values)
+                    list += (list.empty() ? "" : ", ") + value;
+                return list;
+            }()};
+        const auto index = static_cast<std::size_t>(it - values.begin());
+        s[setting].item = static_cast<int>(index);
+        s[setting].text = itemsIn(lang).at(index);
+    };
 }
 
-// A key for an edit box, its text passed unchanged; limit 0: none.
-Rule Text(Control control, std::size_t limit) {
-    return {[limit](const std::string& key, const std::string& v) {
-                if (limit > 0 && Characters(v) > limit)
-                    Bad(key, v, "at most " + std::to_string(limit) + " characters");
-            },
-            [control](IForm& f, OperatorWindow&, const std::string& v) { f.SetText(control, v); }};
+// An edit box holding seconds, converted as its step converts it.
+Put Seconds(Setting setting, protocol::Frame (*build)(const std::string&)) {
+    return [setting, build](RunSettings& s, const std::string& v, const std::string&) {
+        if (Characters(v) > 16)
+            throw BadValue{"at most 16 characters"};
+        try {
+            build(v);
+        } catch (const std::exception&) {
+            throw BadValue{"a whole number of seconds"};
+        }
+        s[setting].text = v;
+    };
 }
 
 // The index of the code-page item whose two-digit code is v, or -1.
@@ -97,146 +106,237 @@ bool IsMonth(const std::string& v) {
     return digits && month >= 1 && month <= 12;
 }
 
-using Rules = std::map<std::string, Rule>;
-
-const Rules& AllRules() {
-    static const Rules kRules = [] {
-        Rules r;
-        r["codepage.send"] = Box(ctl::CheckBox1);
-        r["codepage"] = {[](const std::string& key, const std::string& v) {
-                             if (CodePageIndex(v) < 0)
-                                 Bad(key, v, "the two-digit code of a code page, 00 ... 41");
-                         },
-                         [](IForm& f, OperatorWindow& w, const std::string& v) {
-                             f.SetItems(ctl::cboLanage, BuildCodePageList(w.InterfaceLanguage()));
-                             f.SetItemIndex(ctl::cboLanage, CodePageIndex(v));
-                         }};
-        r["density.send"] = Box(ctl::CheckBox2);
-        r["density"] = Item(ctl::cboLevel, DensityItems());
-        r["aging_time.send"] = Box(ctl::CheckBox12);
-        r["aging_time"] = Text(ctl::Edit4, 16);
-        r["line_feed.send"] = Box(ctl::CheckBox9);
-        r["line_feed"] = Item(ctl::ComboBox2, {"0A", "0D"});
-        r["encryption"] = Box(ctl::CheckBox3);
-        r["black_mark_stop"] = Box(ctl::CheckBox4);
-        r["standby_time.send"] = Box(ctl::CheckBox11);
-        r["standby_time"] = Text(ctl::Edit3, 16);
-        r["font.send"] = Box(ctl::CheckBox13);
-        r["font"] = Item(ctl::ComboBox3, {"fixed", "proportional"});
-        r["serial.send"] = Box(ctl::chkUpdateNo);
-        r["serial.month"] = {[](const std::string& key, const std::string& v) {
-                                 if (!IsMonth(v))
-                                     Bad(key, v, "yyyyMM");
-                             },
-                             [](IForm& f, OperatorWindow& w, const std::string& v) {
-                                 platform::LocalDateTime date = f.Date();
-                                 date.year = std::stoi(v.substr(0, 4));
-                                 date.month = std::stoi(v.substr(4));
-                                 date.day = 1;
-                                 f.SetDate(date);
-                                 w.DTPUpdateNoChange();
-                             }};
-        r[kSerialCounterKey] = {
-            [](const std::string& key, const std::string& v) {
-                if (v.empty() || v.size() > 4 || SerialCounter::FilterPasted(v) != v) {
-                    Bad(key, v, "digits only, at most 4");
-                }
-            },
-            [](IForm& f, OperatorWindow& w, const std::string& v) {
-                f.SetText(ctl::txtUpdateNo, v);
-                w.txtUpdateNoChange();
-            }};
-        r["sensor.send"] = Box(ctl::CheckBox7);
-        r["sensor"] = Text(ctl::Edit2, 0);
-        r["forced_connection"] = Box(ctl::CheckBox6);
-        r["baud_rate.send"] = Box(ctl::CheckBox10);
-        r["baud_rate"] = Item(ctl::cboNewCom, BaudRateItems());
-        r["printer_name.send"] = Box(ctl::CheckBox5);
-        r["printer_name"] = {[](const std::string& key, const std::string& v) {
-                                 Text(ctl::Edit1, 16).check(key, v);
-                                 if (HasControlCharacter(Trim(v)))
-                                     Bad(key, v, "a control character inside the name");
-                             },
-                             Text(ctl::Edit1, 16).put};
-        r["self_test.send"] = Box(ctl::CheckBox8);
-        return r;
+const std::map<std::string, Put>& Keys() {
+    static const std::map<std::string, Put> kKeys = [] {
+        std::map<std::string, Put> k;
+        auto same = [](std::vector<std::string> items) {
+            return [items](const std::string&) { return items; };
+        };
+        k["codepage.send"] = Box(Setting::CodePage);
+        k["codepage"] = [](RunSettings& s, const std::string& v, const std::string& lang) {
+            const int index = CodePageIndex(v);
+            if (index < 0)
+                throw BadValue{"the two-digit code of a code page, 00 ... 41"};
+            s[Setting::CodePage].item = index;
+            s[Setting::CodePage].text = BuildCodePageList(lang).at(static_cast<std::size_t>(index));
+        };
+        k["density.send"] = Box(Setting::Density);
+        k["density"] = Item(Setting::Density, DensityItems(), same(DensityItems()));
+        k["aging_time.send"] = Box(Setting::AgingTime);
+        k["aging_time"] = Seconds(Setting::AgingTime, protocol::BuildBDIT);
+        k["line_feed.send"] = Box(Setting::LineFeed);
+        k["line_feed"] = Item(Setting::LineFeed, {"0A", "0D"}, same({"0A", "0D"}));
+        k["encryption"] = Box(Setting::Encryption);
+        k["black_mark_stop"] = Box(Setting::BlackMark);
+        k["standby_time.send"] = Box(Setting::StandbyTime);
+        k["standby_time"] = Seconds(Setting::StandbyTime, protocol::BuildSPTI);
+        k["font.send"] = Box(Setting::FontType);
+        k["font"] = Item(Setting::FontType, {"fixed", "proportional"}, FontTypeItems);
+        k["serial.send"] = Box(Setting::SerialNumber);
+        k["serial.month"] = [](RunSettings& s, const std::string& v, const std::string&) {
+            if (!IsMonth(v))
+                throw BadValue{"yyyyMM"};
+            s.serialStamp = v;
+        };
+        k[kSerialCounterKey] = [](RunSettings& s, const std::string& v, const std::string&) {
+            const bool digits = !v.empty() && std::all_of(v.begin(), v.end(), [](char c) {
+                return c >= '0' && c <= '9';
+            });
+            const auto number = digits ? serials::ParseCounter(v) : std::nullopt;
+            if (!number) {
+                throw BadValue{"digits only, up to " + std::to_string(serials::kLargestCounter)};
+            }
+            s.serialCounter = number;
+        };
+        k["sensor.send"] = Box(Setting::SensorValue);
+        k["sensor"] = [](RunSettings& s, const std::string& v, const std::string&) {
+            // The window sends 3000 for a text that is no number; a profile says what it means.
+            if (!protocol::ParseInteger(Trim(v), std::numeric_limits<std::int32_t>::min(),
+                                        std::numeric_limits<std::int32_t>::max()))
+                throw BadValue{"a whole number of millivolts"};
+            s[Setting::SensorValue].text = v;
+        };
+        k["forced_connection"] = Box(Setting::ForcedConnection);
+        k["baud_rate.send"] = Box(Setting::BaudRate);
+        k["baud_rate"] = Item(Setting::BaudRate, BaudRateItems(), same(BaudRateItems()));
+        k["printer_name.send"] = Box(Setting::PrinterName);
+        k["printer_name"] = [](RunSettings& s, const std::string& v, const std::string&) {
+            if (Characters(v) > 16)
+                throw BadValue{"at most 16 characters"};
+            if (HasControlCharacter(Trim(v)))
+                throw BadValue{"a control character inside the name"};
+            s[Setting::PrinterName].text = v;
+        };
+        k["self_test.send"] = Box(Setting::SelfTest);
+        return k;
     }();
-    return kRules;
+    return kKeys;
+}
+
+// The edit distance of two keys, for naming the nearest known one.
+std::size_t Distance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+std::string Nearest(const std::string& key, const std::vector<std::string>& known) {
+    std::string best;
+    std::size_t bestDistance = std::numeric_limits<std::size_t>::max();
+    for (const auto& k : known) {
+        if (const std::size_t d = Distance(key, k); d < bestDistance) {
+            best = k;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+// The value after '=': a comment (';' or '#' after a blank, outside double quotes) dropped,
+// blanks around it trimmed, and a value wholly in double quotes taken as it stands between them.
+std::string ValueOf(const std::string& raw, bool comments) {
+    std::string value = raw;
+    if (comments) {
+        bool quoted = false;
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '"')
+                quoted = !quoted;
+            if (!quoted && (value[i] == ';' || value[i] == '#') &&
+                (i == 0 || value[i - 1] == ' ' || value[i - 1] == '\t')) {
+                value.resize(i);
+                break;
+            }
+        }
+    }
+    value = Trim(value);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+// One KEY=VALUE: the key in lower case and the value.
+bool SplitAssignment(const std::string& line, bool comments, std::string& key, std::string& value) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos)
+        return false;
+    key = text::ToLowerAscii(Trim(line.substr(0, eq)));
+    value = ValueOf(line.substr(eq + 1), comments);
+    return true;
+}
+
+// Applies one assignment of [settings]; where: "file:line" or "--set KEY=VALUE".
+void Assign(const std::string& where, const std::string& key, const std::string& value,
+            const std::string& language, RunSettings& settings) {
+    const auto& keys = Keys();
+    const auto put = keys.find(key);
+    if (put == keys.end()) {
+        throw UsageError(where + ": unknown key '" + key + "'; the nearest known key is " +
+                         Nearest(key, ProfileKeys()));
+    }
+    try {
+        put->second(settings, value, language);
+    } catch (const BadValue& bad) {
+        throw UsageError(where + ": bad value for " + key + ": '" + VisibleControls(value) + "' (" +
+                         bad.why + ")");
+    }
+}
+
+void ApplyProfile(const ProfileText& profile, const std::string& language, RunSettings* settings,
+                  LineProfile& line) {
+    std::istringstream lines(profile.text);
+    std::string raw;
+    enum class Section { None, Settings, Line } section = Section::None;
+    int number = 0;
+    while (std::getline(lines, raw)) {
+        ++number;
+        const std::string where = profile.name + ":" + std::to_string(number);
+        std::string l = Trim(raw);
+        if (number == 1 && l.rfind("\xEF\xBB\xBF", 0) == 0)
+            l = Trim(l.substr(3));
+        if (l.empty() || l[0] == ';' || l[0] == '#')
+            continue;
+        if (l[0] == '[') {
+            const std::string name = text::ToLowerAscii(ValueOf(l, true));
+            section = name == "[settings]" ? Section::Settings
+                      : name == "[line]"   ? Section::Line
+                                           : Section::None;
+            if (section == Section::None)
+                throw UsageError(where + ": unknown section " + l);
+            continue;
+        }
+        std::string key, value;
+        if (!SplitAssignment(l, true, key, value))
+            throw UsageError(where + ": expected KEY=VALUE, not '" + VisibleControls(l) + "'");
+        if (section == Section::None)
+            throw UsageError(where + ": " + key + " stands outside [settings] and [line]");
+        if (section == Section::Line) {
+            if (key == "station")
+                line.station = value;
+            else if (key == "database")
+                line.database = value;
+            else
+                throw UsageError(where + ": unknown key '" + key +
+                                 "' in [line]; the keys there are station and database");
+            continue;
+        }
+        if (settings != nullptr)
+            Assign(where, key, value, language, *settings);
+    }
 }
 
 }  // namespace
 
-std::vector<Setting> ParseProfile(const std::string& text, LineProfile* lineProfile) {
-    std::vector<Setting> settings;
-    std::istringstream lines(text);
-    std::string line;
-    bool inSettings = false;
-    bool inLine = false;
-    int number = 0;
-    while (std::getline(lines, line)) {
-        ++number;
-        line = Trim(line);
-        if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0)
-            line = Trim(line.substr(3));
-        if (line.empty() || line[0] == ';' || line[0] == '#')
-            continue;
-        if (line[0] == '[') {
-            inSettings = text::ToLowerAscii(line) == "[settings]";
-            inLine = text::ToLowerAscii(line) == "[line]";
-            if (!inSettings && !inLine)
-                throw UsageError("unknown section " + line + " at line " + std::to_string(number));
-            continue;
-        }
-        if (inLine) {
-            const Setting s = ParseAssignment(line);
-            if (s.first == "station" && lineProfile != nullptr)
-                lineProfile->station = s.second;
-            else if (s.first == "database" && lineProfile != nullptr)
-                lineProfile->database = s.second;
-            else if (s.first != "station" && s.first != "database")
-                throw UsageError("unknown key " + s.first + " in [line] at line " +
-                                 std::to_string(number));
-            continue;
-        }
-        if (!inSettings) {
-            throw UsageError("line " + std::to_string(number) + " is outside [settings]: " + line);
-        }
-        settings.push_back(ParseAssignment(line));
-    }
-    return settings;
+RunSettings DesignRunSettings(const std::string& language, const platform::LocalDateTime& today) {
+    FormModel form;
+    ApplyDesign(form);
+    WindowState state;
+    state.interfaceLanguage = language;
+    state.specialMode = state.productionMode = true;
+    OperatorWindow::ApplyStartupSwitches(form, state);
+    form.SetItems(ctl::cboLanage, BuildCodePageList(language));
+    form.SetItemIndex(ctl::cboLanage, kDefaultCodePageIndex);
+    form.SetItems(ctl::ComboBox3, FontTypeItems(language));
+    form.SetItemIndex(ctl::ComboBox3, 0);
+    for (const auto& edit : EditDefaults())
+        form.SetText(edit.control, edit.text);
+    form.SetText(ctl::lblNoYearMonth, serials::YearMonthStamp(today));
+    return Snapshot(FormRunSettings(form));
 }
 
-Setting ParseAssignment(const std::string& assignment) {
-    const auto eq = assignment.find('=');
-    if (eq == std::string::npos)
-        throw UsageError("expected KEY=VALUE: " + assignment);
-    std::string value = Trim(assignment.substr(eq + 1));
-    // A value in double quotes is taken as it stands between them, blanks included.
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-        value = value.substr(1, value.size() - 2);
-    }
-    return {text::ToLowerAscii(Trim(assignment.substr(0, eq))), value};
-}
-
-void CheckSettings(const std::vector<Setting>& settings) {
-    const Rules& rules = AllRules();
-    for (const auto& [key, value] : settings) {
-        const auto rule = rules.find(key);
-        if (rule == rules.end())
-            throw UsageError("unknown key " + key + " (value '" + value + "')");
-        rule->second.check(key, value);
+void ApplyProfiles(const std::vector<ProfileText>& profiles,
+                   const std::vector<std::string>& assignments, const std::string& language,
+                   RunSettings& settings, LineProfile& line) {
+    for (const auto& profile : profiles)
+        ApplyProfile(profile, language, &settings, line);
+    for (const auto& assignment : assignments) {
+        const std::string where = "--set " + VisibleControls(assignment);
+        std::string key, value;
+        if (!SplitAssignment(assignment, false, key, value))
+            throw UsageError(where + ": expected KEY=VALUE");
+        Assign(where, key, value, language, settings);
     }
 }
 
-void ApplySettings(IForm& form, OperatorWindow& window, const std::vector<Setting>& settings) {
-    CheckSettings(settings);
-    for (const auto& [key, value] : settings)
-        AllRules().at(key).put(form, window, value);
+LineProfile LineOfProfiles(const std::vector<ProfileText>& profiles) {
+    LineProfile line;
+    for (const auto& profile : profiles)
+        ApplyProfile(profile, kEnglish, nullptr, line);
+    return line;
 }
 
 std::vector<std::string> ProfileKeys() {
     std::vector<std::string> keys;
-    for (const auto& entry : AllRules())
+    for (const auto& entry : Keys())
         keys.push_back(entry.first);
     return keys;
 }

@@ -1,49 +1,57 @@
-// Settings profiles of the command line: an INI file whose [settings] section names the window's
-// controls by plain keys. Every key is optional; what a profile leaves out keeps the window's
-// state after start.
+// The command line's settings: INI profiles whose [settings] section names the run's settings by
+// plain keys, and --set KEY=VALUE assignments, turned into one typed value. Every key is
+// optional: what no profile sets keeps the window's state after start. Every value is checked
+// with the window's own conversions before anything is sent; a value the window would quietly
+// replace by its default is refused.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "operator/OperatorWindow.h"
+#include "operator/RunSettings.h"
+#include "platform/Environment.h"
 
 namespace bpconf::op {
 
-// A profile or setting that cannot be used; the message names the key and the value.
+// A profile or setting that cannot be used; the message names where it stands (file:line, or
+// the --set) and what is wrong.
 class UsageError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
-using Setting = std::pair<std::string, std::string>;  // key, value
-
-// The [line] section of a profile: the station's name and the line's database.
+// The [line] section: the station's name and the line's database.
 struct LineProfile {
     std::optional<std::string> station;
     std::optional<std::string> database;
 };
 
-// The settings of an INI text, in file order. Blank lines and lines starting with ';' or '#'
-// are skipped; every key must stand in the [settings] section, or be station= or database= in
-// the [line] section (given to lineProfile).
-std::vector<Setting> ParseProfile(const std::string& text, LineProfile* lineProfile = nullptr);
-
-// "KEY=VALUE" of --set.
-Setting ParseAssignment(const std::string& assignment);
+// A profile: the name the messages give it (its path) and its text.
+struct ProfileText {
+    std::string name;
+    std::string text;
+};
 
 // The key that sets the number of the next serial-number stamp.
 inline constexpr const char* kSerialCounterKey = "serial.counter";
 
-// Checks every setting: unknown key, value outside its list, text over its length limit, a
-// counter that is not one to four digits. Raises UsageError naming the first bad one.
-void CheckSettings(const std::vector<Setting>& settings);
+// What the window holds after its creation (both start-up switches on), in the language, with
+// the stamp of the date.
+RunSettings DesignRunSettings(const std::string& interfaceLanguage,
+                              const platform::LocalDateTime& today);
 
-// Checks every setting, then puts them into the window as an operator would.
-void ApplySettings(IForm& form, OperatorWindow& window, const std::vector<Setting>& settings);
+// Applies the profiles in order, then the assignments ("KEY=VALUE" of --set), to settings and
+// line; a later key wins over an earlier one. Raises UsageError at the first line or
+// assignment that cannot be used.
+void ApplyProfiles(const std::vector<ProfileText>& profiles,
+                   const std::vector<std::string>& assignments,
+                   const std::string& interfaceLanguage, RunSettings& settings, LineProfile& line);
+
+// The [line] section of the profiles alone (the commands that send nothing).
+LineProfile LineOfProfiles(const std::vector<ProfileText>& profiles);
 
 // The keys, for the usage text.
 std::vector<std::string> ProfileKeys();

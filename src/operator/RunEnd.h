@@ -10,7 +10,8 @@ enum class RunEnd {
     Normal,
     Conversion,     // a value that cannot be sent (not a whole number, a name with a control char)
     Oversized,      // the self-test payload is too large
-    SerialStore,    // no serial number could be taken from the counter store
+    SerialStore,    // no serial number could be had (the counter, the ledger, the policy)
+    Record,         // the record cannot be written: nothing was sent
     Delivery,       // a message did not reach the printer, or its queue cannot print
     Closed,         // the window closed during the run
     NotStarted,     // a run was already under way

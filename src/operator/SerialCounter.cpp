@@ -1,50 +1,25 @@
 #include "operator/SerialCounter.h"
 
-#include <cstdio>
-#include <limits>
-
 #include "operator/OperatorTexts.h"
-#include "operator/RunEnd.h"
 #include "platform/AsciiText.h"
 #include "protocol/IntConv.h"
+#include "serials/SerialNumber.h"
+#include "transport/Errors.h"
 
 namespace bpconf::op {
 
-std::optional<std::int32_t> ParseCounter(const std::string& text) {
-    const auto value = protocol::ParseInteger(text, 0, std::numeric_limits<std::int32_t>::max());
-    if (!value)
-        return std::nullopt;
-    return static_cast<std::int32_t>(*value);
-}
-
-std::string FormatCounter(long long value) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.4lld", value);
-    return buf;
-}
-
 std::optional<int> SerialCounter::LoadStored() {
-    const platform::StoredValue stored = store_.Read();
-    if (stored.kind == platform::StoredValue::Kind::Text)
-        return ParseCounter(stored.text);
-    if (stored.kind != platform::StoredValue::Kind::Missing)
-        return std::nullopt;
-    std::optional<int> counter;
-    store_.Change([&counter](const platform::StoredValue& now) {
-        if (now.kind == platform::StoredValue::Kind::Text) {
-            counter = ParseCounter(now.text);
-            return std::optional<std::string>();
-        }
-        if (now.kind != platform::StoredValue::Kind::Missing)
-            return std::optional<std::string>();
-        counter = 1;
-        return std::optional<std::string>("0001");
-    });
+    std::optional<std::int32_t> counter;
+    if (const serials::SerialProblem p = policy_.StartCounter(counter);
+        !p && p.kind != serials::SerialProblem::Kind::CounterUnreadable) {
+        boxes_.Error(CounterNotStartedText(state_.interfaceLanguage, p, book_.CounterLocation(),
+                                           book_.LedgerLocation()));
+    }
     return counter;
 }
 
 void SerialCounter::Show(std::optional<int> counter) {
-    Fill(counter ? FormatCounter(*counter) : std::string());
+    Fill(counter ? serials::FormatCounter(*counter) : std::string());
     form_.SetText(ctl::txtUpdateOverNum, "0");
     form_.SetDate(clock_.Now());
     UpdateYearMonthStamp(form_.Date());
@@ -64,14 +39,8 @@ void SerialCounter::DTPUpdateNoChange() {
     UpdateYearMonthStamp(form_.Date());
 }
 
-std::string YearMonthStamp(const platform::LocalDateTime& date) {
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d%02d", date.year, date.month);
-    return stamp;
-}
-
 void SerialCounter::UpdateYearMonthStamp(const platform::LocalDateTime& date) {
-    form_.SetText(ctl::lblNoYearMonth, YearMonthStamp(date));
+    form_.SetText(ctl::lblNoYearMonth, serials::YearMonthStamp(date));
 }
 
 bool SerialCounter::KeyPasses(char32_t typed) {
@@ -87,73 +56,38 @@ std::string SerialCounter::FilterPasted(const std::string& text) {
     return digits;
 }
 
-std::optional<std::string> SerialCounter::OperatorCounter() const {
+std::optional<std::string> SerialCounter::OperatorText() const {
     if (!SetByOperator())
         return std::nullopt;
-    // Take stamps the box's text as it stands (trimmed), not a zero-filled form of it.
-    const std::string typed = text::Trim(form_.Text(ctl::txtUpdateNo));
-    if (!ParseCounter(typed))
-        return std::nullopt;
-    return typed;
+    return form_.Text(ctl::txtUpdateNo);
 }
 
-std::string SerialCounter::Take(const std::string& stamp, platform::SerialClaim& claim) {
-    const std::string box = form_.Text(ctl::txtUpdateNo);
-    const std::string& language = state_.interfaceLanguage;
-    // The operator's number is checked before the store is touched.
-    std::optional<std::int32_t> chosen;
-    if (SetByOperator())
-        chosen = protocol::ToInt32(box);
+std::optional<std::int32_t> SerialCounter::Claim() {
+    const auto typed = OperatorText();
+    if (!typed)
+        return std::nullopt;
+    // The box may have changed since the run checked it: the strict conversion's failure.
+    const auto number = serials::ParseCounter(*typed);
+    if (!number)
+        throw NotAnIntegerError(protocol::NotAnIntegerMessage(*typed));
+    return number;
+}
 
-    std::int32_t number = 0;
-    std::string serial;
-    bool atLimit = false;
-    const platform::CounterChange change = store_.Reserve(
-        [&](const platform::StoredValue& stored) -> std::optional<std::string> {
-            std::optional<std::int32_t> taken = chosen;
-            if (taken) {
-                serial = text::Trim(box);
-            } else {
-                using Kind = platform::StoredValue::Kind;
-                if (stored.kind == Kind::Text) {
-                    taken = ParseCounter(stored.text);
-                } else if (stored.kind == Kind::Missing) {
-                    // A store removed behind the window's back: go on from the last known
-                    // number rather than from 0001.
-                    taken = ParseCounter(box);
-                }
-                if (!taken) {
-                    throw RunFailure{
-                        RunEnd::SerialStore,
-                        CounterUnusableText(
-                            language, store_.Location(),
-                            stored.kind == Kind::Text ? "\"" + stored.text + "\"" : std::string())};
-                }
-                serial = FormatCounter(*taken);
-            }
-            number = *taken;
-            // The store cannot read back a number past the largest 32-bit one.
-            if (number == std::numeric_limits<std::int32_t>::max()) {
-                atLimit = true;
-                return std::nullopt;
-            }
-            claim.serial = text::Trim(stamp) + serial;
-            claim.reused = !confirmedReuse_.empty() && claim.serial == confirmedReuse_;
-            return FormatCounter(number + 1LL);
-        },
-        claim);
-    // A confirmation serves one number, once: never a later number that happens to match.
-    confirmedReuse_.clear();
-    if (!change.ok() || atLimit)
-        claim.serial.clear();  // nothing was reserved
-    if (!change.ok()) {
-        throw RunFailure{RunEnd::SerialStore,
-                         CounterStoreFailureText(language, change, store_.Location())};
+void SerialCounter::Taken(const serials::TakenSerial& taken) {
+    if (taken.nextCounter) {
+        Fill(serials::FormatCounter(*taken.nextCounter));
+        return;
     }
-    if (atLimit)
-        throw RunFailure{RunEnd::SerialStore, CounterLimitText(language)};
-    Fill(FormatCounter(number + 1LL));
-    return serial;
+    // The counter stayed (a reuse, a gap filled): the box shows it again.
+    const platform::StoredValue stored = book_.ReadCounter();
+    const auto counter = stored.kind == platform::StoredValue::Kind::Text
+                             ? serials::ParseCounter(stored.text)
+                             : std::nullopt;
+    Fill(counter ? serials::FormatCounter(*counter) : std::string());
+}
+
+void SerialCounter::Declined(const std::string& nextFreeCounter) {
+    Fill(nextFreeCounter);
 }
 
 void SerialCounter::CountUpdatedUnit() {
@@ -165,14 +99,18 @@ void SerialCounter::Save() {
     if (!SetByOperator())
         return;
     const std::string box = form_.Text(ctl::txtUpdateNo);
+    const std::string& language = state_.interfaceLanguage;
     // An empty or non-numeric box would make the next start begin again at 0001.
-    if (!ParseCounter(box)) {
-        boxes_.Error(CounterNotANumberText(state_.interfaceLanguage, box));
+    const auto number = serials::ParseCounter(box);
+    if (!number) {
+        boxes_.Error(CounterNotANumberText(language, box));
         return;
     }
-    const platform::CounterChange change = store_.Write(box);
-    if (!change.ok()) {
-        boxes_.Error(CounterNotSavedText(state_.interfaceLanguage, box, change, store_.Location()));
+    const serials::SerialProblem p = policy_.SetCounter(*number, form_.Text(ctl::lblNoYearMonth),
+                                                        station_, "the window closed", false);
+    if (!p) {
+        boxes_.Error(
+            CounterNotSavedText(language, box, p, book_.CounterLocation(), book_.LedgerLocation()));
         return;
     }
     Fill(box);

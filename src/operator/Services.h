@@ -6,10 +6,10 @@
 
 #include "operator/Pacer.h"
 #include "operator/RunTimeouts.h"
-#include "platform/CounterStore.h"
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/Printers.h"
+#include "platform/SerialBook.h"
 #include "platform/UnitRecord.h"
 #include "transport/untFunction.h"
 
@@ -18,7 +18,7 @@ namespace bpconf::op {
 struct Services {
     platform::IPrinterList& printers;
     TTransport& transport;
-    platform::ICounterStore& counter;
+    platform::ISerialBook& serials;
     platform::ILocale& locale;
     platform::IClock& clock;
     platform::IMessageBoxes& boxes;
@@ -35,6 +35,10 @@ struct Services {
     std::string station{};
     std::string version{};
     std::string captureFolder{};  // where the capture printer's jobs land
+    // The operator's number is on a unit already: the window asks; the command line was told
+    // beforehand (--reuse-serial: Yes) or refuses (No).
+    enum class Reuse { Ask, Yes, No };
+    Reuse reuse = Reuse::Ask;
 };
 
 }  // namespace bpconf::op

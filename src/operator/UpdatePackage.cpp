@@ -3,42 +3,8 @@
 #include "operator/Deliveries.h"
 #include "operator/LanguageTables.h"
 #include "platform/AsciiText.h"
-#include "platform/Sha256.h"
 
 namespace bpconf::op {
-
-namespace {
-
-// The last part of a path, with either separator.
-std::string BaseName(const std::string& path) {
-    const auto slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
-
-std::uint64_t UpdatePackage::Size() const {
-    std::uint64_t size = 0;
-    for (const auto& list : list_)
-        size += list->Bytes().size();
-    return size;
-}
-
-const std::string& UpdatePackage::Sha256() const {
-    if (sha256_.empty() && !list_.empty()) {
-        std::vector<std::uint8_t> bytes;
-        for (const auto& list : list_)
-            bytes.insert(bytes.end(), list->Bytes().begin(), list->Bytes().end());
-        sha256_ = platform::Sha256Hex(bytes);
-    }
-    return sha256_;
-}
-
-void UpdatePackage::Set(const std::vector<std::uint8_t>& bytes, const std::string& path) {
-    Release();
-    list_.push_back(std::make_unique<THfByteList>(bytes));
-    fileName_ = BaseName(path);
-}
 
 void UpdatePackage::Button1Click() {
     if (form_.ItemCount(ctl::cmbDriver) == 0) {
@@ -47,13 +13,12 @@ void UpdatePackage::Button1Click() {
         return;
     }
     if (const auto file = s_.fileDialog.OpenFile("*.bin", ".")) {
-        Release();
+        package_.Release();
         form_.ClearMemo();
         auto package = std::make_unique<THfByteList>();
         package->LoadFromFile(*file, kMaxPackageBytes);
-        list_.push_back(std::move(package));
-        fileName_ = BaseName(*file);
-        for (const auto& list : list_)
+        package_.Set(std::move(package), *file);
+        for (const auto& list : package_.List())
             form_.AddMemoLine(list->HexDump());
     }
     form_.SetEnabled(ctl::Button2, true);
@@ -64,7 +29,7 @@ void UpdatePackage::Button2Click() {
                                   "测试所打印的内容为打印机升级后的打印自检效果",
                                   "Test print content to print a self-test result printer after "
                                   "the upgrade"));
-    for (const auto& list : list_) {
+    for (const auto& list : package_.List()) {
         const bool driver = form_.Checked(ctl::rdbDriver);
         const Delivery d = s_.transport.SendBytes(
             *list, form_.Text(ctl::cmbDriver), driver ? kKindDrive : kKindLpt,

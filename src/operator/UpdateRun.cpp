@@ -9,7 +9,9 @@
 #include "platform/UtcTime.h"
 #include "protocol/Commands.h"
 #include "protocol/Decoder.h"
+#include "protocol/IntConv.h"
 #include "protocol/SelfTestMessage.h"
+#include "serials/SerialNumber.h"
 #include "transport/Errors.h"
 
 namespace bpconf::op {
@@ -25,10 +27,11 @@ RunEnd UpdateRun::Run() {
     deliveries_.Clear();
     runId_ = NewRunId();
     startedMs_ = s_.clock.UtcMilliseconds();
-    claim_ = platform::SerialClaim();
-    claim_.runId = runId_;
-    claim_.station = s_.station;
+    taken_ = false;
+    serial_ = serials::TakenSerial();
+    confirmedReuse_.clear();
     detail_.clear();
+    refusedSerial_.clear();
     recordFailed_ = false;
     RunEnd end = RunEnd::Normal;
     std::optional<std::string> uncaught;  // a failure nobody caught: the standard error box
@@ -45,7 +48,7 @@ RunEnd UpdateRun::Run() {
     } catch (const DeliveryFailure& f) {
         end = RunEnd::Delivery;
         EndAfterDeliveryFailure(f);
-        detail_ = form_.Text(ctl::StatusPanel1);
+        detail_ = view_.Status();
     } catch (const Exception& e) {
         end = RunEnd::Conversion;
         uncaught = e.Message();
@@ -57,55 +60,145 @@ RunEnd UpdateRun::Run() {
         detail_ = *uncaught;
     // After an early end the operator can mend the value and run again.
     if (end != RunEnd::Normal && end != RunEnd::Closed)
-        form_.SetEnabled(ctl::Button3, true);
+        view_.EnableStart(true);
     if (uncaught)
         s_.boxes.Uncaught(*uncaught);
-    serial_.EndConfirmation();
     SettleSerial();
     Record(end);
     return end;
 }
 
-bool UpdateRun::CheckSerialReuse() {
-    if (s_.record == nullptr || !state_.productionMode || !form_.Checked(ctl::chkUpdateNo))
-        return true;
-    const auto typed = serial_.OperatorCounter();
-    if (!typed)
-        return true;  // no number the operator typed (a box that is none fails at its step)
-    const std::string serial = text::Trim(form_.Text(ctl::lblNoYearMonth)) + *typed;
-    const std::string& language = state_.interfaceLanguage;
-    bool used = false;
-    if (const platform::RecordResult r = s_.record->SerialUsed(serial, used); !r) {
+bool UpdateRun::SerialStepRuns() const {
+    return state_.productionMode && settings_.Ticked(Setting::SerialNumber);
+}
+
+RunEnd UpdateRun::CheckBeforeFirstByte() {
+    CheckValues();
+    if (settings_.Ticked(Setting::SelfTest) &&
+        protocol::PayloadLength(package_.List()) > protocol::kMaxSelfTestPayload) {
+        detail_ = Pick(Language(), "更新文件有问题！！", "There is a problem updating files!!");
+        s_.transport.ShowWarning(detail_);
+        return RunEnd::Oversized;
+    }
+    if (s_.record != nullptr) {
+        if (const platform::RecordResult r = s_.record->Probe(); !r) {
+            throw RunFailure{RunEnd::Record,
+                             RecordUnusableText(Language(), s_.record->Location(), r.reason)};
+        }
+    }
+    if (settings_.DriverPath() && SerialStepRuns()) {
+        if (const RunEnd end = CheckSerial(); end != RunEnd::Normal)
+            return end;
+    }
+    if (settings_.DriverPath())
+        CheckQueueBeforeRun();
+    return RunEnd::Normal;
+}
+
+void UpdateRun::CheckValues() {
+    using namespace protocol;
+    if (!settings_.DriverPath())
+        return;
+    if (settings_.Ticked(Setting::CodePage))
+        BuildSLAN(settings_.Text(Setting::CodePage));
+    if ((state_.specialMode || state_.productionMode) && settings_.Ticked(Setting::AgingTime))
+        BuildBDIT(settings_.Text(Setting::AgingTime));
+    if (settings_.Ticked(Setting::StandbyTime))
+        BuildSPTI(settings_.Text(Setting::StandbyTime));
+    if (SerialStepRuns()) {
+        if (const auto typed = serialInput_.OperatorText(); typed && !serials::ParseCounter(*typed))
+            throw NotAnIntegerError(NotAnIntegerMessage(*typed));
+    }
+    if (settings_.Ticked(Setting::PrinterName)) {
+        CheckPrinterName();
+        const std::string name = text::Trim(settings_.Text(Setting::PrinterName));
+        BuildBTRN(s_.toAnsi ? s_.toAnsi(name) : name);
+    }
+}
+
+RunEnd UpdateRun::CheckSerial() {
+    const std::string stamp = settings_.SerialStamp();
+    std::optional<std::int32_t> number;
+    if (const auto typed = serialInput_.OperatorText())
+        number = serials::ParseCounter(*typed);
+    serials::SerialPlan plan = policy_.Plan(stamp, number, confirmedReuse_);
+    using Kind = serials::SerialProblem::Kind;
+    if (plan.problem.kind == Kind::OnAUnit) {
+        refusedSerial_ = plan.serial;
+        const bool yes =
+            s_.reuse == Services::Reuse::Yes ||
+            (s_.reuse == Services::Reuse::Ask &&
+             s_.boxes.Ask(SerialReuseQuestion(Language(), plan.serial, s_.serials.LedgerLocation(),
+                                              plan.problem.nextFree)));
+        if (!yes && s_.reuse == Services::Reuse::Ask) {
+            detail_ = SerialReuseDeclinedText(Language(), plan.serial);
+            view_.ShowStatus(detail_);
+            serialInput_.Declined(plan.problem.nextFree.substr(text::Trim(stamp).size()));
+            return RunEnd::ReuseDeclined;
+        }
+        if (!yes) {
+            throw RunFailure{
+                RunEnd::ReuseDeclined,
+                SerialProblemText(Language(), plan.problem, s_.serials.CounterLocation(),
+                                  s_.serials.LedgerLocation(), true)};
+        }
+        refusedSerial_.clear();
+        confirmedReuse_ = plan.serial;
+        plan = policy_.Plan(stamp, number, confirmedReuse_);
+    }
+    if (!plan.problem) {
         throw RunFailure{RunEnd::SerialStore,
-                         RecordUnreadableText(language, s_.record->Location(), r.reason)};
+                         SerialProblemText(Language(), plan.problem, s_.serials.CounterLocation(),
+                                           s_.serials.LedgerLocation(), true)};
     }
-    if (!used)
-        return true;
-    if (!s_.boxes.Ask(SerialReuseQuestion(language, serial, s_.record->Location()))) {
-        detail_ = SerialReuseDeclinedText(language, serial);
-        form_.SetText(ctl::StatusPanel1, detail_);
-        return false;
+    return RunEnd::Normal;
+}
+
+void UpdateRun::SerialStep() {
+    // The number is reserved and the counter moved before its message leaves: a crash can
+    // leave a gap in the serial numbers, never a number on two units.
+    serials::TakeRequest request;
+    request.stamp = settings_.SerialStamp();
+    request.claimOperatorNumber = [this] { return serialInput_.Claim(); };
+    request.confirmedReuse = confirmedReuse_;
+    request.runId = runId_;
+    request.station = s_.station;
+    const serials::SerialProblem problem = policy_.Take(request, serial_);
+    if (!problem) {
+        if (problem.kind == serials::SerialProblem::Kind::OnAUnit ||
+            problem.kind == serials::SerialProblem::Kind::CounterBehind)
+            refusedSerial_ = problem.serial;
+        throw RunFailure{RunEnd::SerialStore,
+                         SerialProblemText(Language(), problem, s_.serials.CounterLocation(),
+                                           s_.serials.LedgerLocation(), false)};
     }
-    serial_.ConfirmReuse(serial);
-    return true;
+    taken_ = true;
+    serialInput_.Taken(serial_);
+    stampedSerial_ = serial_.serial;
+    Send(protocol::BuildSTSN(request.stamp, serial_.counterText), true);
+    serialInput_.CountUpdatedUnit();
+    EndStep();
 }
 
 void UpdateRun::SettleSerial() {
-    if (claim_.serial.empty())
+    if (!taken_)
         return;
-    const SentMessage* stamp = deliveries_.Last("STSN");
-    if (stamp != nullptr && stamp->arrived) {
-        s_.counter.Settle(claim_, platform::ClaimOutcome::Stamped);
-    } else if (stamp == nullptr || !stamp->delivery.handedOver) {
-        s_.counter.Settle(claim_, platform::ClaimOutcome::Void);
+    const SentMessage* stamp = deliveries_.SerialMessage();
+    const auto state = serials::SettlementOf(stamp != nullptr && stamp->delivery.handedOver,
+                                             stamp != nullptr && stamp->arrived);
+    if (!state)
+        return;  // handed over, never confirmed: it stays reserved, counted as used
+    if (const serials::SerialProblem p = policy_.Settle(serial_, *state); !p) {
+        const std::string text = SerialNotSettledText(Language(), p, s_.serials.LedgerLocation());
+        detail_ += (detail_.empty() ? "" : " ") + text;
+        s_.boxes.Error(text);
     }
-    // A settlement that fails leaves the number reserved: counted as used, never given again.
 }
 
 std::string UpdateRun::TargetText() const {
-    if (!DriverPath())
-        return "port " + text::Trim(form_.Text(ctl::cmbLpt));
-    const std::string printer = form_.Text(ctl::cmbDriver);
+    if (!settings_.DriverPath())
+        return "port " + settings_.PortName();
+    const std::string printer = settings_.PrinterName();
     if (printer == platform::kCapturePrinterName && !s_.captureFolder.empty())
         return "capture " + s_.captureFolder;
     return "printer " + printer;
@@ -122,12 +215,12 @@ void UpdateRun::Record(RunEnd end) {
     e.language = state_.interfaceLanguage;
     e.target = TargetText();
     // A number whose message never left is on no unit (it was voided): not named.
-    if (const SentMessage* stamp = deliveries_.Last("STSN"); stamp && stamp->delivery.handedOver)
+    if (const SentMessage* stamp = deliveries_.SerialMessage(); stamp && stamp->delivery.handedOver)
         e.serial = stampedSerial_;
-    e.reusedSerial = claim_.reused && !e.serial.empty();
+    e.reusedSerial = serial_.reused && !e.serial.empty();
     for (const auto& sent : deliveries_.Messages())
         e.messages.push_back(RecordedMessageOf(sent));
-    if (!package_.List().empty()) {
+    if (!package_.Empty()) {
         e.packageName = package_.FileName();
         e.packageSize = package_.Size();
         e.packageSha256 = package_.Sha256();
@@ -137,17 +230,18 @@ void UpdateRun::Record(RunEnd end) {
     e.version = s_.version;
     if (const platform::RecordResult r = s_.record->Write(e); !r) {
         recordFailed_ = true;
-        s_.boxes.Error(
-            RecordNotWrittenText(state_.interfaceLanguage, s_.record->Location(), r.reason));
+        // A record found unusable before the first byte was told already.
+        if (end != RunEnd::Record)
+            s_.boxes.Error(RecordNotWrittenText(Language(), s_.record->Location(), r.reason));
     }
 }
 
 void UpdateRun::Show(const std::string& chinese, const std::string& english) {
-    form_.SetText(ctl::StatusPanel1, IsChinese(state_.interfaceLanguage) ? chinese : english);
+    view_.ShowStatus(IsChinese(Language()) ? chinese : english);
 }
 
 void UpdateRun::Advance() {
-    form_.SetProgressPosition(form_.ProgressPosition() + 1);
+    view_.SetProgress(view_.Progress() + 1);
 }
 
 void UpdateRun::EndStep() {
@@ -175,21 +269,21 @@ void UpdateRun::Pause(int milliseconds) {
         throw DeliveryFailure{error, false, false};
 }
 
-void UpdateRun::Send(const std::string& frame) {
-    SendMessage(THfByteList::FromString(frame), kKindDrive, "");
+void UpdateRun::Send(const std::string& frame, bool carriesSerial) {
+    SendMessage(THfByteList::FromString(frame), kKindDrive, "", carriesSerial);
 }
 
 // Jobs never pile up in a queue, where they would go out later unpaced, to whatever unit is
 // connected then.
 void UpdateRun::SendMessage(const THfByteList& message, const std::string& kind,
-                            const std::string& portName) {
+                            const std::string& portName, bool carriesSerial) {
     AwaitDeliveries();
     const auto decoded = protocol::Decode(message.ToString());
-    const Delivery d = s_.transport.SendBytes(message, form_.Text(ctl::cmbDriver), kind, portName);
+    const Delivery d = s_.transport.SendBytes(message, settings_.PrinterName(), kind, portName);
     const SentMessage& sent =
         deliveries_.Add(decoded.size() == 1 ? protocol::Describe(decoded[0])
                                             : std::to_string(message.Count()) + " bytes",
-                        d);
+                        d, carriesSerial);
     if (!d.handedOver && deliveries_.Following())
         throw DeliveryFailure{sent.state.error, true, false};
 }
@@ -200,16 +294,15 @@ void UpdateRun::AwaitDeliveries() {
 }
 
 void UpdateRun::CheckQueueBeforeRun() {
-    const platform::QueueState queue = s_.transport.Queue(form_.Text(ctl::cmbDriver));
+    const platform::QueueState queue = s_.transport.Queue(settings_.PrinterName());
     if (!queue.Ready())
         throw DeliveryFailure{queue.error, false, true};
 }
 
 void UpdateRun::CheckPrinterName() {
-    const std::string name = text::Trim(form_.Text(ctl::Edit1));
+    const std::string name = text::Trim(settings_.Text(Setting::PrinterName));
     if (HasControlCharacter(name))
-        throw RunFailure{RunEnd::Conversion,
-                         PrinterNameRefusedText(state_.interfaceLanguage, name)};
+        throw RunFailure{RunEnd::Conversion, PrinterNameRefusedText(Language(), name)};
 }
 
 // One box, once; the failure text names a serial number taken in the run, used either way; no
@@ -218,57 +311,55 @@ void UpdateRun::EndAfterDeliveryFailure(const DeliveryFailure& failure) {
     deliveries_.CancelWaiting();
     if (!failure.shown)
         s_.transport.ShowDeliveryError(failure.error);
-    const std::string& language = state_.interfaceLanguage;
-    form_.SetText(ctl::StatusPanel1,
-                  failure.beforeRun ? QueueRefusedText(language, failure.error)
-                                    : DeliveryFailedText(language, failure.error, stampedSerial_,
-                                                         deliveries_.Arrived("STSN")));
+    const SentMessage* stamp = deliveries_.SerialMessage();
+    view_.ShowStatus(failure.beforeRun
+                         ? QueueRefusedText(Language(), failure.error)
+                         : DeliveryFailedText(Language(), failure.error, stampedSerial_,
+                                              stamp != nullptr && stamp->arrived));
 }
 
 RunEnd UpdateRun::Steps() {
     using namespace protocol;
-    form_.SetProgressRange(0, kProgressMaximum, 1);
-    form_.SetProgressPosition(1);
+    view_.SetProgressRange(0, kProgressMaximum);
+    view_.SetProgress(1);
     Show("启动更新....", "Start the update....");
     Advance();
-    form_.SetEnabled(ctl::Button3, false);
+    view_.EnableStart(false);
     Pump();
     Pause(kStepPauseMs);
 
-    if (DriverPath()) {
-        if (!CheckSerialReuse())
-            return RunEnd::ReuseDeclined;
-        CheckQueueBeforeRun();
-        if (form_.Checked(ctl::CheckBox5))
-            CheckPrinterName();
+    if (const RunEnd end = CheckBeforeFirstByte(); end != RunEnd::Normal)
+        return end;
+
+    if (settings_.DriverPath()) {
         Send(OpeningMessage());
         Advance();
         Pump();
 
         Show("是否更新默认字库代码", "Whether to update the default font code");
-        if (form_.Checked(ctl::CheckBox1))
-            Send(BuildSLAN(form_.Text(ctl::cboLanage)));
+        if (settings_.Ticked(Setting::CodePage))
+            Send(BuildSLAN(settings_.Text(Setting::CodePage)));
         EndStep();
 
         Show("更新打印浓度", "To update the print concentration");
-        if (form_.Checked(ctl::CheckBox2))
-            Send(BuildSTDP(form_.Text(ctl::cboLevel)));
+        if (settings_.Ticked(Setting::Density))
+            Send(BuildSTDP(settings_.Text(Setting::Density)));
         EndStep();
 
         if (state_.specialMode || state_.productionMode) {
-            const std::string aging = form_.Text(ctl::Edit4);
+            const std::string aging = settings_.Text(Setting::AgingTime);
             Show("更新老化时间为：" + aging + "秒", "Aging time:" + aging + "s");
-            if (form_.Checked(ctl::CheckBox12))
+            if (settings_.Ticked(Setting::AgingTime))
                 Send(BuildBDIT(aging));
             EndStep();
 
-            const std::string lineFeed = form_.Text(ctl::ComboBox2);
+            const std::string lineFeed = settings_.Text(Setting::LineFeed);
             Show("更新换行指令为：" + lineFeed, "Update the newline instruction:" + lineFeed);
-            Send(BuildLFCH(form_.Checked(ctl::CheckBox9), form_.ItemIndex(ctl::ComboBox2)));
+            Send(BuildLFCH(settings_.Ticked(Setting::LineFeed), settings_.Item(Setting::LineFeed)));
             EndStep();
 
             Show("更新加密模式", "The Update encryption mode");
-            if (form_.Checked(ctl::CheckBox3)) {
+            if (settings_.Ticked(Setting::Encryption)) {
                 Show("更新加密模式为开启", "Encryption mode to open");
                 Send(BuildEDCD(true));
             } else {
@@ -279,7 +370,7 @@ RunEnd UpdateRun::Steps() {
 
             Show("更新加密模式下的条码标记检测模式",
                  "Updating encrypted bar code symbol detection mode under");
-            if (form_.Checked(ctl::CheckBox4)) {
+            if (settings_.Ticked(Setting::BlackMark)) {
                 Show("更新加密模式下的条码标记检测模式开启",
                      "Updating encrypted bar code symbol detection mode under");
                 Send(BuildBLSP(true));
@@ -291,39 +382,31 @@ RunEnd UpdateRun::Steps() {
             EndStep();
         }
 
-        const std::string standby = form_.Text(ctl::Edit3);
+        const std::string standby = settings_.Text(Setting::StandbyTime);
         Show("更新待机时间为：" + standby + "秒", "Standby time:" + standby + "s");
-        if (form_.Checked(ctl::CheckBox11))
+        if (settings_.Ticked(Setting::StandbyTime))
             Send(BuildSPTI(standby));
         EndStep();
 
-        const std::string font = form_.Text(ctl::ComboBox3);
+        const std::string font = settings_.Text(Setting::FontType);
         Show("更新字体模式为：" + font, "Update font mode:" + font);
-        if (form_.Checked(ctl::CheckBox13))
-            Send(BuildCHTY(form_.ItemIndex(ctl::ComboBox3)));
+        if (settings_.Ticked(Setting::FontType))
+            Send(BuildCHTY(settings_.Item(Setting::FontType)));
         EndStep();
 
-        if (state_.productionMode && form_.Checked(ctl::chkUpdateNo)) {
-            // The number is stored as used before its job leaves: a crash can leave a gap in
-            // the serial numbers, never a number on two units.
-            const std::string stamp = form_.Text(ctl::lblNoYearMonth);
-            const std::string serial = serial_.Take(stamp, claim_);
-            stampedSerial_ = text::Trim(stamp) + serial;
-            Send(BuildSTSN(stamp, serial));
-            serial_.CountUpdatedUnit();
-            EndStep();
-        }
+        if (SerialStepRuns())
+            SerialStep();
 
-        if (form_.Checked(ctl::CheckBox7)) {
-            const std::string sensor = text::Trim(form_.Text(ctl::Edit2));
+        if (settings_.Ticked(Setting::SensorValue)) {
+            const std::string sensor = text::Trim(settings_.Text(Setting::SensorValue));
             Show("置黑标传感器的值为:" + sensor, "The black label sensor value:" + sensor);
-            Send(BuildSBCV(form_.Text(ctl::Edit2)));
+            Send(BuildSBCV(settings_.Text(Setting::SensorValue)));
             EndStep();
         }
 
         Show("开启强连接模式", "Open the strong connection mode");
         Frame forced;
-        if (form_.Checked(ctl::CheckBox6)) {
+        if (settings_.Ticked(Setting::ForcedConnection)) {
             Show("开启强连接模式开启", "Open open strong connection mode");
             forced = BuildBTLK(true);
         } else {
@@ -336,22 +419,22 @@ RunEnd UpdateRun::Steps() {
         Pause(kStepPauseMs);
     }
 
-    if (form_.Checked(ctl::CheckBox8) && !SelfTestStep())
+    if (settings_.Ticked(Setting::SelfTest) && !SelfTestStep())
         return RunEnd::Oversized;
 
-    if (DriverPath()) {
-        if (form_.Checked(ctl::CheckBox10)) {
-            const std::string rate = form_.Text(ctl::cboNewCom);
+    if (settings_.DriverPath()) {
+        if (settings_.Ticked(Setting::BaudRate)) {
+            const std::string rate = settings_.Text(Setting::BaudRate);
             Show("设置波特率为：" + rate, "New Baud rate:" + rate);
             Send(BuildSBDR(rate));
             EndStep();
         }
 
         std::optional<Frame> name;
-        const std::string trimmedName = text::Trim(form_.Text(ctl::Edit1));
-        if (form_.Checked(ctl::CheckBox5))
+        const std::string trimmedName = text::Trim(settings_.Text(Setting::PrinterName));
+        if (settings_.Ticked(Setting::PrinterName))
             CheckPrinterName();
-        if (form_.Checked(ctl::CheckBox5) && !trimmedName.empty()) {
+        if (settings_.Ticked(Setting::PrinterName) && !trimmedName.empty()) {
             Show("设置打印机名称为：" + trimmedName, "Set the printer name:" + trimmedName);
             name = BuildBTRN(s_.toAnsi ? s_.toAnsi(trimmedName) : trimmedName);
         }
@@ -362,13 +445,13 @@ RunEnd UpdateRun::Steps() {
         Pause(kStepPauseMs);
     }
 
-    form_.SetProgressPosition(kProgressMaximum);
+    view_.SetProgress(kProgressMaximum);
     Pump();
     Pause(kFinalWaitMs);
     // Finished only when every message is at the printer.
     AwaitDeliveries();
     Show("更新结束", "End of update ");
-    form_.SetEnabled(ctl::Button3, true);
+    view_.EnableStart(true);
     return RunEnd::Normal;
 }
 
@@ -376,8 +459,8 @@ bool UpdateRun::SelfTestStep() {
     using namespace protocol;
     Show("初使化自检测信息", "The beginning of the self inspection information");
     Pause(kStepPauseMs);
-    THfByteList message = StartSelfTestMessage(
-        form_.Checked(ctl::RadioButton1) ? SelfTestHeader::Old : SelfTestHeader::New);
+    THfByteList message = StartSelfTestMessage(settings_.OldSelfTestHeader() ? SelfTestHeader::Old
+                                                                             : SelfTestHeader::New);
     Show("加载自检测信息数据到缓存", "Loading data into the cache since the detection information");
     Advance();
     Pump();
@@ -386,8 +469,7 @@ bool UpdateRun::SelfTestStep() {
     // The package is read here, so one loaded during the run's earlier pumps is the one sent.
     const std::size_t n = FillSelfTestMessage(message, package_.List());
     if (n > kMaxSelfTestPayload) {
-        detail_ = Pick(state_.interfaceLanguage, "更新文件有问题！！",
-                       "There is a problem updating files!!");
+        detail_ = Pick(Language(), "更新文件有问题！！", "There is a problem updating files!!");
         s_.transport.ShowWarning(detail_);
         return false;
     }
@@ -396,10 +478,10 @@ bool UpdateRun::SelfTestStep() {
     Pump();
     Pause(kStepPauseMs);
 
-    if (DriverPath()) {
+    if (settings_.DriverPath()) {
         SendMessage(message, kKindDrive, "");
     } else {
-        SendMessage(message, kKindLpt, text::Trim(form_.Text(ctl::cmbLpt)));
+        SendMessage(message, kKindLpt, settings_.PortName());
     }
     return true;
 }

@@ -13,6 +13,7 @@
 #include "platform/Environment.h"
 #include "platform/Ports.h"
 #include "platform/Printers.h"
+#include "platform/SerialBook.h"
 #include "platform/UnitRecord.h"
 
 namespace bpconf::platform {
@@ -44,12 +45,9 @@ std::unique_ptr<ICounterStore> CreateFileCounterStore(std::string path);
 std::optional<std::string> DefaultCounterFilePath(std::string& whyNot);
 
 // The station's record: $XDG_DATA_HOME/bpconf/units.sqlite (~/.local/share when XDG_DATA_HOME is
-// unset); %LOCALAPPDATA%\bpconf\units.sqlite on Windows. Without an absolute folder, a record
-// that says why on every call.
+// unset); %LOCALAPPDATA%\bpconf\units.sqlite on Windows. Nothing (and why not) without an
+// absolute folder.
 std::optional<std::string> DefaultRecordPath(std::string& whyNot);
-std::unique_ptr<IUnitRecord> CreateStationRecord();
-// The station's counter with the ledger of the station's record beside it.
-std::unique_ptr<ICounterStore> CreateStationCounterStore();
 
 // The line a station works on: its name, and the line's database when there is one.
 struct LineSettings {
@@ -60,25 +58,26 @@ struct LineSettings {
 LineSettings LineSettingsFromEnvironment();
 std::string HostName();
 
-// The counter and the record on the line's database; false where this build has no database
-// client (Windows, for now).
-bool CreateLineDatabaseBackends(const std::string& url, std::unique_ptr<ICounterStore>& counter,
+// The serial numbers and the record on the line's database; false where this build has no
+// database client (Windows, for now).
+bool CreateLineDatabaseBackends(const std::string& url, std::unique_ptr<ISerialBook>& book,
                                 std::unique_ptr<IUnitRecord>& record);
 // Creates the line database's schema; running it again changes nothing.
 RecordResult InitLineDatabaseSchema(const std::string& url);
 
-// The serial counter and the record: the line's database when line.databaseUrl names one (and
-// this build can use it), else the station's own; the station's name (the host name unless
-// line.station gives one).
-struct CounterAndRecord {
-    std::unique_ptr<ICounterStore> counter;
+// Where serial numbers are kept and runs are recorded: the line's database when line.databaseUrl
+// names one (and this build can use it), else the station's counter with the ledger in the
+// station's record; the station's name (the host name unless line.station gives one).
+struct SerialsAndRecord {
+    std::unique_ptr<ISerialBook> book;
     std::unique_ptr<IUnitRecord> record;
     std::string station;
     // A line database was named but this build cannot use it: the station's own counter and
     // record are used, and the operator is to be told.
     bool lineDatabaseIgnored = false;
 };
-CounterAndRecord CreateCounterAndRecord(const LineSettings& line);
+// readOnly: for a dry run, which reads the counter and the ledger and creates nothing.
+SerialsAndRecord CreateSerialsAndRecord(const LineSettings& line, bool readOnly = false);
 
 std::unique_ptr<ILocale> CreateSystemLocale();
 // The Windows language ID ("0804") of a POSIX locale name ("zh_CN.UTF-8").
@@ -95,14 +94,14 @@ struct SystemBackends {
     std::unique_ptr<IPrinterList> printers;
     std::unique_ptr<ISpooler> spooler;
     std::unique_ptr<IPortDevices> ports;
-    std::unique_ptr<ICounterStore> counter;
+    std::unique_ptr<ISerialBook> serials;
     std::unique_ptr<ILocale> locale;
     std::unique_ptr<IClock> clock;
     std::unique_ptr<IUnitRecord> record;
     std::string station;
-    bool lineDatabaseIgnored = false;  // see CounterAndRecord
+    bool lineDatabaseIgnored = false;  // see SerialsAndRecord
 };
-// The counter and the record are the line's database when line.databaseUrl names one.
+// The serial numbers and the record are the line's database when line.databaseUrl names one.
 SystemBackends CreateSystemBackends(const std::string& captureDir,
                                     const LineSettings& line = LineSettings());
 

@@ -1,10 +1,10 @@
-// The one stored value of the tool: the next serial-number counter, as the string value "Num"
-// under the current user's key "SOFTWARE\kelvor\PrinterTest".
+// The station's serial-number counter: the next counter value, as the string value "Num" under
+// the current user's key "SOFTWARE\kelvor\PrinterTest" (the registry on Windows, a file in the
+// registry's export form elsewhere).
 //
 // Every process and every thread that stamps serial numbers shares the store, so a change is
-// made under the store's exclusive lock: read, choose, write (flushed to disk), release. Two
-// programs can then never hand out the same number, and a crash leaves either the old value or
-// the new one, never a torn one.
+// made under the store's exclusive lock: read, choose, write (flushed to disk), release. A crash
+// leaves either the old value or the new one, never a torn one.
 #pragma once
 
 #include <functional>
@@ -45,19 +45,6 @@ struct CounterChange {
     explicit operator bool() const { return ok(); }
 };
 
-// A serial number taken for a unit, for a store that keeps a ledger of every number it gives
-// (the line's database): the serial text (stamp and counter) is filled in by `choose`.
-struct SerialClaim {
-    std::string serial;
-    std::string runId;
-    std::string station;
-    bool reused = false;  // the operator confirmed a number used before
-};
-
-// What became of a claimed number: stamped (its STSN message reached the unit) or void (the
-// message never left the tool). A number handed over but never confirmed is left reserved.
-enum class ClaimOutcome { Stamped, Void };
-
 class ICounterStore {
   public:
     virtual ~ICounterStore() = default;
@@ -74,22 +61,6 @@ class ICounterStore {
 
     // Where the store is, for the operator's messages (a file path, a registry key).
     virtual std::string Location() const = 0;
-
-    // Change, and where the store keeps a ledger, the claim's serial (read once `choose` has
-    // returned a new value) reserved in the same transaction. A store without a ledger: Change.
-    virtual CounterChange Reserve(
-        const std::function<std::optional<std::string>(const StoredValue&)>& choose,
-        const SerialClaim& claim) {
-        (void)claim;
-        return Change(choose);
-    }
-
-    // Settles a reserved claim; a store without a ledger has nothing to settle.
-    virtual CounterChange Settle(const SerialClaim& claim, ClaimOutcome outcome) {
-        (void)claim;
-        (void)outcome;
-        return {};
-    }
 
     // Stores the text whatever the store held.
     CounterChange Write(const std::string& text) {

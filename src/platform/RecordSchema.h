@@ -5,6 +5,6 @@
 namespace bpconf::platform {
 
 extern const char* const kRecordSchema;
-inline constexpr int kRecordSchemaVersion = 1;
+inline constexpr int kRecordSchemaVersion = 2;
 
 }  // namespace bpconf::platform

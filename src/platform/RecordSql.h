@@ -1,6 +1,5 @@
-// The statements of the record, one text for both stores: SQLite numbers "$1", "$2", … in the
-// order they first appear, which is the order used here, so the same text binds alike in SQLite
-// and PostgreSQL.
+// The statements of the record and the ledger, one text for both stores: parameters are "$1",
+// "$2", … in PostgreSQL's way, which the SQLite back end binds by name.
 #pragma once
 
 namespace bpconf::platform::sql {
@@ -23,19 +22,30 @@ inline constexpr const char* kSelectUnits =
 inline constexpr const char* kSelectMessages =
     "SELECT message, result, error, error_text FROM unit_messages WHERE run_id = $1 ORDER BY seq";
 
-// A serial number is on a unit once its STSN message was handed over (it may have arrived even
-// when the run could not confirm it), or when the shared ledger holds it and it was not voided.
-inline constexpr const char* kSerialUsed =
-    "SELECT 1 FROM units u JOIN unit_messages m ON m.run_id = u.run_id"
-    " WHERE u.serial = $1 AND m.message LIKE 'STSN %' AND m.result <> 'not sent'"
-    " UNION ALL SELECT 1 FROM serials WHERE serial = $1 AND state <> 'void' LIMIT 1";
+// The ledger's rows of one serial number, and whether an entry names it as stamped (an entry
+// names a serial number only when its message left the tool).
+inline constexpr const char* kLedgerRows =
+    "SELECT serial, state, station, run_id, reused FROM serials WHERE serial = $1"
+    " ORDER BY reserved_at, run_id";
+inline constexpr const char* kRecordedSerial = "SELECT 1 FROM units WHERE serial = $1 LIMIT 1";
 
-// The ledger of serial numbers: a number taken is reserved; settled stamped or void later.
-inline constexpr const char* kReserveSerial =
+// Serial numbers of the ledger and of the record that start with the $2 characters of $1.
+inline constexpr const char* kSerialsStartingWith =
+    "SELECT serial FROM serials WHERE substr(serial, 1, $2) = $1"
+    " UNION SELECT serial FROM units WHERE serial <> '' AND substr(serial, 1, $2) = $1";
+
+inline constexpr const char* kAddSerial =
     "INSERT INTO serials (serial, sequence, state, station, run_id, reused, reserved_at)"
-    " VALUES ($1, $2, 'reserved', $3, $4, $5, $6)";
-inline constexpr const char* kSettleSerial =
-    "UPDATE serials SET state = $3, settled_at = $4"
-    " WHERE serial = $1 AND run_id = $2 AND state = 'reserved'";
+    " VALUES ($1, $2, $3, $4, $5, $6, $7)";
+inline constexpr const char* kUpdateSerial =
+    "UPDATE serials SET state = $4, settled_at = $5"
+    " WHERE serial = $1 AND run_id = $2 AND state = $3";
+
+inline constexpr const char* kNoteCounterSetting =
+    "INSERT INTO counter_settings (sequence, set_at, station, from_value, to_value, forced, reason)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7)";
+
+// A write that changes nothing: whether the record can be written now.
+inline constexpr const char* kProbe = "UPDATE bpconf_schema SET version = version";
 
 }  // namespace bpconf::platform::sql

@@ -1,5 +1,10 @@
 #include "platform/Backends.h"
 
+#include "platform/SqliteDatabase.h"
+#include "platform/SqliteUnitRecord.h"
+#include "platform/StationSerialBook.h"
+#include "platform/UnavailableUnitRecord.h"
+
 namespace bpconf::platform {
 
 LineSettings LineSettingsFromEnvironment() {
@@ -9,16 +14,33 @@ LineSettings LineSettingsFromEnvironment() {
     return line;
 }
 
-CounterAndRecord CreateCounterAndRecord(const LineSettings& line) {
-    CounterAndRecord c;
-    c.station = line.station.empty() ? HostName() : line.station;
-    if (line.databaseUrl.empty() ||
-        !CreateLineDatabaseBackends(line.databaseUrl, c.counter, c.record)) {
-        c.lineDatabaseIgnored = !line.databaseUrl.empty();
-        c.counter = CreateStationCounterStore();
-        c.record = CreateStationRecord();
+namespace {
+
+// The station's counter with its ledger and its record in one SQLite file, on one connection.
+void CreateStationBackends(SerialsAndRecord& s, bool readOnly) {
+    std::string whyNot;
+    if (const auto path = DefaultRecordPath(whyNot)) {
+        auto db = std::make_shared<SqliteDatabase>(*path, 30000, readOnly);
+        s.book = std::make_unique<StationSerialBook>(CreateSystemCounterStore(), db);
+        s.record = std::make_unique<SqliteUnitRecord>(db);
+        return;
     }
-    return c;
+    // Without a data folder neither the ledger nor the record can be kept: every call says why.
+    s.book = std::make_unique<StationSerialBook>(CreateSystemCounterStore(), nullptr, whyNot);
+    s.record = std::make_unique<UnavailableUnitRecord>("units.sqlite", whyNot);
+}
+
+}  // namespace
+
+SerialsAndRecord CreateSerialsAndRecord(const LineSettings& line, bool readOnly) {
+    SerialsAndRecord s;
+    s.station = line.station.empty() ? HostName() : line.station;
+    if (line.databaseUrl.empty() ||
+        !CreateLineDatabaseBackends(line.databaseUrl, s.book, s.record)) {
+        s.lineDatabaseIgnored = !line.databaseUrl.empty();
+        CreateStationBackends(s, readOnly);
+    }
+    return s;
 }
 
 SystemBackends CreateSystemBackends(const std::string& captureDir, const LineSettings& line) {
@@ -30,11 +52,11 @@ SystemBackends CreateSystemBackends(const std::string& captureDir, const LineSet
         b.spooler = CreateCaptureSpooler(std::move(b.spooler), captureDir);
     }
     b.ports = CreateSystemPortDevices();
-    CounterAndRecord c = CreateCounterAndRecord(line);
-    b.counter = std::move(c.counter);
-    b.record = std::move(c.record);
-    b.station = std::move(c.station);
-    b.lineDatabaseIgnored = c.lineDatabaseIgnored;
+    SerialsAndRecord s = CreateSerialsAndRecord(line);
+    b.serials = std::move(s.book);
+    b.record = std::move(s.record);
+    b.station = std::move(s.station);
+    b.lineDatabaseIgnored = s.lineDatabaseIgnored;
     b.locale = CreateSystemLocale();
     b.clock = CreateSystemClock();
     return b;

@@ -22,9 +22,9 @@ struct UnitEntry {
     std::string runId;
     std::string started, ended;  // UTC, ISO 8601: "2026-12-08T09:30:00.125Z"
     std::string station;
-    std::string language;  // the interface language: "chinese", "english"
-    std::string target;    // "printer NAME", "port LPT1", "capture FOLDER"
-    std::string serial;    // the serial number stamped (stamp and counter), or "" for none
+    std::string language;       // the interface language: "chinese", "english"
+    std::string target;         // "printer NAME", "port LPT1", "capture FOLDER"
+    std::string serial;         // the serial number whose message left the tool, or "" for none
     bool reusedSerial = false;  // the operator confirmed a serial number used before
     std::vector<RecordedMessage> messages;
     std::string packageName;  // "" without a package
@@ -59,9 +59,8 @@ class IUnitRecord {
     // The entries in the order they started.
     virtual RecordResult Read(const UnitQuery& query, std::vector<UnitEntry>& entries) = 0;
 
-    // Whether a serial number may be on a unit already: stamped by a run whose STSN message went
-    // out (or, on the line's database, reserved and never declared void).
-    virtual RecordResult SerialUsed(const std::string& serial, bool& used) = 0;
+    // Whether an entry can be written now (nothing is kept): a run asks before its first byte.
+    virtual RecordResult Probe() = 0;
 
     // Where the record is, for the operator's messages (a file, a database).
     virtual std::string Location() const = 0;

@@ -12,11 +12,15 @@ THfByteList StartSelfTestMessage(SelfTestHeader header) {
     return message;
 }
 
-std::size_t FillSelfTestMessage(THfByteList& message, const ByteLists& package) {
+std::size_t PayloadLength(const ByteLists& package) {
     std::size_t n = 0;
-    for (const auto& list : package) {
+    for (const auto& list : package)
         n += static_cast<std::size_t>(list->Count());
-    }
+    return n;
+}
+
+std::size_t FillSelfTestMessage(THfByteList& message, const ByteLists& package) {
+    const std::size_t n = PayloadLength(package);
     // An oversized payload is refused before it is copied: it will never be sent.
     if (n <= kMaxSelfTestPayload) {
         for (const auto& list : package) {

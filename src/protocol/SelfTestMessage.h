@@ -18,6 +18,9 @@ enum class SelfTestHeader {
     Old,  // 1B 23 42 FA CD 87 15
 };
 
+// The payload length of a package: every byte of every byte list.
+std::size_t PayloadLength(const ByteLists& package);
+
 // The message's start: the chosen header and two 0x00 places for the length.
 THfByteList StartSelfTestMessage(SelfTestHeader header);
 

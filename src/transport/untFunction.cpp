@@ -1,20 +1,8 @@
 #include "transport/untFunction.h"
 
-#include <cctype>
+#include "platform/AsciiText.h"
 
 namespace bpconf {
-
-namespace {
-
-std::string UpperAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-}  // namespace
 
 std::string PortErrorText(const std::string& portName) {
     return "连接出错，端口" + portName + "不存在或已被其它程序占用";
@@ -34,7 +22,7 @@ void TTransport::ShowDeliveryError(std::uint32_t error) {
 
 Delivery TTransport::SendBytes(const THfByteList& list, const std::string& printerName,
                                const std::string& kind, const std::string& portName) {
-    if (UpperAscii(kind) == "DRIVE") {
+    if (text::ToUpperAscii(kind) == "DRIVE") {
         return SendToPrinter(printerName, list);
     }
     return SendToPort(list, portName);

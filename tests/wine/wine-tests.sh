@@ -255,6 +255,65 @@ windows_record() {
 check "record: entries in %LOCALAPPDATA%, read back by units; a line database is declined aloud" \
     windows_record
 
+echo "== wine: the stamp table on both builds"
+# Each row of the stamp table (tests/StampTable.h): the counter before, the operator's number,
+# whether that number is on a unit already (and confirmed): frames and run give the same
+# serial-number message and exit status on both builds. (The window of each build is checked
+# against the table by its own tests.)
+local_app_data=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')")
+stamp_row() {
+    local build=$1 stored=$2 typed=$3 reuse=$4 home=$work/stamp-$1 options=(--set serial.month=202612)
+    rm -rf "$home"
+    mkdir -p "$home/kelvor"
+    set_counter() {
+        if [ "$build" = linux ]; then
+            printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\kelvor\\PrinterTest]\r\n"Num"="%s"\r\n' "$1" >"$home/kelvor/PrinterTest.reg"
+        else
+            wine reg add 'HKCU\SOFTWARE\kelvor\PrinterTest' /v Num /t REG_SZ /d "$1" /f >/dev/null 2>&1
+        fi
+    }
+    cli() {
+        if [ "$build" = linux ]; then
+            XDG_CONFIG_HOME="$home" XDG_DATA_HOME="$home" "$linux/src/app/bpconf-cli" "$@"
+        else
+            wine_cli "$@"
+        fi
+    }
+    if [ "$build" = wine ]; then
+        wine reg delete 'HKCU\SOFTWARE\kelvor\PrinterTest' /f >/dev/null 2>&1
+        rm -rf "$local_app_data/bpconf"
+    fi
+    if [ "$reuse" = yes ]; then
+        set_counter 0003
+        cli run --no-pacing --capture "$home/before" "${options[@]}" >/dev/null 2>&1
+    fi
+    set_counter "$stored"
+    [ "$typed" != - ] && options+=(--set "serial.counter=$typed")
+    [ "$reuse" = yes ] && options+=(--reuse-serial)
+    local out status
+    out=$(cli frames "${options[@]}" 2>/dev/null)
+    status=$?
+    echo "frames: $(tr -d '\r' <<<"$out" | grep '^1B 23 23 53 54 53 4E'), exit $status"
+    cli run --no-pacing --capture "$home/jobs" "${options[@]}" >/dev/null 2>&1
+    echo "run: exit $?"
+    for f in "$home"/jobs/job-*.bin; do
+        [ -f "$f" ] && "$linux/src/app/bpconf-cli" decode "$f"
+    done | grep '^STSN'
+}
+stamp_rows=("0001 5 no" "0001 0005 no" "0001 9999 no" "10000 - no" "0001 '' no"
+            "2147483647 - no" "0006 0003 yes")
+for row in "${stamp_rows[@]}"; do
+    eval "set -- $row"
+    l=$(stamp_row linux "$1" "$2" "$3")
+    w=$(stamp_row wine "$1" "$2" "$3")
+    if [ "$l" = "$w" ] && [ -n "$l" ]; then
+        ok "stamp table: counter $1, typed '$2', reuse $3"
+    else
+        bad "stamp table: counter $1, typed '$2', reuse $3"
+        diff <(echo "$l") <(echo "$w") | head -5
+    fi
+done
+
 echo "== wine: frames on both builds"
 printf 'x%.0s' $(seq 1 4095) >"$work/big.bin"
 printf '\x01\x02\x03' >"$work/small.bin"

@@ -23,9 +23,13 @@ const char* const kUsage =
     "        [--summary] [--profile FILE]\n"
     "                                 the record of the runs (CSV by default; DATE: YYYY-MM-DD)\n"
     "  db init [--profile FILE]       creates the tables of the line's database\n"
+    "  db set-counter N [--force] [--month yyyyMM] [--profile FILE]\n"
+    "                                 sets the serial-number counter (the line's, or this\n"
+    "                                 station's); --force: below numbers already taken\n"
     "options of run and frames:\n"
     "  --printer NAME  --port NAME  --capture DIR   the target; run takes several of them\n"
-    "  --profile FILE  --set KEY=VALUE  --package FILE  --language chinese|english\n"
+    "  --profile FILE (several: in order, a later key wins)  --set KEY=VALUE (after them)\n"
+    "  --package FILE  --language chinese|english\n"
     "  --job-timeout SECONDS (how long a job may take to reach the printer; 0: not followed)\n"
     "  --no-pacing (emulators only)  --reuse-serial (stamp a serial number used before)\n"
     "the line: BPCONF_STATION, BPCONF_DATABASE_URL, or station= and database= in [line]\n";
@@ -45,9 +49,10 @@ int Help() {
 }
 
 int Usage(const std::string& message) {
-    if (!message.empty())
-        std::cerr << "bpconf-cli: " << message << "\n";
-    std::cerr << kUsage;
+    if (message.empty())
+        std::cerr << kUsage;
+    else
+        std::cerr << "bpconf-cli: " << message << "\nsee bpconf-cli --help\n";
     return kExitUsage;
 }
 
@@ -95,10 +100,14 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool se
                 }
             }
             o.targets.push_back(t);
+        } else if (runOptions && a == "--profile") {
+            std::string path;
+            if (!value(path))
+                return false;
+            o.profiles.push_back(path);
         } else if ((sendsJobs && a == "--job-timeout") ||
-                   (runOptions && (a == "--profile" || a == "--package" || a == "--language"))) {
-            std::string& into = a == "--profile"    ? o.profile
-                                : a == "--package"  ? o.package
+                   (runOptions && (a == "--package" || a == "--language"))) {
+            std::string& into = a == "--package"    ? o.package
                                 : a == "--language" ? o.language
                                                     : o.jobTimeout;
             if (!value(into))
@@ -143,9 +152,12 @@ std::string CaptureDirFromEnvironment() {
     return platform::EnvironmentVariable("BPCONF_CAPTURE_DIR").value_or("");
 }
 
+std::string CaptureDirOf(const Target& target) {
+    return target.kind == Target::Kind::Capture ? target.name : CaptureDirFromEnvironment();
+}
+
 platform::SystemBackends BackendsFor(const Target& target, const platform::LineSettings& line) {
-    return platform::CreateSystemBackends(
-        target.kind == Target::Kind::Capture ? target.name : CaptureDirFromEnvironment(), line);
+    return platform::CreateSystemBackends(CaptureDirOf(target), line);
 }
 
 platform::LineSettings LineSettingsWith(const op::LineProfile& lineProfile) {
@@ -157,22 +169,31 @@ platform::LineSettings LineSettingsWith(const op::LineProfile& lineProfile) {
     return line;
 }
 
-bool LineSettingsFor(const std::string& profile, platform::LineSettings& line, std::string& error) {
-    op::LineProfile lineProfile;
-    if (!profile.empty()) {
-        std::string text, reason;
-        if (!ReadInputFile(profile, kMaxProfileBytes, text, reason)) {
-            error = "cannot read profile " + profile + ": " + reason;
+bool ReadProfiles(const std::vector<std::string>& paths, std::vector<op::ProfileText>& profiles,
+                  std::string& error) {
+    for (const auto& path : paths) {
+        op::ProfileText profile{path, ""};
+        std::string reason;
+        if (!ReadInputFile(path, kMaxProfileBytes, profile.text, reason)) {
+            error = "cannot read profile " + path + ": " + reason;
             return false;
         }
-        try {
-            op::ParseProfile(text, &lineProfile);
-        } catch (const op::UsageError& e) {
-            error = e.what();
-            return false;
-        }
+        profiles.push_back(std::move(profile));
     }
-    line = LineSettingsWith(lineProfile);
+    return true;
+}
+
+bool LineSettingsFor(const std::vector<std::string>& paths, platform::LineSettings& line,
+                     std::string& error) {
+    std::vector<op::ProfileText> profiles;
+    if (!ReadProfiles(paths, profiles, error))
+        return false;
+    try {
+        line = LineSettingsWith(op::LineOfProfiles(profiles));
+    } catch (const op::UsageError& e) {
+        error = e.what();
+        return false;
+    }
     return true;
 }
 

@@ -33,7 +33,8 @@ struct Target {
 // The options of every command; run and frames take all of them.
 struct Options {
     std::vector<Target> targets;
-    std::string profile, package, language, jobTimeout;
+    std::vector<std::string> profiles;  // in the order given: a later one's keys win
+    std::string package, language, jobTimeout;
     std::vector<std::string> sets;
     std::vector<std::string> files;
     bool noPacing = false;
@@ -48,7 +49,8 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool se
 
 // The usage on standard output, exit 0: what --help asks for.
 int Help();
-// The usage text on standard error after the message; returns kExitUsage.
+// A usage error: the message and where to read more, on standard error (the whole usage when
+// there is no message: no command at all); returns kExitUsage.
 int Usage(const std::string& message);
 
 // One line on the stream; lines of several targets' threads never mix.
@@ -63,6 +65,8 @@ std::string CaptureDirFromEnvironment();
 // or into BPCONF_CAPTURE_DIR for "--printer bpconf-capture".
 platform::SystemBackends BackendsFor(const Target& target, const platform::LineSettings& line = {});
 std::string PrinterNameOf(const Target& target);
+// The folder a target's capture printer writes into ("" for none).
+std::string CaptureDirOf(const Target& target);
 
 // "error N: text".
 std::string ErrorLine(std::uint32_t error);
@@ -75,10 +79,14 @@ int Run(const Options& o, bool dryRun);
 int Units(const std::vector<std::string>& args);
 int Database(const std::vector<std::string>& args);
 
-// The line settings of the environment, with the [line] section of the profile (when one is
-// named) taking precedence; false with a message when the profile cannot be read.
-bool LineSettingsFor(const std::string& profile, platform::LineSettings& line, std::string& error);
-// The line settings of the environment with those of a profile's [line] section.
+// Reads the named profiles; false with a message when one cannot be read.
+bool ReadProfiles(const std::vector<std::string>& paths, std::vector<op::ProfileText>& profiles,
+                  std::string& error);
+// The line settings of the environment, with the [line] sections of the profiles taking
+// precedence; false with a message when a profile cannot be read or used.
+bool LineSettingsFor(const std::vector<std::string>& profiles, platform::LineSettings& line,
+                     std::string& error);
+// The line settings of the environment with those of the profiles' [line] sections.
 platform::LineSettings LineSettingsWith(const op::LineProfile& lineProfile);
 
 }  // namespace bpconf::cli

@@ -1,38 +1,13 @@
 // bpconf-cli send: a package's bytes unchanged, as one job (the test print), followed until the
 // printer has it.
-#include <chrono>
 #include <iostream>
-#include <thread>
 
 #include "app/cli/CliOptions.h"
+#include "operator/Deliveries.h"
 #include "transport/Errors.h"
 #include "transport/untFunction.h"
 
 namespace bpconf::cli {
-
-namespace {
-
-// Waits, at most the timeout, until a job reached the printer; false (and the job cancelled)
-// when it did not.
-bool AwaitArrival(TTransport& transport, const Delivery& delivery, int timeoutMs,
-                  std::uint32_t& error) {
-    if (!delivery.handedOver)
-        return false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const platform::JobState state = transport.Follow(delivery);
-        if (state.Arrived() || timeoutMs == 0)
-            return true;
-        if (state.Lost() || std::chrono::steady_clock::now() >= deadline) {
-            transport.Cancel(delivery);
-            error = state.Lost() ? state.error : platform::winerror::kTimeout;
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
-
-}  // namespace
 
 int Send(const Options& o) {
     if (o.files.size() != 1)
@@ -47,8 +22,7 @@ int Send(const Options& o) {
     try {
         package.LoadFromFile(o.files[0], kMaxPackageBytes);
     } catch (const Exception& e) {
-        std::cerr << platform::kApplicationTitle << ": " << e.Message() << ".\n";
-        return kExitUsage;
+        return Usage(e.Message());
     }
     Delivery delivery;
     if (target.kind == Target::Kind::Port) {
@@ -59,13 +33,18 @@ int Send(const Options& o) {
             printer = backends.printers->List().defaultName.value_or("");
         delivery = transport.SendBytes(package, printer, kKindDrive, "");
     }
-    std::uint32_t error = 0;
-    if (AwaitArrival(transport, delivery, o.jobTimeoutMs, error))
+    if (!delivery.handedOver)
+        return kExitDeliveryFailed;  // the transport has told it
+    // Followed as a run follows its messages: a job that never reaches the printer is cancelled.
+    op::NoPacing pacer;
+    op::Deliveries deliveries(transport, pacer, o.jobTimeoutMs);
+    deliveries.Add("package", delivery);
+    const std::uint32_t error = deliveries.AwaitAll(nullptr);
+    if (error == 0)
         return kExitOk;
-    if (error != 0) {
-        boxes->Plain("error " + std::to_string(error));
-        PrintLine(std::cerr, "bpconf-cli: not delivered: " + ErrorLine(error));
-    }
+    deliveries.CancelWaiting();
+    transport.ShowDeliveryError(error);
+    PrintLine(std::cerr, "bpconf-cli: not delivered: " + ErrorLine(error));
     return kExitDeliveryFailed;
 }
 

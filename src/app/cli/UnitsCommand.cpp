@@ -1,6 +1,5 @@
 // bpconf-cli units: the record of the runs for the quality department (CSV by RFC 4180 with a
-// header row, or JSON), or a summary per station and day; bpconf-cli db init: the tables of a
-// line's database.
+// header row, or JSON), or a summary per station and day.
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -18,7 +17,7 @@ namespace {
 struct UnitsOptions {
     platform::UnitQuery query;
     std::string format = "csv";
-    std::string profile;
+    std::vector<std::string> profiles;
     bool summary = false;
 };
 
@@ -39,12 +38,13 @@ bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, st
             o.summary = true;
             continue;
         }
+        std::string profile;
         std::string* into = a == "--since"     ? &o.query.since
                             : a == "--until"   ? &o.query.until
                             : a == "--station" ? &o.query.station
                             : a == "--serial"  ? &o.query.serial
                             : a == "--format"  ? &o.format
-                            : a == "--profile" ? &o.profile
+                            : a == "--profile" ? &profile
                                                : nullptr;
         if (into == nullptr) {
             error = a.rfind("--", 0) == 0 ? "unknown option " + a : "unexpected argument " + a;
@@ -55,6 +55,8 @@ bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, st
             return false;
         }
         *into = args[++i];
+        if (into == &profile)
+            o.profiles.push_back(profile);
     }
     for (const std::string* date : {&o.query.since, &o.query.until}) {
         if (!date->empty() && !IsDate(*date)) {
@@ -220,9 +222,9 @@ int Units(const std::vector<std::string>& args) {
     if (!ParseUnitsOptions(args, o, error))
         return Usage(error);
     platform::LineSettings line;
-    if (!LineSettingsFor(o.profile, line, error))
+    if (!LineSettingsFor(o.profiles, line, error))
         return Usage(error);
-    platform::CounterAndRecord store = platform::CreateCounterAndRecord(line);
+    platform::SerialsAndRecord store = platform::CreateSerialsAndRecord(line);
     std::vector<platform::UnitEntry> entries;
     if (const platform::RecordResult r = store.record->Read(o.query, entries); !r) {
         std::cerr << "bpconf-cli: the record " << store.record->Location()
@@ -241,36 +243,6 @@ int Units(const std::vector<std::string>& args) {
         std::cerr << "bpconf-cli: the output could not be written whole\n";
         return kExitEndedEarly;
     }
-    return kExitOk;
-}
-
-int Database(const std::vector<std::string>& args) {
-    if (args.size() < 3 || args[2] != "init")
-        return Usage("db takes the subcommand init");
-    std::string profile;
-    for (std::size_t i = 3; i < args.size(); ++i) {
-        if (args[i] == "--profile" && i + 1 < args.size()) {
-            profile = args[++i];
-        } else {
-            return Usage(args[i] == "--profile" ? "--profile needs a value"
-                                                : "unknown option " + args[i]);
-        }
-    }
-    platform::LineSettings line;
-    std::string error;
-    if (!LineSettingsFor(profile, line, error))
-        return Usage(error);
-    if (line.databaseUrl.empty()) {
-        return Usage(
-            "no line database is named (BPCONF_DATABASE_URL, or database= in the "
-            "[line] section of a profile)");
-    }
-    if (const platform::RecordResult r = platform::InitLineDatabaseSchema(line.databaseUrl); !r) {
-        std::cerr << "bpconf-cli: the line database cannot be set up: " << r.reason << "\n";
-        return kExitEndedEarly;
-    }
-    std::cout << "the line database is ready (schema version " << platform::kRecordSchemaVersion
-              << ")\n";
     return kExitOk;
 }
 

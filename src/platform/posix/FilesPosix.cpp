@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/Files.h"
 
@@ -116,6 +118,82 @@ std::optional<std::string> PublishNewFile(const std::string& folder, const std::
             return std::nullopt;
         }
     }
+}
+
+bool MakePrivateFolders(const std::string& folder, std::string& reason) {
+    // The folders to make, innermost last.
+    std::vector<std::filesystem::path> missing;
+    std::filesystem::path at(folder);
+    struct stat st {};
+    while (!at.empty() && ::stat(at.c_str(), &st) != 0) {
+        if (errno != ENOENT) {
+            reason = "cannot create " + folder + ": " + std::strerror(errno);
+            return false;
+        }
+        missing.push_back(at);
+        if (!at.has_parent_path() || at.parent_path() == at)
+            break;
+        at = at.parent_path();
+    }
+    if (missing.empty() && !S_ISDIR(st.st_mode)) {
+        reason = "cannot create " + folder + ": " + std::strerror(ENOTDIR);
+        return false;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        // The mode is set again after mkdir: the umask may have taken bits away, never added.
+        if (::mkdir(it->c_str(), 0700) == 0) {
+            ::chmod(it->c_str(), 0700);
+        } else if (errno != EEXIST) {
+            reason = "cannot create " + it->string() + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CreatePrivateFile(const std::string& path, std::string& reason) {
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) {
+        reason = "cannot create " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool ok = ::fchmod(fd, 0600) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!ok) {
+        ::unlink(path.c_str());
+        reason = "cannot create " + path + ": " + std::strerror(error);
+    }
+    return ok;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to, bool& exists,
+                     std::string& reason) {
+    exists = false;
+    // link() never replaces a name: it fails with EEXIST, symbolic links included.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        exists = errno == EEXIST;
+        if (!exists)
+            reason = "cannot create " + to + ": " + std::strerror(errno);
+        return false;
+    }
+    ::unlink(from.c_str());
+    return true;
+}
+
+std::optional<std::uint64_t> FileSize(const std::string& path, std::string& reason) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            reason = std::strerror(errno);
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+void RemoveFile(const std::string& path) {
+    ::unlink(path.c_str());
 }
 
 }  // namespace bpconf::platform

@@ -15,7 +15,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/AsciiText.h"
 #include "platform/Backends.h"
+#include "platform/CodePageText.h"
+#include "platform/Files.h"
 #include "platform/posix/XdgPaths.h"
 
 namespace bpconf::platform {
@@ -30,26 +33,6 @@ const char* const kTempInfix = ".tmp-";
 
 std::string KeyLine() {
     return std::string("[HKEY_CURRENT_USER\\") + kCounterKeyPath + "]";
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
-std::string TrimLine(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r'))
-        ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r'))
-        --e;
-    return s.substr(b, e - b);
 }
 
 // Reads a quoted, backslash-escaped string starting at s[at] == '"'; sets `end` past it.
@@ -97,24 +80,6 @@ bool ParseValueLine(const std::string& line, std::string& name, std::string& val
     return true;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // The registry editor exports UTF-16LE with a byte-order mark; the tool writes UTF-8.
 std::string FileTextAsUtf8(const std::string& bytes) {
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
@@ -131,7 +96,7 @@ std::string FileTextAsUtf8(const std::string& bytes) {
                     i += 2;
                 }
             }
-            AppendUtf8(out, unit);
+            out += EncodeUtf8(unit);
         }
         return out;
     }
@@ -208,11 +173,11 @@ FileLines ReadStoreFile(const std::string& path) {
 // Where the counter's key section starts and ends (one past its last line) in the lines.
 bool FindKey(const std::vector<std::string>& lines, std::size_t& begin, std::size_t& end) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (!EqualNoCase(TrimLine(lines[i]), KeyLine()))
+        if (!text::EqualsIgnoringCase(text::Trim(lines[i]), KeyLine()))
             continue;
         begin = i;
         end = i + 1;
-        while (end < lines.size() && TrimLine(lines[end]).rfind('[', 0) != 0)
+        while (end < lines.size() && text::Trim(lines[end]).rfind('[', 0) != 0)
             ++end;
         return true;
     }
@@ -231,7 +196,7 @@ StoredValue Unreadable(std::string reason) {
 // taken for a missing one.
 bool IsRegistryExport(const std::vector<std::string>& lines) {
     for (const auto& line : lines) {
-        const std::string t = TrimLine(line);
+        const std::string t = text::Trim(line);
         if (t.empty())
             continue;
         return t.rfind("Windows Registry Editor Version", 0) == 0 || t == "REGEDIT4";
@@ -250,27 +215,33 @@ StoredValue ValueOf(const FileLines& file) {
     std::size_t begin = 0, end = 0;
     if (!FindKey(file.lines, begin, end))
         return result;
+    bool found = false;
     for (std::size_t i = begin + 1; i < end; ++i) {
-        const std::string line = TrimLine(file.lines[i]);
+        const std::string line = text::Trim(file.lines[i]);
         std::string name, value;
         std::size_t nameEnd = 0;
-        if (!ParseQuoted(line, 0, name, nameEnd) || !EqualNoCase(name, kCounterValueName))
+        if (!ParseQuoted(line, 0, name, nameEnd) ||
+            !text::EqualsIgnoringCase(name, kCounterValueName))
             continue;
+        // A second value of the name: which of them is the counter cannot be told.
+        if (found)
+            return Unreadable("the value \"" + std::string(kCounterValueName) +
+                              "\" is there twice");
+        found = true;
         // The value's line is there but cut short or mangled: never taken for a missing value.
         if (!ParseValueLine(line, name, value))
             return Unreadable("the line of the value \"" + name + "\" is damaged");
-        std::string text;
+        std::string quoted;
         std::size_t after = 0;
         if (!value.empty() && value[0] == '"') {
-            if (!ParseQuoted(value, 0, text, after) || !TrimLine(value.substr(after)).empty())
+            if (!ParseQuoted(value, 0, quoted, after) || !text::Trim(value.substr(after)).empty())
                 return Unreadable("the line of the value \"" + name + "\" is damaged");
             result.kind = StoredValue::Kind::Text;
-            result.text = text;
+            result.text = quoted;
         } else {
             // dword:…, hex:…, hex(2):… are values of other types.
             result.kind = StoredValue::Kind::NotAString;
         }
-        return result;
     }
     return result;
 }
@@ -285,8 +256,8 @@ std::string ContentWith(std::vector<std::string> lines, const std::string& text)
         bool replaced = false;
         for (std::size_t i = begin + 1; i < end; ++i) {
             std::string name, value;
-            if (ParseValueLine(TrimLine(lines[i]), name, value) &&
-                EqualNoCase(name, kCounterValueName)) {
+            if (ParseValueLine(text::Trim(lines[i]), name, value) &&
+                text::EqualsIgnoringCase(name, kCounterValueName)) {
                 lines[i] = valueLine;
                 replaced = true;
                 break;
@@ -295,7 +266,7 @@ std::string ContentWith(std::vector<std::string> lines, const std::string& text)
         if (!replaced) {
             // After the key's last non-blank line.
             std::size_t at = end;
-            while (at > begin + 1 && TrimLine(lines[at - 1]).empty())
+            while (at > begin + 1 && text::Trim(lines[at - 1]).empty())
                 --at;
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), valueLine);
         }
@@ -340,15 +311,29 @@ class FileLock {
     }
     // Opens or creates the lock file and waits up to timeoutMs for the lock.
     CounterChange Take(const std::string& lockPath, int timeoutMs) {
-        fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
-        const int createError = errno;
-        // A lock file that is there already locks as well when it can only be read.
-        if (fd_ < 0 && (createError == EACCES || createError == EROFS || createError == EPERM))
-            fd_ = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        // Never through a symbolic link: one planted by another user would have the tool create
+        // or lock a file of that user's choosing.
+        const int flags = O_CLOEXEC | O_NOCTTY | O_NOFOLLOW;
+        fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | flags, 0600);
+        if (fd_ >= 0) {
+            ::fchmod(fd_, 0600);
+        } else if (errno == EEXIST) {
+            fd_ = ::open(lockPath.c_str(), O_RDWR | flags);
+            // A lock file that is there already locks as well when it can only be read.
+            if (fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+                fd_ = ::open(lockPath.c_str(), O_RDONLY | flags);
+        }
         if (fd_ < 0) {
+            const int error = errno;
             return Failed(
                 CounterChange::Failure::Unwritable,
-                "cannot create the lock file " + lockPath + ": " + std::strerror(createError));
+                "cannot open the lock file " + lockPath + ": " +
+                    (error == ELOOP ? std::string("it is a symbolic link") : std::strerror(error)));
+        }
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+            return Failed(CounterChange::Failure::Unwritable,
+                          "the lock file " + lockPath + " is not a regular file");
         }
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -410,13 +395,9 @@ CounterChange RegFileCounterStore::Change(
     namespace fs = std::filesystem;
     const std::string real = ResolvedPath(path_);
     const fs::path target(real);
-    std::error_code ec;
-    if (target.has_parent_path()) {
-        fs::create_directories(target.parent_path(), ec);
-        if (ec) {
-            return Failed(CounterChange::Failure::Unwritable,
-                          "cannot create " + target.parent_path().string() + ": " + ec.message());
-        }
+    if (std::string reason;
+        target.has_parent_path() && !MakePrivateFolders(target.parent_path().string(), reason)) {
+        return Failed(CounterChange::Failure::Unwritable, reason);
     }
     FileLock lock;
     if (CounterChange taken = lock.Take(real + ".lock", lockTimeoutMs_); !taken)
@@ -436,7 +417,12 @@ CounterChange RegFileCounterStore::Change(
     if (fd < 0)
         return Failed(CounterChange::Failure::Unwritable, std::strerror(errno));
     const std::string content = ContentWith(file.lines, *text);
-    const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
+    // The store keeps the mode it had (a store made read-only stays so); a new one is the
+    // user's alone.
+    struct stat before {};
+    const mode_t mode =
+        file.exists && ::stat(real.c_str(), &before) == 0 ? (before.st_mode & 07777) : 0600;
+    const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
     const int writeError = errno;
     ::close(fd);
     if (!written) {
@@ -453,12 +439,17 @@ CounterChange RegFileCounterStore::Change(
     // The rename itself reaches the disk with the folder.
     const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        const bool synced = ::fsync(dirFd) == 0 || errno == EINVAL;
-        const int syncError = errno;
-        ::close(dirFd);
-        if (!synced)
-            return Failed(CounterChange::Failure::Unwritable, std::strerror(syncError));
+    if (dirFd < 0) {
+        // The new value may not outlive a power cut: the change is not done.
+        return Failed(CounterChange::Failure::Unwritable,
+                      "cannot open " + folder + " to flush it: " + std::strerror(errno));
+    }
+    const bool synced = ::fsync(dirFd) == 0 || errno == EINVAL;
+    const int syncError = errno;
+    ::close(dirFd);
+    if (!synced) {
+        return Failed(CounterChange::Failure::Unwritable,
+                      "cannot flush " + folder + ": " + std::strerror(syncError));
     }
     return CounterChange();
 }

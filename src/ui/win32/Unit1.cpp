@@ -162,25 +162,26 @@ Control PageAt(int number) {
 LRESULT CALLBACK CounterEditProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     auto* impl = reinterpret_cast<TForm1::Impl*>(::GetPropW(window, L"BpconfImpl"));
     if (message == WM_CHAR) {
-        // Digits and backspace pass; every other character is replaced by nothing.
-        if (!((w >= L'0' && w <= L'9') || w == L'\b'))
+        // Digits and backspace pass; every other character is replaced by nothing. Ctrl+C,
+        // Ctrl+V and Ctrl+X come as characters too: the edit control turns them into copy, paste
+        // (filtered below) and cut.
+        const bool clipboard = w == 0x03 || w == 0x16 || w == 0x18;
+        if (!((w >= L'0' && w <= L'9') || w == L'\b' || clipboard))
             return 0;
     }
     if (message == WM_PASTE) {
         // A paste keeps only what typing would let through.
-        std::wstring digits;
+        std::wstring pasted;
         if (::OpenClipboard(window)) {
             if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
                 if (const auto* text = static_cast<const wchar_t*>(::GlobalLock(data))) {
-                    for (const wchar_t* c = text; *c != L'\0'; ++c) {
-                        if (*c >= L'0' && *c <= L'9')
-                            digits += *c;
-                    }
+                    pasted = text;
                     ::GlobalUnlock(data);
                 }
             }
             ::CloseClipboard();
         }
+        const std::wstring digits = Widen(op::SerialCounter::FilterPasted(Narrow(pasted)));
         ::SendMessageW(window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(digits.c_str()));
         return 0;
     }
@@ -342,6 +343,10 @@ void TForm1::Impl::Build() {
     for (Control under : {ctl::lblNoYearMonth, ctl::PageControl1, ctl::GroupBox1})
         ::SetWindowPos(Handle(under), HWND_BOTTOM, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The count of updated units stands in the gap of Label4, which was made before it: it goes
+    // on top, or the label's face would hide it.
+    ::SetWindowPos(Handle(ctl::txtUpdateOverNum), HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     HWND counter = Handle(ctl::txtUpdateNo);
     ::SetPropW(counter, L"BpconfImpl", this);
     counterEditBase = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(

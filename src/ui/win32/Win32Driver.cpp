@@ -4,7 +4,9 @@
 
 #include <commctrl.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/win32/WideText.h"
 #include "ui/win32/Win32Pacer.h"
@@ -40,9 +42,11 @@ void Type(void* edit, const std::string& text) {
         ::SendMessageW(H(edit), WM_CHAR, unit, 1);
 }
 
-void Paste(void* edit, const std::string& text) {
+namespace {
+
+void PutOnClipboard(HWND owner, const std::string& text) {
     const std::wstring wide = platform::win32::Widen(text);
-    if (!::OpenClipboard(H(edit)))
+    if (!::OpenClipboard(owner))
         return;
     ::EmptyClipboard();
     HGLOBAL data = ::GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
@@ -50,7 +54,75 @@ void Paste(void* edit, const std::string& text) {
     ::GlobalUnlock(data);
     ::SetClipboardData(CF_UNICODETEXT, data);
     ::CloseClipboard();
+}
+
+// A visible dialog window (a message box) of this process, or nullptr.
+HWND FindBox() {
+    HWND found = nullptr;
+    ::EnumWindows(
+        [](HWND window, LPARAM result) -> BOOL {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(window, &process);
+            wchar_t cls[16] = {};
+            ::GetClassNameW(window, cls, 16);
+            if (process == ::GetCurrentProcessId() && std::wcscmp(cls, L"#32770") == 0 &&
+                ::IsWindowVisible(window)) {
+                *reinterpret_cast<HWND*>(result) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+}  // namespace
+
+void Paste(void* edit, const std::string& text) {
+    PutOnClipboard(H(edit), text);
     ::SendMessageW(H(edit), WM_PASTE, 0, 0);
+}
+
+void PasteByKeyboard(void* edit, const std::string& text) {
+    PutOnClipboard(H(edit), text);
+    ::SetFocus(H(edit));
+    ::SendMessageW(H(edit), WM_CHAR, 0x16, 1);  // Ctrl+V
+}
+
+std::future<ShownBox> PressEnterOnNextBox() {
+    return std::async(std::launch::async, [] {
+        ShownBox shown;
+        HWND box = nullptr;
+        for (int i = 0; i < 3000 && box == nullptr; ++i) {
+            box = FindBox();
+            if (box == nullptr)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (box == nullptr)
+            return shown;
+        shown.caption = TextOf(box);
+        // The default button is drawn as one (BS_DEFPUSHBUTTON): it is what Enter presses.
+        for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr;
+             child = ::GetWindow(child, GW_HWNDNEXT)) {
+            const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
+            wchar_t cls[16] = {};
+            ::GetClassNameW(child, cls, 16);
+            if (_wcsicmp(cls, L"Button") != 0 || (style & BS_TYPEMASK) != BS_DEFPUSHBUTTON)
+                continue;
+            const int button = ::GetDlgCtrlID(child);
+            shown.enterPressed = button == IDNO ? "no" : button == IDYES ? "yes" : "ok";
+        }
+        // Enter where the keyboard's focus is, as the operator's key goes.
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        const DWORD thread = ::GetWindowThreadProcessId(box, nullptr);
+        HWND target = ::GetGUIThreadInfo(thread, &gui) && gui.hwndFocus ? gui.hwndFocus : box;
+        ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 1);
+        ::PostMessageW(target, WM_KEYUP, VK_RETURN, 0xC0000001);
+        for (int i = 0; i < 500 && ::IsWindow(box); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return shown;
+    });
 }
 
 void PressAlt(void* window, char letter) {
@@ -110,6 +182,24 @@ int CaptionWidth(void* control, const std::string& caption) {
 
 bool IsEnabled(void* window) {
     return ::IsWindowEnabled(H(window)) != FALSE;
+}
+
+bool LiesAbove(void* upper, void* lower) {
+    for (HWND next = ::GetWindow(H(upper), GW_HWNDNEXT); next != nullptr;
+         next = ::GetWindow(next, GW_HWNDNEXT)) {
+        if (next == H(lower))
+            return true;
+    }
+    return false;
+}
+
+unsigned long TextColorOf(void* control) {
+    HDC dc = ::GetDC(H(control));
+    ::SendMessageW(::GetParent(H(control)), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(control));
+    const COLORREF color = ::GetTextColor(dc);
+    ::ReleaseDC(H(control), dc);
+    return color;
 }
 
 }  // namespace bpconf::ui::driver

@@ -2,9 +2,16 @@
 // select, type, paste, keys. For the tests under wine; the handles are the window's HWND values.
 #pragma once
 
+#include <future>
 #include <string>
 
 namespace bpconf::ui::driver {
+
+// A message box as the operator saw it, and the button Enter pressed in it.
+struct ShownBox {
+    std::string caption;
+    std::string enterPressed;  // "ok", "yes", "no", or "" when the box had no default button
+};
 
 // A click on a button, check box or radio button (BM_CLICK), handled at once.
 void Click(void* control);
@@ -16,6 +23,12 @@ void Select(void* comboBox, int index);
 void Type(void* edit, const std::string& text);
 // Puts the text on the clipboard and pastes it into the edit box.
 void Paste(void* edit, const std::string& text);
+// Puts the text on the clipboard and presses Ctrl+V in the edit box (the character the keyboard
+// sends for it).
+void PasteByKeyboard(void* edit, const std::string& text);
+// Waits, on a thread of its own, for the next message box of this program, notes it and presses
+// Enter in it; the future holds what was seen once the box is gone.
+std::future<ShownBox> PressEnterOnNextBox();
 // Alt and a letter, as the keyboard sends them to the window (its mnemonics answer).
 void PressAlt(void* window, char letter);
 // Lets every pending window message run.
@@ -30,5 +43,9 @@ bool IsShown(void* window);
 // the text in the control's font and the control's own parts (the box, the margins).
 int CaptionWidth(void* control, const std::string& caption);
 bool IsEnabled(void* window);
+// Whether one sibling lies above another in the z-order (is drawn over it where they overlap).
+bool LiesAbove(void* upper, void* lower);
+// The colour a static or read-only control's text is drawn in (0xBBGGRR), as its parent says.
+unsigned long TextColorOf(void* control);
 
 }  // namespace bpconf::ui::driver

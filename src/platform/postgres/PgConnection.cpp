@@ -1,0 +1,127 @@
+#include "platform/postgres/PgConnection.h"
+
+#include <libpq-fe.h>
+
+#include <cstdlib>
+
+#include "platform/AsciiText.h"
+
+namespace bpconf::platform {
+
+namespace {
+
+// The server's words without the line break it ends them with.
+std::string Words(const char* text) {
+    return text::Trim(text != nullptr ? text : "");
+}
+
+}  // namespace
+
+PgResult::~PgResult() {
+    PQclear(r_);
+}
+
+bool PgResult::Ok() const {
+    const ExecStatusType s = PQresultStatus(r_);
+    return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
+}
+
+int PgResult::Rows() const {
+    return PQntuples(r_);
+}
+
+std::string PgResult::Text(int row, int column) const {
+    return PQgetvalue(r_, row, column);
+}
+
+int PgResult::Changed() const {
+    return std::atoi(PQcmdTuples(r_));
+}
+
+std::string PgResult::State() const {
+    return Words(PQresultErrorField(r_, PG_DIAG_SQLSTATE));
+}
+
+std::string PgResult::Error() const {
+    return Words(PQresultErrorMessage(r_));
+}
+
+PgConnection::~PgConnection() {
+    if (conn_ != nullptr)
+        PQfinish(conn_);
+}
+
+bool PgConnection::Ensure(std::string& reason) {
+    if (conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK)
+        return true;
+    if (conn_ != nullptr)
+        PQfinish(conn_);
+    // The URL's own settings win over these defaults: they come after them. Keepalives find a
+    // station that vanished mid-transaction within a minute.
+    const char* keys[] = {
+        "connect_timeout",     "application_name", "keepalives", "keepalives_idle",
+        "keepalives_interval", "keepalives_count", "dbname",     nullptr};
+    const char* values[] = {"5", "bpconf", "1", "20", "10", "3", url_.c_str(), nullptr};
+    conn_ = PQconnectdbParams(keys, values, 1);
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        reason = "the database cannot be reached: " + Words(PQerrorMessage(conn_));
+        PQfinish(conn_);
+        conn_ = nullptr;
+        return false;
+    }
+    // The server's notices ("already exists, skipping") are no business of the operator.
+    PQsetNoticeProcessor(
+        conn_, [](void*, const char*) {}, nullptr);
+    // No statement, lock wait or forgotten transaction holds the line's sequence for long.
+    PQclear(PQexec(conn_,
+                   "SET statement_timeout = 15000; SET lock_timeout = 5000;"
+                   " SET idle_in_transaction_session_timeout = 30000"));
+    where_ = std::string("PostgreSQL ") + PQdb(conn_) + "@" + PQhost(conn_);
+    return true;
+}
+
+bool PgConnection::Broken() const {
+    return conn_ == nullptr || PQstatus(conn_) != CONNECTION_OK;
+}
+
+pg_result* PgConnection::Exec(const char* sql, const std::vector<std::string>& params) {
+    std::vector<const char*> values;
+    for (const auto& p : params)
+        values.push_back(p.c_str());
+    return PQexecParams(conn_, sql, static_cast<int>(values.size()), nullptr, values.data(),
+                        nullptr, nullptr, 0);
+}
+
+pg_result* PgConnection::ExecScript(const char* sql) {
+    return PQexec(conn_, sql);
+}
+
+pg_result* PgConnection::Query(const char* sql, const std::vector<std::string>& params,
+                               std::string& reason) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!Ensure(reason))
+            return nullptr;
+        PGresult* r = Exec(sql, params);
+        const ExecStatusType s = PQresultStatus(r);
+        if (s == PGRES_TUPLES_OK || s == PGRES_COMMAND_OK || !Broken() || attempt > 0)
+            return r;
+        PQclear(r);
+    }
+    return nullptr;
+}
+
+bool PgConnection::Begin(const char* sql, std::string& reason) {
+    pg_result* started = Query(sql, {}, reason);
+    if (started == nullptr)
+        return false;
+    PgResult begin(started);
+    if (!begin.Ok())
+        reason = begin.Error();
+    return begin.Ok();
+}
+
+void PgConnection::Run(const char* sql) {
+    PQclear(Exec(sql));
+}
+
+}  // namespace bpconf::platform

@@ -1,0 +1,64 @@
+// One connection to the line's PostgreSQL database, opened on first use and opened again after
+// the server went away, with the bounds that keep a station from holding the line's lock long.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct pg_conn;
+struct pg_result;
+
+namespace bpconf::platform {
+
+// A result, cleared whatever way the scope is left.
+class PgResult {
+  public:
+    explicit PgResult(pg_result* r) : r_(r) {}
+    ~PgResult();
+    PgResult(const PgResult&) = delete;
+    PgResult& operator=(const PgResult&) = delete;
+    bool Ok() const;
+    int Rows() const;
+    std::string Text(int row, int column) const;
+    // The rows an INSERT, UPDATE or DELETE changed.
+    int Changed() const;
+    std::string State() const;  // the SQLSTATE code
+    std::string Error() const;
+
+  private:
+    pg_result* r_;
+};
+
+class PgConnection {
+  public:
+    explicit PgConnection(std::string url) : url_(std::move(url)) {}
+    ~PgConnection();
+    PgConnection(const PgConnection&) = delete;
+    PgConnection& operator=(const PgConnection&) = delete;
+
+    // Connected, or false with the reason; a connection the server dropped is opened again.
+    bool Ensure(std::string& reason);
+    bool Broken() const;
+
+    // The statement with text parameters; without a connection the result says so.
+    pg_result* Exec(const char* sql, const std::vector<std::string>& params = {});
+    pg_result* ExecScript(const char* sql);
+    // A statement that changes nothing, asked again once when the server dropped the connection
+    // since the last call (a restart between runs); nothing with the reason when there is no
+    // connection.
+    pg_result* Query(const char* sql, const std::vector<std::string>& params, std::string& reason);
+    // Starts a transaction (sql: "BEGIN" with its options) through Query, so a connection the
+    // server dropped is opened again before anything of the transaction happened.
+    bool Begin(const char* sql, std::string& reason);
+    // A statement whose result says nothing the caller needs (ROLLBACK after a failure).
+    void Run(const char* sql);
+
+    std::string Where() const { return where_.empty() ? std::string("PostgreSQL") : where_; }
+
+  private:
+    std::string url_;
+    std::string where_;
+    pg_conn* conn_ = nullptr;
+};
+
+}  // namespace bpconf::platform

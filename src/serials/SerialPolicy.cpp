@@ -1,0 +1,310 @@
+#include "serials/SerialPolicy.h"
+
+#include <algorithm>
+
+#include "platform/AsciiText.h"
+#include "serials/SerialNumber.h"
+
+namespace bpconf::serials {
+
+namespace {
+
+using Kind = SerialProblem::Kind;
+using platform::BookResult;
+using platform::StoredValue;
+
+SerialProblem Problem(Kind kind, std::string reason = "") {
+    SerialProblem p;
+    p.kind = kind;
+    p.reason = std::move(reason);
+    return p;
+}
+
+SerialProblem FromBook(const BookResult& r) {
+    switch (r.failure) {
+        case BookResult::Failure::None:
+            return {};
+        case BookResult::Failure::CounterUnreadable:
+            return Problem(Kind::CounterUnreadable, r.reason);
+        case BookResult::Failure::CounterLocked:
+            return Problem(Kind::CounterLocked, r.reason);
+        case BookResult::Failure::CounterUnwritable:
+            return Problem(Kind::CounterUnwritable, r.reason);
+        case BookResult::Failure::LedgerUnreadable:
+            return Problem(Kind::LedgerUnreadable, r.reason);
+        case BookResult::Failure::LedgerUnwritable:
+        case BookResult::Failure::Duplicate:
+            return Problem(Kind::LedgerUnwritable, r.reason);
+    }
+    return Problem(Kind::LedgerUnwritable, r.reason);
+}
+
+// The counter a stored value holds: a first start (no value) begins at 1.
+SerialProblem CounterValue(const StoredValue& stored, std::int32_t& value) {
+    switch (stored.kind) {
+        case StoredValue::Kind::Missing:
+            value = 1;
+            return {};
+        case StoredValue::Kind::Unreadable:
+            return Problem(Kind::CounterUnreadable, stored.reason);
+        case StoredValue::Kind::NotAString:
+            return Problem(Kind::CounterUnusable);
+        case StoredValue::Kind::Text:
+            if (const auto parsed = ParseCounter(stored.text)) {
+                value = *parsed;
+                return {};
+            }
+            SerialProblem p = Problem(Kind::CounterUnusable);
+            p.stored = "\"" + stored.text + "\"";
+            return p;
+    }
+    return Problem(Kind::CounterUnusable);
+}
+
+// One past the largest counter of the ledger's (and the record's) numbers with this stamp; 0
+// when there are none.
+SerialProblem HighWater(platform::ILedgerReader& ledger, const std::string& stamp,
+                        std::int64_t& high) {
+    std::vector<std::string> serials;
+    if (const BookResult r = ledger.SerialsStartingWith(stamp, serials); !r)
+        return FromBook(r);
+    high = 0;
+    for (const auto& serial : serials) {
+        if (const auto counter = CounterOf(serial, stamp))
+            high = std::max(high, *counter + 1);
+    }
+    return {};
+}
+
+// The next free serial number: the counter's when it is on no unit, else past every number of
+// the ledger with this stamp.
+SerialProblem NextFreeIn(platform::ILedgerReader& ledger, const StoredValue& stored,
+                         const std::string& stamp, std::string& serial) {
+    std::int32_t counter = 1;
+    if (CounterValue(stored, counter)) {
+        platform::SerialFacts facts;
+        if (const BookResult r = ledger.Find(SerialText(stamp, counter), facts); !r)
+            return FromBook(r);
+        if (!OnAUnit(facts)) {
+            serial = SerialText(stamp, counter);
+            return {};
+        }
+    }
+    std::int64_t high = 0;
+    if (SerialProblem p = HighWater(ledger, stamp, high); !p)
+        return p;
+    serial = SerialText(stamp, std::max<std::int64_t>(counter, high));
+    return {};
+}
+
+// The number's facts, and the problem of stamping it (fromOperator: the operator's number).
+SerialProblem CheckNumber(platform::ILedgerReader& ledger, const StoredValue& stored,
+                          const std::string& stamp, std::int32_t number, bool fromOperator,
+                          const std::string& confirmedReuse, bool& reuse) {
+    const std::string serial = SerialText(stamp, number);
+    platform::SerialFacts facts;
+    if (const BookResult r = ledger.Find(serial, facts); !r)
+        return FromBook(r);
+    reuse = false;
+    if (OnAUnit(facts)) {
+        if (fromOperator && serial == confirmedReuse) {
+            reuse = true;
+        } else {
+            SerialProblem p = Problem(fromOperator ? Kind::OnAUnit : Kind::CounterBehind);
+            p.serial = serial;
+            if (SerialProblem q = NextFreeIn(ledger, stored, stamp, p.nextFree); !q)
+                return q;
+            return p;
+        }
+    }
+    if (!reuse && number == kLargestCounter) {
+        SerialProblem p = Problem(Kind::AtLimit);
+        p.serial = serial;
+        return p;
+    }
+    return {};
+}
+
+}  // namespace
+
+SerialPlan SerialPolicy::Plan(const std::string& rawStamp,
+                              std::optional<std::int32_t> operatorNumber,
+                              const std::string& confirmedReuse) {
+    SerialPlan plan;
+    const std::string stamp = text::Trim(rawStamp);
+    plan.fromOperator = operatorNumber.has_value();
+    // Inside a section, as the take will be: a lock held past its bound, a counter or a ledger
+    // that cannot be written, are found now. Nothing is taken.
+    const BookResult done = book_.Exclusive([&](platform::ISerialSection& section) {
+        if (operatorNumber) {
+            plan.number = *operatorNumber;
+        } else if (SerialProblem p = CounterValue(section.Counter(), plan.number); !p) {
+            plan.problem = p;
+            return false;
+        }
+        plan.serial = SerialText(stamp, plan.number);
+        plan.problem = CheckNumber(section, section.Counter(), stamp, plan.number,
+                                   plan.fromOperator, confirmedReuse, plan.reuse);
+        // The counter stored again as it is: a store that cannot be written (a read-only
+        // folder, a full disk) stops the run now, not at its stamp.
+        if (!plan.problem || section.Counter().kind != StoredValue::Kind::Text)
+            return false;
+        section.SetCounter(section.Counter().text);
+        return true;
+    });
+    if (!done)
+        plan.problem = FromBook(done);
+    return plan;
+}
+
+SerialProblem SerialPolicy::Take(const TakeRequest& request, TakenSerial& taken) {
+    taken = TakenSerial();
+    const std::string stamp = text::Trim(request.stamp);
+    SerialProblem problem;
+    const BookResult done = book_.Exclusive([&](platform::ISerialSection& section) {
+        std::optional<std::int32_t> number;
+        if (request.claimOperatorNumber)
+            number = request.claimOperatorNumber();
+        std::int32_t counter = 0;
+        const SerialProblem counterProblem = CounterValue(section.Counter(), counter);
+        taken.fromOperator = number.has_value();
+        if (!number) {
+            if (!counterProblem) {
+                problem = counterProblem;
+                return false;
+            }
+            number = counter;
+        }
+        taken.number = *number;
+        taken.serial = SerialText(stamp, *number);
+        taken.counterText = FormatCounter(*number);
+        taken.runId = request.runId;
+        problem = CheckNumber(section, section.Counter(), stamp, *number, taken.fromOperator,
+                              request.confirmedReuse, taken.reused);
+        if (!problem)
+            return false;
+        const BookResult added = section.Add({taken.serial, StateName(SerialState::Reserved),
+                                              request.station, request.runId, taken.reused});
+        if (added.failure == BookResult::Failure::Duplicate) {
+            // Taken by another station since it was looked at: never a second unit.
+            problem = Problem(taken.fromOperator ? Kind::OnAUnit : Kind::CounterBehind);
+            problem.serial = taken.serial;
+            NextFreeIn(section, section.Counter(), stamp, problem.nextFree);
+            return false;
+        }
+        if (!added) {
+            problem = FromBook(added);
+            return false;
+        }
+        // The counter moves past the number, unless the number lies below numbers of the
+        // ledger: a reuse, or a gap the operator filled, leaves it where it stands.
+        std::optional<std::int32_t> next;
+        if (!taken.fromOperator) {
+            next = *number + 1;
+        } else if (!taken.reused) {
+            std::int64_t high = 0;
+            if (problem = HighWater(section, stamp, high); !problem)
+                return false;
+            if (high <= static_cast<std::int64_t>(*number) + 1)
+                next = *number + 1;
+            else if (!counterProblem)  // no counter to stay at: past the ledger's numbers
+                next = static_cast<std::int32_t>(std::min<std::int64_t>(high, kLargestCounter));
+        }
+        if (next) {
+            section.SetCounter(FormatCounter(*next));
+            taken.nextCounter = next;
+        }
+        return true;
+    });
+    if (!done)
+        return FromBook(done);
+    if (!problem)
+        return problem;
+    return {};
+}
+
+SerialProblem SerialPolicy::Settle(const TakenSerial& taken, SerialState state) {
+    if (state == SerialState::Reserved)
+        return {};
+    int changed = 0;
+    if (const BookResult r = book_.Update(
+            taken.serial, taken.runId, StateName(SerialState::Reserved), StateName(state), changed);
+        !r) {
+        SerialProblem p = FromBook(r);
+        p.serial = taken.serial;
+        return p;
+    }
+    if (changed != 1) {
+        SerialProblem p = Problem(Kind::NotSettled);
+        p.serial = taken.serial;
+        return p;
+    }
+    return {};
+}
+
+SerialProblem SerialPolicy::SetCounter(std::int32_t value, const std::string& rawStamp,
+                                       const std::string& station, const std::string& reason,
+                                       bool force) {
+    const std::string stamp = text::Trim(rawStamp);
+    SerialProblem problem;
+    const BookResult done = book_.Exclusive([&](platform::ISerialSection& section) {
+        std::int64_t high = 0;
+        if (problem = HighWater(section, stamp, high); !problem)
+            return false;
+        if (value < high && !force) {
+            problem = Problem(Kind::BelowLedger);
+            problem.serial = SerialText(stamp, value);
+            NextFreeIn(section, section.Counter(), stamp, problem.nextFree);
+            return false;
+        }
+        const StoredValue& stored = section.Counter();
+        const std::string from = stored.kind == StoredValue::Kind::Text ? stored.text : "";
+        const std::string to = FormatCounter(value);
+        if (from == to)
+            return true;
+        section.SetCounter(to);
+        if (const BookResult noted = section.Note({from, to, station, reason, value < high});
+            !noted) {
+            problem = FromBook(noted);
+            return false;
+        }
+        return true;
+    });
+    if (!done)
+        return FromBook(done);
+    return problem;
+}
+
+SerialProblem SerialPolicy::StartCounter(std::optional<std::int32_t>& counter) {
+    counter.reset();
+    const StoredValue stored = book_.ReadCounter();
+    std::int32_t value = 0;
+    if (stored.kind != StoredValue::Kind::Missing) {
+        if (CounterValue(stored, value))
+            counter = value;
+        return stored.kind == StoredValue::Kind::Unreadable
+                   ? Problem(Kind::CounterUnreadable, stored.reason)
+                   : SerialProblem();
+    }
+    // Under the lock: a value another program has written since is never overwritten.
+    const BookResult done = book_.Exclusive([&](platform::ISerialSection& section) {
+        if (section.Counter().kind == StoredValue::Kind::Missing) {
+            section.SetCounter(FormatCounter(1));
+            counter = 1;
+        } else if (CounterValue(section.Counter(), value)) {
+            counter = value;
+        }
+        return true;
+    });
+    if (!done) {
+        counter.reset();
+        return FromBook(done);
+    }
+    return {};
+}
+
+SerialProblem SerialPolicy::NextFree(const std::string& stamp, std::string& serial) {
+    return NextFreeIn(book_.Ledger(), book_.ReadCounter(), text::Trim(stamp), serial);
+}
+
+}  // namespace bpconf::serials
