@@ -13,7 +13,7 @@
 #include "operator/Pacer.h"
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
-#include "platform/MemoryPrinter.h"
+#include "platform/MemorySpooler.h"
 #include "platform/SerialBook.h"
 #include "platform/UnitRecord.h"
 #include "protocol/Decoder.h"

@@ -15,7 +15,7 @@
 #include "WindowDoubles.h"
 #include "operator/OperatorWindow.h"
 #include "platform/Backends.h"
-#include "platform/MemoryPrinter.h"
+#include "platform/MemorySpooler.h"
 #include "platform/RegFileCounterStore.h"
 #include "platform/SqliteDatabase.h"
 #include "platform/StationSerialBook.h"

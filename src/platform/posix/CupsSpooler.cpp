@@ -1,5 +1,5 @@
-// Printers, raw jobs and their states through CUPS. CUPS_SERVER (environment) names the
-// scheduler.
+// Raw jobs and their states, and the queues' states, through CUPS. CUPS_SERVER (environment)
+// names the scheduler.
 #include <cups/cups.h>
 
 #include <algorithm>
@@ -17,30 +17,6 @@ std::uint32_t LastError() {
     const std::uint32_t e = ErrorForIppStatus(cupsLastError());
     return e == winerror::kSuccess ? winerror::kGenFailure : e;
 }
-
-class CupsPrinterList : public IPrinterList {
-  public:
-    PrinterListing List() override {
-        PrinterListing listing;
-        cups_dest_t* dests = nullptr;
-        const int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-        // No printer at all is no failure; a scheduler that does not answer is.
-        if (n == 0 && cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
-            listing.error = winerror::kServerUnavailable;
-            return listing;
-        }
-        for (int i = 0; i < n; ++i) {
-            if (dests[i].instance == nullptr)
-                listing.names.emplace_back(dests[i].name);
-        }
-        cupsFreeDests(n, dests);
-        if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
-            listing.defaultName = dest->name;
-            cupsFreeDests(1, dest);
-        }
-        return listing;
-    }
-};
 
 std::string PrinterUri(const std::string& printer) {
     char uri[HTTP_MAX_URI];
@@ -297,10 +273,6 @@ class CupsSpooler : public ISpooler {
 };
 
 }  // namespace
-
-std::unique_ptr<IPrinterList> CreateSystemPrinterList() {
-    return std::make_unique<CupsPrinterList>();
-}
 
 std::unique_ptr<ISpooler> CreateSystemSpooler() {
     return std::make_unique<CupsSpooler>();

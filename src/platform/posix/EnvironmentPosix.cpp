@@ -1,9 +1,6 @@
-// Language ID from the locale environment, local time from the C library.
-#include <time.h>
+// The environment on POSIX: language IDs of locale names, the host name, the user's folders, the
+// arguments and the environment variables.
 #include <unistd.h>
-
-#include <cerrno>
-#include <ctime>
 
 #include "platform/Backends.h"
 #include "platform/posix/XdgPaths.h"
@@ -38,30 +35,6 @@ const char* FindId(const std::string& key) {
     }
     return nullptr;
 }
-
-class EnvironmentLocale : public ILocale {
-  public:
-    std::string UserLanguageId() override {
-        return LanguageIdForLocale(LocaleFromEnvironment({"LC_ALL", "LC_MESSAGES", "LANG"}));
-    }
-};
-
-class SystemClock : public IClock {
-  public:
-    LocalDateTime Now() override {
-        const std::time_t now = std::time(nullptr);
-        struct tm local {};
-        ::localtime_r(&now, &local);
-        LocalDateTime t;
-        t.year = local.tm_year + 1900;
-        t.month = local.tm_mon + 1;
-        t.day = local.tm_mday;
-        t.hour = local.tm_hour;
-        t.minute = local.tm_min;
-        t.second = local.tm_sec;
-        return t;
-    }
-};
 
 }  // namespace
 
@@ -114,26 +87,10 @@ std::string LanguageIdForLocale(const std::string& localeName) {
     return "0409";  // C, POSIX and anything unknown: English (United States)
 }
 
-void SleepMilliseconds(int milliseconds) {
-    struct timespec t {};
-    t.tv_sec = milliseconds / 1000;
-    t.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
-    while (::nanosleep(&t, &t) != 0 && errno == EINTR) {
-    }
-}
-
 void PrepareConsole() {}
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
-}
-
-std::unique_ptr<ILocale> CreateSystemLocale() {
-    return std::make_unique<EnvironmentLocale>();
-}
-
-std::unique_ptr<IClock> CreateSystemClock() {
-    return std::make_unique<SystemClock>();
 }
 
 }  // namespace bpconf::platform

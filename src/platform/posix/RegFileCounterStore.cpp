@@ -19,6 +19,7 @@
 #include "platform/Backends.h"
 #include "platform/CodePageText.h"
 #include "platform/Files.h"
+#include "platform/UnavailableCounterStore.h"
 #include "platform/posix/XdgPaths.h"
 
 namespace bpconf::platform {
@@ -454,30 +455,6 @@ CounterChange RegFileCounterStore::Change(
     return CounterChange();
 }
 
-namespace {
-
-// No folder to keep the counter in: every read and change fails with the reason.
-class UnavailableCounterStore : public ICounterStore {
-  public:
-    explicit UnavailableCounterStore(std::string reason) : reason_(std::move(reason)) {}
-    StoredValue Read() override {
-        StoredValue v;
-        v.kind = StoredValue::Kind::Unreadable;
-        v.reason = reason_;
-        return v;
-    }
-    CounterChange Change(
-        const std::function<std::optional<std::string>(const StoredValue&)>&) override {
-        return Failed(CounterChange::Failure::Unreadable, reason_);
-    }
-    std::string Location() const override { return "kelvor/PrinterTest.reg"; }
-
-  private:
-    std::string reason_;
-};
-
-}  // namespace
-
 std::optional<std::string> DefaultCounterFilePath(std::string& whyNot) {
     return XdgPath("XDG_CONFIG_HOME", ".config", "kelvor/PrinterTest.reg", whyNot);
 }
@@ -490,7 +467,7 @@ std::unique_ptr<ICounterStore> CreateSystemCounterStore() {
     std::string whyNot;
     if (auto path = DefaultCounterFilePath(whyNot))
         return CreateFileCounterStore(*path);
-    return std::make_unique<UnavailableCounterStore>(whyNot);
+    return std::make_unique<UnavailableCounterStore>("kelvor/PrinterTest.reg", whyNot);
 }
 
 }  // namespace bpconf::platform

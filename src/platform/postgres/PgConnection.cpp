@@ -17,35 +17,6 @@ std::string Words(const char* text) {
 
 }  // namespace
 
-PgResult::~PgResult() {
-    PQclear(r_);
-}
-
-bool PgResult::Ok() const {
-    const ExecStatusType s = PQresultStatus(r_);
-    return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
-}
-
-int PgResult::Rows() const {
-    return PQntuples(r_);
-}
-
-std::string PgResult::Text(int row, int column) const {
-    return PQgetvalue(r_, row, column);
-}
-
-int PgResult::Changed() const {
-    return std::atoi(PQcmdTuples(r_));
-}
-
-std::string PgResult::State() const {
-    return Words(PQresultErrorField(r_, PG_DIAG_SQLSTATE));
-}
-
-std::string PgResult::Error() const {
-    return Words(PQresultErrorMessage(r_));
-}
-
 PgConnection::~PgConnection() {
     if (conn_ != nullptr)
         PQfinish(conn_);

@@ -5,29 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/postgres/PgResult.h"
+
 struct pg_conn;
-struct pg_result;
 
 namespace bpconf::platform {
-
-// A result, cleared whatever way the scope is left.
-class PgResult {
-  public:
-    explicit PgResult(pg_result* r) : r_(r) {}
-    ~PgResult();
-    PgResult(const PgResult&) = delete;
-    PgResult& operator=(const PgResult&) = delete;
-    bool Ok() const;
-    int Rows() const;
-    std::string Text(int row, int column) const;
-    // The rows an INSERT, UPDATE or DELETE changed.
-    int Changed() const;
-    std::string State() const;  // the SQLSTATE code
-    std::string Error() const;
-
-  private:
-    pg_result* r_;
-};
 
 class PgConnection {
   public:

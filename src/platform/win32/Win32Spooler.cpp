@@ -23,39 +23,6 @@ std::uint32_t LastErrorOr(std::uint32_t fallback) {
     return e != 0 ? static_cast<std::uint32_t>(e) : fallback;
 }
 
-class Win32PrinterList : public IPrinterList {
-  public:
-    PrinterListing List() override {
-        PrinterListing listing;
-        DWORD needed = 0, count = 0;
-        const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-        ::EnumPrintersW(flags, nullptr, 4, nullptr, 0, &needed, &count);
-        const DWORD sizing = ::GetLastError();
-        if (needed == 0 && sizing != ERROR_SUCCESS && sizing != ERROR_INSUFFICIENT_BUFFER) {
-            listing.error = sizing == RPC_S_SERVER_UNAVAILABLE ? winerror::kServerUnavailable
-                                                               : static_cast<std::uint32_t>(sizing);
-            return listing;
-        }
-        std::vector<BYTE> buffer(needed);
-        if (needed > 0 &&
-            ::EnumPrintersW(flags, nullptr, 4, buffer.data(), needed, &needed, &count)) {
-            const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
-            for (DWORD i = 0; i < count; ++i)
-                listing.names.push_back(Narrow(info[i].pPrinterName));
-        }
-        DWORD size = 0;
-        ::GetDefaultPrinterW(nullptr, &size);
-        if (size > 0) {
-            std::wstring name(size, L'\0');
-            if (::GetDefaultPrinterW(name.data(), &size)) {
-                name.resize(wcsnlen(name.c_str(), name.size()));
-                listing.defaultName = Narrow(name);
-            }
-        }
-        return listing;
-    }
-};
-
 // The stages of one job on an opened printer handle.
 class Win32RawJob : public IRawJob {
   public:
@@ -187,8 +154,9 @@ class Win32Spooler : public ISpooler {
         return q;
     }
 
-    // GetJob level 1. The spooler removes a printed job from the queue, so a job it no longer
-    // knows has been printed.
+    // GetJob level 1. A job the spooler no longer knows is taken as arrived: the spooler removes
+    // a printed job from the queue, and a job deleted from the queue by hand vanishes the same
+    // way, which this level of GetJob cannot tell apart.
     JobState Job(const std::string& printerName, int jobId) override {
         if (jobId == 0)
             return JobState();
@@ -223,10 +191,6 @@ class Win32Spooler : public ISpooler {
 };
 
 }  // namespace
-
-std::unique_ptr<IPrinterList> CreateSystemPrinterList() {
-    return std::make_unique<Win32PrinterList>();
-}
 
 std::unique_ptr<ISpooler> CreateSystemSpooler() {
     return std::make_unique<Win32Spooler>();

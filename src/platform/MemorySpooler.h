@@ -1,11 +1,10 @@
-// Printers and ports that keep every message in memory instead of sending it: the back end of
-// a dry run, which must show exactly what the run would send, in sending order.
+// A spooler that keeps every message in memory instead of sending it: the back end of a dry run,
+// which must show exactly what the run would send, in sending order.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "platform/Ports.h"
 #include "platform/Printers.h"
 
 namespace bpconf::platform {
@@ -24,15 +23,6 @@ class MemorySpooler : public ISpooler {
 
     std::unique_ptr<IRawJob> Open(const std::string& printerName, std::uint32_t& error) override;
     QueueState Queue(const std::string& printerName) override;
-};
-
-class MemoryPorts : public IPortDevices {
-  public:
-    explicit MemoryPorts(std::vector<KeptMessage>& kept) : kept_(kept) {}
-    std::unique_ptr<IPort> Open(const std::string& portName) override;
-
-  private:
-    std::vector<KeptMessage>& kept_;
 };
 
 }  // namespace bpconf::platform

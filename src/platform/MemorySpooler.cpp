@@ -1,4 +1,4 @@
-#include "platform/MemoryPrinter.h"
+#include "platform/MemorySpooler.h"
 
 #include <algorithm>
 
@@ -28,20 +28,6 @@ class MemoryJob : public IRawJob {
     std::string printer_, bytes_;
 };
 
-class MemoryPort : public IPort {
-  public:
-    MemoryPort(std::vector<KeptMessage>& kept, const std::string& name) : kept_(kept) {
-        kept_.push_back({name, std::string()});
-    }
-    std::uint32_t WriteByte(std::uint8_t value) override {
-        kept_.back().bytes += static_cast<char>(value);
-        return 0;
-    }
-
-  private:
-    std::vector<KeptMessage>& kept_;
-};
-
 }  // namespace
 
 std::unique_ptr<IRawJob> MemorySpooler::Open(const std::string& printerName, std::uint32_t& error) {
@@ -58,10 +44,6 @@ QueueState MemorySpooler::Queue(const std::string& printerName) {
     if (!known.empty() && std::find(known.begin(), known.end(), printerName) == known.end())
         q.error = winerror::kInvalidPrinterName;
     return q;
-}
-
-std::unique_ptr<IPort> MemoryPorts::Open(const std::string& portName) {
-    return std::make_unique<MemoryPort>(kept_, portName);
 }
 
 }  // namespace bpconf::platform

@@ -1,5 +1,5 @@
-// The capture printer: one extra printer whose raw jobs are written as numbered files, so that
-// a user without a printer can see exactly what would be sent.
+// The capture printer's spooler: its raw jobs are written as numbered files, so that a user
+// without a printer can see exactly what would be sent.
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -12,25 +12,6 @@ namespace bpconf::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-class CapturePrinterList : public IPrinterList {
-  public:
-    explicit CapturePrinterList(std::unique_ptr<IPrinterList> system)
-        : system_(std::move(system)) {}
-
-    // The capture printer is there even when the system's spooler cannot be reached; the
-    // failure is still told.
-    PrinterListing List() override {
-        PrinterListing listing = system_->List();
-        listing.names.emplace_back(kCapturePrinterName);
-        if (!listing.defaultName)
-            listing.defaultName = kCapturePrinterName;
-        return listing;
-    }
-
-  private:
-    std::unique_ptr<IPrinterList> system_;
-};
 
 // One past the highest job number already in the folder.
 int NextJobNumber(const fs::path& dir) {
@@ -121,10 +102,6 @@ class CaptureSpooler : public ISpooler {
 };
 
 }  // namespace
-
-std::unique_ptr<IPrinterList> CreateCapturePrinterList(std::unique_ptr<IPrinterList> system) {
-    return std::make_unique<CapturePrinterList>(std::move(system));
-}
 
 std::unique_ptr<ISpooler> CreateCaptureSpooler(std::unique_ptr<ISpooler> system,
                                                std::string captureDir) {
