@@ -69,6 +69,40 @@ TEST_F(TransportUnit, FailuresAfterOpenAreReportedOncePerMessage) {
     EXPECT_EQ(transport.FailedDeliveries(), 2);
 }
 
+// A delivery that failed may still have bytes at the printer: from a document begun on (every
+// later stage runs), or from the first byte written to a port. The serial number such a message
+// carried is then never voided.
+TEST(TransportDelivery, BytesMayHaveLeftOnceTheDocumentWasBegun) {
+    const struct {
+        const char* stage;  // the failing stage; "" for none, "port N" for a port failing at N
+        bool handedOver, mayHaveLeft;
+    } cases[] = {
+        {"", true, true},         {"Open", false, false},  {"StartDoc", false, false},
+        {"Write", false, true},   {"EndDoc", false, true}, {"Close", false, true},
+        {"port 0", false, false}, {"port 2", false, true},
+    };
+    for (const auto& c : cases) {
+        test::ScriptedSpooler spooler;
+        test::ScriptedPorts ports;
+        test::RecordingBoxes boxes;
+        TTransport transport(spooler, ports, boxes);
+        const std::string stage = c.stage;
+        Delivery d;
+        if (stage.rfind("port ", 0) == 0) {
+            ports.failAfter = std::stoi(stage.substr(5));
+            d = transport.SendString("abc", "", "lpt", "LPT1");
+        } else {
+            if (stage == "Open")
+                spooler.openError = 1801;
+            else if (!stage.empty())
+                spooler.failAt = {{stage, 31}};
+            d = transport.SendString("abc", "P1", "drive", "");
+        }
+        EXPECT_EQ(d.handedOver, c.handedOver) << c.stage;
+        EXPECT_EQ(d.MayHaveLeft(), c.mayHaveLeft) << c.stage;
+    }
+}
+
 TEST_F(TransportUnit, EmptyMessages) {
     EXPECT_TRUE(transport.SendBytes(THfByteList(), "P1", "drive", ""));
     EXPECT_EQ(spooler.log[3], "Write ");

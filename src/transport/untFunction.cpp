@@ -46,6 +46,8 @@ Delivery TTransport::PrintRaw(const std::string& printerName, const std::string&
     // Once the printer is open every stage runs, whatever the one before returned; the first
     // failure is the one reported, so a message that never reached the printer never looks sent.
     std::uint32_t first = job->StartDoc(kJobDocumentName, kJobDataType);
+    // From a document begun on, the bytes may go out whatever a later stage says.
+    const bool begun = first == 0;
     auto keep = [&first](std::uint32_t e) {
         if (first == 0)
             first = e;
@@ -56,8 +58,11 @@ Delivery TTransport::PrintRaw(const std::string& printerName, const std::string&
     keep(job->EndDoc());
     const int jobId = job->JobId();
     keep(job->Close());
-    if (first != 0)
-        return Failed(first);
+    if (first != 0) {
+        Delivery failed = Failed(first);
+        failed.bytesMayHaveLeft = begun;
+        return failed;
+    }
     Delivery d;
     d.handedOver = true;
     d.printer = printerName;
@@ -74,11 +79,15 @@ Delivery TTransport::SendToPort(const THfByteList& list, const std::string& port
         d.error = platform::winerror::kNotReady;
         return d;
     }
+    bool written = false;
     for (std::uint8_t b : list.Bytes()) {
         if (const std::uint32_t error = port->WriteByte(b); error != 0) {
             // The rest of the message would only arrive torn: stop and say so once.
-            return Failed(error);
+            Delivery failed = Failed(error);
+            failed.bytesMayHaveLeft = written;
+            return failed;
         }
+        written = true;
     }
     Delivery d;
     d.handedOver = true;

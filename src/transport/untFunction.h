@@ -24,10 +24,15 @@ std::string PortErrorText(const std::string& portName);
 // One message handed to the transport: where it went, and the spooler's job that carries it.
 struct Delivery {
     bool handedOver = false;  // false: it failed at once, and the operator was told
+    // Some of the bytes may have reached the printer or port although the delivery failed (a job
+    // begun and written, then a later stage failed; a port that failed partway).
+    bool bytesMayHaveLeft = false;
     std::string printer;      // the printer of a spooler job ("" for a port)
     int jobId = 0;            // 0: the bytes have arrived already (port, file, memory)
     std::uint32_t error = 0;  // why it failed at once (the number of its box)
     explicit operator bool() const { return handedOver; }
+    // Whether the message may be at the printer, whole or in part.
+    bool MayHaveLeft() const { return handedOver || bytesMayHaveLeft; }
 };
 
 // Each delivery is complete and self-contained: the printer or port is opened, written and
