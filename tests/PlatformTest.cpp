@@ -208,6 +208,7 @@ struct StationBook {
           book(std::make_unique<RegFileCounterStore>(dir / "PrinterTest.reg"),
                std::make_shared<SqliteDatabase>(dir / "units.sqlite")) {}
     ISerialBook& Book() { return book; }
+    std::string Missing() const { return ""; }
     test::TempDir dir;
     StationSerialBook book;
 };

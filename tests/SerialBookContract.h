@@ -1,11 +1,14 @@
 // One contract for every book of serial numbers (the station's counter file with its SQLite
 // ledger, the line's PostgreSQL database): the same calls of the serial-number policy, the same
 // states afterwards. Each test binary instantiates it for the book it can reach: a factory type
-// with `platform::ISerialBook& Book()`.
+// with `platform::ISerialBook& Book()` and `std::string Missing()`, which names what the book
+// needs and this run lacks (empty when it is there); such a test is skipped, or fails when
+// BPCONF_REQUIRE_DATABASE says it must run.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +22,14 @@ namespace bpconf::test {
 template <typename Factory>
 class SerialBookContract : public ::testing::Test {
   protected:
+    void SetUp() override {
+        const std::string missing = factory_.Missing();
+        if (missing.empty())
+            return;
+        if (std::getenv("BPCONF_REQUIRE_DATABASE") != nullptr)
+            FAIL() << missing;
+        GTEST_SKIP() << missing;
+    }
     platform::ISerialBook& Book() { return factory_.Book(); }
     // The states of the ledger's rows of a serial number, in the order they were taken.
     std::vector<std::string> States(const std::string& serial) {

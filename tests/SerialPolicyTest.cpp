@@ -68,20 +68,12 @@ test::MemorySerialBook BookOf(const Row& row) {
 TEST(SerialPolicy, WhichNumberARunTakesAndWhereTheCounterGoes) {
     const Kind ok = Kind::None;
     const Row rows[] = {
+        // clang-format off
         {"a first start", nullptr, {}, {}, "", "202612", "2026120001", ok, "", "0002", false},
         {"the counter's number", "0005", {}, {}, "", "202612", "2026120005", ok, "", "0006", false},
         {"past four digits", "9999", {}, {}, "", "202612", "2026129999", ok, "", "10000", false},
-        {"at the largest counter",
-         "2147483647",
-         {},
-         {},
-         "",
-         "202612",
-         "",
-         Kind::AtLimit,
-         "",
-         nullptr,
-         false},
+        {"at the largest counter", "2147483647", {}, {}, "", "202612", "", Kind::AtLimit, "",
+         nullptr, false},
         {"the operator's 5", "0001", {}, 5, "", "202612", "2026120005", ok, "", "0006", false},
         {"the operator's number on a unit", "0006", Stamped(3, 3), 3, "", "202612", "",
          Kind::OnAUnit, "2026120006", nullptr, false},
@@ -89,72 +81,36 @@ TEST(SerialPolicy, WhichNumberARunTakesAndWhereTheCounterGoes) {
          "", nullptr, true},
         {"a confirmation of another number", "0006", Stamped(3, 3), 3, "2026120004", "202612", "",
          Kind::OnAUnit, "2026120006", nullptr, false},
-        {"a counter set back",
-         "0003",
-         Stamped(3, 5),
-         {},
-         "",
-         "202612",
-         "",
-         Kind::CounterBehind,
-         "2026120006",
-         nullptr,
-         false},
-        {"a void number is on no unit",
-         "0003",
-         {{"2026120003", "void"}},
-         {},
-         "",
-         "202612",
-         "2026120003",
-         ok,
-         "",
-         "0004",
-         false},
-        {"a reserved number may be on one",
-         "0005",
-         {{"2026120005", "reserved"}},
-         {},
-         "",
-         "202612",
-         "",
-         Kind::CounterBehind,
-         "2026120006",
-         nullptr,
-         false},
+        {"a counter set back", "0003", Stamped(3, 5), {}, "", "202612", "", Kind::CounterBehind,
+         "2026120006", nullptr, false},
+        {"a counter set back between numbers", "0005", Stamped(20, 21), {}, "", "202612", "",
+         Kind::CounterBehind, "2026120022", nullptr, false},
+        // A void number is on no unit, but the counter moved past it when it was taken.
+        {"a counter set back onto a void number", "0003", {{"2026120003", "void"}}, {}, "",
+         "202612", "", Kind::CounterBehind, "2026120004", nullptr, false},
+        {"a fresh counter beside an older record", nullptr, Stamped(1, 2), {}, "", "202612", "",
+         Kind::CounterBehind, "2026120003", nullptr, false},
+        {"a reserved number may be on a unit", "0005", {{"2026120005", "reserved"}}, {}, "",
+         "202612", "", Kind::CounterBehind, "2026120006", nullptr, false},
         {"a gap below the ledger's numbers", "0004", Join(Stamped(1, 1), Stamped(3, 3)), 2, "",
          "202612", "2026120002", ok, "", nullptr, false},
-        {"a new month begun again", "0501", Stamped(1, 500), 1, "", "202701", "2027010001", ok, "",
-         "0002", false},
+        {"the operator's number below the counter", "0010", {}, 5, "", "202612", "2026120005", ok,
+         "", nullptr, false},
+        {"a new month's first number, typed", "0501", Stamped(1, 500), 1, "", "202701",
+         "2027010001", ok, "", nullptr, false},
         {"past the ledger's numbers", "0004", Stamped(1, 3), 9, "", "202612", "2026120009", ok, "",
          "0010", false},
-        {"a stored value that is no counter",
-         "12a",
-         {},
-         {},
-         "",
-         "202612",
-         "",
-         Kind::CounterUnusable,
-         "",
-         nullptr,
-         false},
-        {"mended by the operator's number", "12a", Stamped(1, 3), 7, "", "202612", "2026120007", ok,
-         "", "0008", false},
-        {"a value of another type",
-         "<dword>",
-         {},
-         {},
-         "",
-         "202612",
-         "",
-         Kind::CounterUnusable,
-         "",
-         nullptr,
-         false},
+        {"a stored value that is no counter", "12a", {}, {}, "", "202612", "",
+         Kind::CounterUnusable, "", nullptr, false},
+        {"mended by the operator's number", "12a", Stamped(1, 3), 7, "", "202612", "2026120007",
+         ok, "", "0008", false},
+        {"a value of another type", "<dword>", {}, {}, "", "202612", "", Kind::CounterUnusable, "",
+         nullptr, false},
+        // clang-format on
     };
     for (const auto& row : rows) {
         test::MemorySerialBook planned = BookOf(row), taken = BookOf(row);
+        const platform::StoredValue before = planned.counter;
         const serials::SerialPlan plan =
             serials::SerialPolicy(planned).Plan(row.stamp, row.typed, row.confirmed);
         EXPECT_EQ(plan.problem.kind, row.refused) << row.what;
@@ -163,6 +119,11 @@ TEST(SerialPolicy, WhichNumberARunTakesAndWhereTheCounterGoes) {
             EXPECT_EQ(plan.serial, row.serial) << row.what;
         }
         EXPECT_TRUE(planned.ledger.size() == row.ledger.size()) << row.what << ": a plan took it";
+        // A plan stores a usable counter only as it found it.
+        if (before.kind == platform::StoredValue::Kind::Text &&
+            serials::ParseCounter(before.text) && planned.counter.text != before.text) {
+            ADD_FAILURE() << row.what << ": a plan moved the counter to " << planned.counter.text;
+        }
 
         serials::TakeRequest request{row.stamp, [&] { return row.typed; }, row.confirmed, "run",
                                      "S1"};
@@ -188,8 +149,8 @@ TEST(SerialPolicy, WhichNumberARunTakesAndWhereTheCounterGoes) {
     }
 }
 
-// Several runs share one operator's number (the targets of one command line): the first stamp
-// takes it, the next follow the counter.
+// Several takes share one operator's number: the first takes it, the next follow the counter,
+// which moves forward past it.
 TEST(SerialPolicy, TheOperatorsNumberIsTakenOnce) {
     test::MemorySerialBook book;
     book.counter = Stored("0026");
@@ -205,6 +166,25 @@ TEST(SerialPolicy, TheOperatorsNumberIsTakenOnce) {
     }
     EXPECT_EQ(serials, (std::vector<std::string>{"2026120040", "2026120041", "2026120042"}));
     EXPECT_EQ(book.counter.text, "0043");
+}
+
+// A counter set below numbers of the ledger on purpose (a forced setting) gives the numbers from
+// there on; a number on a unit is refused all the same.
+TEST(SerialPolicy, ForcedSettingLetsTheCounterStandBelowTheLedger) {
+    test::MemorySerialBook book;
+    for (int n : {20, 21})
+        book.ledger.push_back({serials::SerialText("202612", n), "stamped", "S0", "r", false});
+    serials::SerialPolicy policy(book);
+    book.counter = Stored("0030");
+    ASSERT_EQ(policy.SetCounter(5, "202612", "S1", "test", false).kind, Kind::BelowLedger);
+    ASSERT_TRUE(policy.SetCounter(5, "202612", "S1", "test", true));
+    serials::TakenSerial t;
+    ASSERT_TRUE(policy.Take({"202612", nullptr, "", "run", "S1"}, t));
+    EXPECT_EQ(t.serial, "2026120005");
+    book.counter = Stored("0020");
+    const serials::SerialPlan plan = policy.Plan("202612", {}, "");
+    EXPECT_EQ(plan.problem.kind, Kind::CounterBehind);
+    EXPECT_EQ(plan.problem.nextFree, "2026120022");
 }
 
 // The operator's setting of the counter: refused below numbers of the ledger with the stamp

@@ -180,13 +180,25 @@ class MemorySerialBook : public platform::ISerialBook, private platform::ILedger
         }
         return {};
     }
-    platform::BookResult SerialsStartingWith(const std::string& prefix,
-                                             std::vector<std::string>& serials) override {
-        serials.clear();
-        for (const auto& row : ledger) {
-            if (row.serial.rfind(prefix, 0) == 0)
-                serials.push_back(row.serial);
+    platform::BookResult Highest(const std::string& prefix, std::string& serial) override {
+        return HighestOf(ledger, prefix, serial);
+    }
+    // The longest, then the greatest serial number with the prefix.
+    static platform::BookResult HighestOf(const std::vector<platform::LedgerEntry>& rows,
+                                          const std::string& prefix, std::string& serial) {
+        serial.clear();
+        for (const auto& row : rows) {
+            if (row.serial.rfind(prefix, 0) == 0 &&
+                (row.serial.size() > serial.size() ||
+                 (row.serial.size() == serial.size() && row.serial > serial)))
+                serial = row.serial;
         }
+        return {};
+    }
+    platform::BookResult LastSetting(platform::CounterSetting& setting, bool& found) override {
+        found = !notes.empty();
+        if (found)
+            setting = notes.back();
         return {};
     }
 
@@ -206,9 +218,14 @@ class MemorySerialBook : public platform::ISerialBook, private platform::ILedger
             }
             return {};
         }
-        platform::BookResult SerialsStartingWith(const std::string& prefix,
-                                                 std::vector<std::string>& serials) override {
-            return book.SerialsStartingWith(prefix, serials);
+        // What the section added counts, as a database's own transaction sees it.
+        platform::BookResult Highest(const std::string& prefix, std::string& serial) override {
+            std::vector<platform::LedgerEntry> all = book.ledger;
+            all.insert(all.end(), added.begin(), added.end());
+            return HighestOf(all, prefix, serial);
+        }
+        platform::BookResult LastSetting(platform::CounterSetting& setting, bool& found) override {
+            return book.LastSetting(setting, found);
         }
         platform::BookResult Add(const platform::LedgerEntry& entry) override {
             added.push_back(entry);

@@ -25,7 +25,7 @@ platform::RecordedMessage RecordedMessageOf(const SentMessage& sent) {
         m.result = "done";
         return m;
     }
-    if (!sent.delivery.handedOver) {
+    if (!sent.delivery.MayHaveLeft()) {
         m.result = "not sent";
         m.error = sent.delivery.error;
     } else {

@@ -37,7 +37,8 @@ struct CounterChange {
         None,
         Unreadable,  // the value could not be read; nothing was written
         Locked,      // another program held the lock longer than the bound
-        Unwritable,  // the new value could not be stored; the old one stays
+        Unwritable,  // the new value could not be stored (the old one stays), or was stored but
+                     // could not be made durable
     };
     Failure failure = Failure::None;
     std::string reason;  // the system's words

@@ -29,10 +29,11 @@ inline constexpr const char* kLedgerRows =
     " ORDER BY reserved_at, run_id";
 inline constexpr const char* kRecordedSerial = "SELECT 1 FROM units WHERE serial = $1 LIMIT 1";
 
-// Serial numbers of the ledger and of the record that start with the $2 characters of $1.
-inline constexpr const char* kSerialsStartingWith =
-    "SELECT serial FROM serials WHERE substr(serial, 1, $2) = $1"
-    " UNION SELECT serial FROM units WHERE serial <> '' AND substr(serial, 1, $2) = $1";
+// The highest serial number of the ledger from $1 (a stamp) up to $2 (the stamp and ':', which
+// sorts after every digit): a range of the ledger's index, the longest and greatest first.
+inline constexpr const char* kHighestSerial =
+    "SELECT serial FROM serials WHERE serial >= $1 AND serial < $2"
+    " ORDER BY length(serial) DESC, serial DESC LIMIT 1";
 
 inline constexpr const char* kAddSerial =
     "INSERT INTO serials (serial, sequence, state, station, run_id, reused, reserved_at)"
@@ -44,6 +45,10 @@ inline constexpr const char* kUpdateSerial =
 inline constexpr const char* kNoteCounterSetting =
     "INSERT INTO counter_settings (sequence, set_at, station, from_value, to_value, forced, reason)"
     " VALUES ($1, $2, $3, $4, $5, $6, $7)";
+
+inline constexpr const char* kLastCounterSetting =
+    "SELECT from_value, to_value, station, reason, forced FROM counter_settings"
+    " WHERE sequence = $1 ORDER BY set_at DESC LIMIT 1";
 
 // A write that changes nothing: whether the record can be written now.
 inline constexpr const char* kProbe = "UPDATE bpconf_schema SET version = version";

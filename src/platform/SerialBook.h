@@ -57,9 +57,11 @@ class ILedgerReader {
   public:
     virtual ~ILedgerReader() = default;
     virtual BookResult Find(const std::string& serial, SerialFacts& facts) = 0;
-    // Every serial number of the ledger and of the record's entries that starts with prefix.
-    virtual BookResult SerialsStartingWith(const std::string& prefix,
-                                           std::vector<std::string>& serials) = 0;
+    // The highest serial number of the ledger that starts with prefix (the longest, then the
+    // greatest: "20261210000" is above "2026129999"); "" when there is none.
+    virtual BookResult Highest(const std::string& prefix, std::string& serial) = 0;
+    // The newest explicit setting of the counter; found = false when there is none.
+    virtual BookResult LastSetting(CounterSetting& setting, bool& found) = 0;
 };
 
 // The counter and the ledger inside one exclusive section of the book.

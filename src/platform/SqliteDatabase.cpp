@@ -91,12 +91,14 @@ RecordResult SqliteDatabase::Create() {
     const std::string temp = path_ + ".new-" + std::to_string(random());
     if (!CreatePrivateFile(temp, reason))
         return {false, reason};
-    // A rollback journal, not WAL, while the file has its temporary name: nothing of it may stay
-    // in a -wal file beside a name that is about to change.
+    // The schema in a rollback journal, then WAL mode (kept in the file itself, so no program
+    // switches it later while others have the file open); closing the only connection leaves no
+    // -wal file beside a name that is about to change.
     sqlite3* db = nullptr;
     bool ok = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
     if (ok) {
-        const std::string setup = std::string("BEGIN;") + kRecordSchema + "\nCOMMIT;";
+        const std::string setup =
+            std::string("BEGIN;") + kRecordSchema + "\nCOMMIT; PRAGMA journal_mode=WAL;";
         ok = sqlite3_exec(db, setup.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
     }
     if (!ok)
@@ -114,10 +116,10 @@ RecordResult SqliteDatabase::Create() {
 }
 
 RecordResult SqliteDatabase::OpenExisting() {
-    // Never SQLITE_OPEN_CREATE: a record that vanished since is not silently begun again.
-    if (sqlite3_open_v2(path_.c_str(), &db_,
-                        readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE,
-                        nullptr) != SQLITE_OK) {
+    // Never SQLITE_OPEN_CREATE: a record that vanished since is not silently begun again. A
+    // read-only use opens it for writing all the same, only to read: its last close then
+    // removes the WAL's files as a writer's does.
+    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         RecordResult r{false, "cannot open " + path_ + ": " + LastError()};
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -126,10 +128,10 @@ RecordResult SqliteDatabase::OpenExisting() {
     sqlite3_busy_timeout(db_, busyTimeoutMs_);
     if (readOnly_)
         return {};
-    // The schema of this version over whatever an older version made; every statement of it can
-    // run again.
+    // The schema of this version over whatever an older version made (WAL mode included); every
+    // statement of it can run again.
     const std::string setup = std::string(
-                                  "PRAGMA journal_mode=WAL; PRAGMA foreign_keys=ON;"
+                                  "PRAGMA foreign_keys=ON; PRAGMA journal_mode=WAL;"
                                   " BEGIN IMMEDIATE;") +
                               kRecordSchema + "\nCOMMIT;";
     if (sqlite3_exec(db_, setup.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {

@@ -19,8 +19,8 @@ namespace bpconf::platform {
 
 class SqliteDatabase {
   public:
-    // readOnly: never creates, changes or sets up anything (a dry run); a file that is not there
-    // reads as an empty record.
+    // readOnly: never creates, changes or sets up anything (a dry run, a reader of the record); a
+    // file that is not there reads as an empty record.
     explicit SqliteDatabase(std::string path, int busyTimeoutMs = 30000, bool readOnly = false);
     ~SqliteDatabase();
     SqliteDatabase(const SqliteDatabase&) = delete;

@@ -52,6 +52,8 @@ RecordResult SqliteUnitRecord::Write(const UnitEntry& e) {
 RecordResult SqliteUnitRecord::Read(const UnitQuery& q, std::vector<UnitEntry>& entries) {
     entries.clear();
     const std::string what = "cannot read " + db_->Path();
+    if (RecordResult r = db_->Open(); !r || db_->Absent())
+        return r;
     // One read transaction: the entries and their messages from the same moment.
     if (RecordResult r = db_->Begin(false, what); !r)
         return r;

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <optional>
 
 #include "platform/RecordSql.h"
@@ -57,30 +58,53 @@ BookResult FindIn(SqliteDatabase& db, const std::string& serial, SerialFacts& fa
     return {};
 }
 
-BookResult SerialsIn(SqliteDatabase& db, const std::string& prefix,
-                     std::vector<std::string>& serials) {
-    serials.clear();
-    const std::string what = "cannot read " + db.Path();
+// Reads the first row of a query of the ledger, if there is one; a ledger not created yet has
+// none.
+BookResult FirstRowIn(SqliteDatabase& db, const char* query,
+                      const std::function<void(SqliteStatement&)>& bind,
+                      const std::function<void(SqliteStatement&)>& read) {
     if (RecordResult r = db.Open(); !r)
         return Failed(Failure::LedgerUnreadable, r.reason);
     if (db.Absent())
         return {};
     std::string error;
     {
-        SqliteStatement s(db, sql::kSerialsStartingWith);
+        SqliteStatement s(db, query);
         if (!s.ok())
-            return Failed(Failure::LedgerUnreadable, what + ": " + db.LastError());
-        s.Bind(1, prefix);
-        s.Bind(2, static_cast<std::int64_t>(prefix.size()));
-        int rc;
-        while ((rc = s.Step()) == SQLITE_ROW)
-            serials.push_back(s.Text(0));
-        if (rc != SQLITE_DONE)
+            return Failed(Failure::LedgerUnreadable,
+                          "cannot read " + db.Path() + ": " + db.LastError());
+        bind(s);
+        const int rc = s.Step();
+        if (rc == SQLITE_ROW)
+            read(s);
+        else if (rc != SQLITE_DONE)
             error = db.LastError();
     }
     if (!error.empty())
-        return Failed(Failure::LedgerUnreadable, what + ": " + error);
+        return Failed(Failure::LedgerUnreadable, "cannot read " + db.Path() + ": " + error);
     return {};
+}
+
+BookResult HighestIn(SqliteDatabase& db, const std::string& prefix, std::string& serial) {
+    serial.clear();
+    return FirstRowIn(
+        db, sql::kHighestSerial,
+        [&](SqliteStatement& s) {
+            s.Bind(1, prefix);
+            s.Bind(2, prefix + ":");
+        },
+        [&](SqliteStatement& s) { serial = s.Text(0); });
+}
+
+BookResult LastSettingIn(SqliteDatabase& db, CounterSetting& setting, bool& found) {
+    found = false;
+    return FirstRowIn(
+        db, sql::kLastCounterSetting,
+        [](SqliteStatement& s) { s.Bind(1, std::string(kStationSequence)); },
+        [&](SqliteStatement& s) {
+            found = true;
+            setting = {s.Text(0), s.Text(1), s.Text(2), s.Text(3), s.Int(4) != 0};
+        });
 }
 
 // A section: the counter as read under its lock, the ledger inside the record's write
@@ -93,9 +117,11 @@ class StationSection : public ISerialSection {
     BookResult Find(const std::string& serial, SerialFacts& facts) override {
         return FindIn(db_, serial, facts);
     }
-    BookResult SerialsStartingWith(const std::string& prefix,
-                                   std::vector<std::string>& serials) override {
-        return SerialsIn(db_, prefix, serials);
+    BookResult Highest(const std::string& prefix, std::string& serial) override {
+        return HighestIn(db_, prefix, serial);
+    }
+    BookResult LastSetting(CounterSetting& setting, bool& found) override {
+        return LastSettingIn(db_, setting, found);
     }
     BookResult Add(const LedgerEntry& e) override {
         int rc, extended;
@@ -184,11 +210,17 @@ BookResult StationSerialBook::Find(const std::string& serial, SerialFacts& facts
     return FindIn(*db_, serial, facts);
 }
 
-BookResult StationSerialBook::SerialsStartingWith(const std::string& prefix,
-                                                  std::vector<std::string>& serials) {
+BookResult StationSerialBook::Highest(const std::string& prefix, std::string& serial) {
     if (!db_)
         return LedgerFailure(Failure::LedgerUnreadable, whyNot_);
-    return SerialsIn(*db_, prefix, serials);
+    return HighestIn(*db_, prefix, serial);
+}
+
+BookResult StationSerialBook::LastSetting(CounterSetting& setting, bool& found) {
+    found = false;
+    if (!db_)
+        return LedgerFailure(Failure::LedgerUnreadable, whyNot_);
+    return LastSettingIn(*db_, setting, found);
 }
 
 BookResult StationSerialBook::Exclusive(const std::function<bool(ISerialSection&)>& work) {

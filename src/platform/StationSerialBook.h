@@ -35,8 +35,8 @@ class StationSerialBook : public ISerialBook, private ILedgerReader {
 
   private:
     BookResult Find(const std::string& serial, SerialFacts& facts) override;
-    BookResult SerialsStartingWith(const std::string& prefix,
-                                   std::vector<std::string>& serials) override;
+    BookResult Highest(const std::string& prefix, std::string& serial) override;
+    BookResult LastSetting(CounterSetting& setting, bool& found) override;
     BookResult LedgerFailure(BookResult::Failure failure, const std::string& reason);
 
     std::unique_ptr<ICounterStore> counter_;

@@ -12,9 +12,11 @@ class DrySection : public platform::ISerialSection {
     platform::BookResult Find(const std::string& serial, platform::SerialFacts& facts) override {
         return ledger_.Find(serial, facts);
     }
-    platform::BookResult SerialsStartingWith(const std::string& prefix,
-                                             std::vector<std::string>& serials) override {
-        return ledger_.SerialsStartingWith(prefix, serials);
+    platform::BookResult Highest(const std::string& prefix, std::string& serial) override {
+        return ledger_.Highest(prefix, serial);
+    }
+    platform::BookResult LastSetting(platform::CounterSetting& setting, bool& found) override {
+        return ledger_.LastSetting(setting, found);
     }
     platform::BookResult Add(const platform::LedgerEntry&) override { return {}; }
     void SetCounter(const std::string&) override {}

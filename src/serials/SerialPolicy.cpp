@@ -61,31 +61,58 @@ SerialProblem CounterValue(const StoredValue& stored, std::int32_t& value) {
     return Problem(Kind::CounterUnusable);
 }
 
-// One past the largest counter of the ledger's (and the record's) numbers with this stamp; 0
-// when there are none.
+// One past the largest counter of the ledger's numbers with this stamp; 0 when there are none.
 SerialProblem HighWater(platform::ILedgerReader& ledger, const std::string& stamp,
                         std::int64_t& high) {
-    std::vector<std::string> serials;
-    if (const BookResult r = ledger.SerialsStartingWith(stamp, serials); !r)
+    std::string serial;
+    if (const BookResult r = ledger.Highest(stamp, serial); !r)
         return FromBook(r);
-    high = 0;
-    for (const auto& serial : serials) {
-        if (const auto counter = CounterOf(serial, stamp))
-            high = std::max(high, *counter + 1);
-    }
+    const auto counter = CounterOf(serial, stamp);
+    high = counter ? *counter + 1 : 0;
     return {};
 }
 
-// The next free serial number: the counter's when it is on no unit, else past every number of
+// Whether the counter stands below numbers of the ledger on purpose: the newest setting of the
+// counter was forced, to a value it has only moved forward from since.
+SerialProblem ForcedBelow(platform::ILedgerReader& ledger, std::int64_t counter, bool& forced) {
+    platform::CounterSetting setting;
+    bool found = false;
+    if (const BookResult r = ledger.LastSetting(setting, found); !r)
+        return FromBook(r);
+    const auto to = ParseCounter(setting.to);
+    forced = found && setting.forced && to && *to <= counter;
+    return {};
+}
+
+// Whether the counter's own number may be stamped: on no unit, and not below numbers of the
+// ledger with the stamp (a counter set back by hand, a backup restored, a fresh counter beside
+// an older record) unless set there on purpose.
+SerialProblem CounterNumberFree(platform::ILedgerReader& ledger, const std::string& stamp,
+                                std::int32_t counter, bool& free) {
+    platform::SerialFacts facts;
+    if (const BookResult r = ledger.Find(SerialText(stamp, counter), facts); !r)
+        return FromBook(r);
+    free = !OnAUnit(facts);
+    if (!free)
+        return {};
+    std::int64_t high = 0;
+    if (SerialProblem p = HighWater(ledger, stamp, high); !p)
+        return p;
+    if (counter >= high)
+        return {};
+    return ForcedBelow(ledger, counter, free);
+}
+
+// The next free serial number: the counter's when it may be stamped, else past every number of
 // the ledger with this stamp.
 SerialProblem NextFreeIn(platform::ILedgerReader& ledger, const StoredValue& stored,
                          const std::string& stamp, std::string& serial) {
     std::int32_t counter = 1;
     if (CounterValue(stored, counter)) {
-        platform::SerialFacts facts;
-        if (const BookResult r = ledger.Find(SerialText(stamp, counter), facts); !r)
-            return FromBook(r);
-        if (!OnAUnit(facts)) {
+        bool free = false;
+        if (SerialProblem p = CounterNumberFree(ledger, stamp, counter, free); !p)
+            return p;
+        if (free) {
             serial = SerialText(stamp, counter);
             return {};
         }
@@ -97,25 +124,29 @@ SerialProblem NextFreeIn(platform::ILedgerReader& ledger, const StoredValue& sto
     return {};
 }
 
-// The number's facts, and the problem of stamping it (fromOperator: the operator's number).
+// The problem of stamping a number (fromOperator: the operator's number, else the counter's).
 SerialProblem CheckNumber(platform::ILedgerReader& ledger, const StoredValue& stored,
                           const std::string& stamp, std::int32_t number, bool fromOperator,
                           const std::string& confirmedReuse, bool& reuse) {
     const std::string serial = SerialText(stamp, number);
-    platform::SerialFacts facts;
-    if (const BookResult r = ledger.Find(serial, facts); !r)
-        return FromBook(r);
     reuse = false;
-    if (OnAUnit(facts)) {
-        if (fromOperator && serial == confirmedReuse) {
-            reuse = true;
-        } else {
-            SerialProblem p = Problem(fromOperator ? Kind::OnAUnit : Kind::CounterBehind);
-            p.serial = serial;
-            if (SerialProblem q = NextFreeIn(ledger, stored, stamp, p.nextFree); !q)
-                return q;
-            return p;
-        }
+    bool free = false;
+    if (fromOperator) {
+        // The operator's choice: any number on no unit, or one confirmed.
+        platform::SerialFacts facts;
+        if (const BookResult r = ledger.Find(serial, facts); !r)
+            return FromBook(r);
+        free = !OnAUnit(facts);
+        reuse = !free && serial == confirmedReuse;
+    } else if (SerialProblem p = CounterNumberFree(ledger, stamp, number, free); !p) {
+        return p;
+    }
+    if (!free && !reuse) {
+        SerialProblem p = Problem(fromOperator ? Kind::OnAUnit : Kind::CounterBehind);
+        p.serial = serial;
+        if (SerialProblem q = NextFreeIn(ledger, stored, stamp, p.nextFree); !q)
+            return q;
+        return p;
     }
     if (!reuse && number == kLargestCounter) {
         SerialProblem p = Problem(Kind::AtLimit);
@@ -145,11 +176,24 @@ SerialPlan SerialPolicy::Plan(const std::string& rawStamp,
         plan.serial = SerialText(stamp, plan.number);
         plan.problem = CheckNumber(section, section.Counter(), stamp, plan.number,
                                    plan.fromOperator, confirmedReuse, plan.reuse);
-        // The counter stored again as it is: a store that cannot be written (a read-only
-        // folder, a full disk) stops the run now, not at its stamp.
-        if (!plan.problem || section.Counter().kind != StoredValue::Kind::Text)
+        // The counter stored as the take will find it (again as it is, or its first value): a
+        // store that cannot be written (a read-only folder, a full disk) stops the run now, not
+        // at its stamp.
+        if (!plan.problem)
             return false;
-        section.SetCounter(section.Counter().text);
+        const StoredValue& stored = section.Counter();
+        std::int32_t counter = 0;
+        if (CounterValue(stored, counter) && stored.kind == StoredValue::Kind::Text) {
+            section.SetCounter(stored.text);
+        } else if (stored.kind == StoredValue::Kind::Missing && !operatorNumber) {
+            section.SetCounter(FormatCounter(1));
+        } else {
+            // No usable value: the operator's number mends it, past the ledger's numbers.
+            std::int64_t high = 0;
+            if (plan.problem = HighWater(section, stamp, high); !plan.problem)
+                return false;
+            section.SetCounter(FormatCounter(std::max<std::int64_t>(plan.number, high)));
+        }
         return true;
     });
     if (!done)
@@ -187,7 +231,7 @@ SerialProblem SerialPolicy::Take(const TakeRequest& request, TakenSerial& taken)
                                               request.station, request.runId, taken.reused});
         if (added.failure == BookResult::Failure::Duplicate) {
             // Taken by another station since it was looked at: never a second unit.
-            problem = Problem(taken.fromOperator ? Kind::OnAUnit : Kind::CounterBehind);
+            problem = Problem(Kind::TakenMeanwhile);
             problem.serial = taken.serial;
             NextFreeIn(section, section.Counter(), stamp, problem.nextFree);
             return false;
@@ -196,19 +240,23 @@ SerialProblem SerialPolicy::Take(const TakeRequest& request, TakenSerial& taken)
             problem = FromBook(added);
             return false;
         }
-        // The counter moves past the number, unless the number lies below numbers of the
-        // ledger: a reuse, or a gap the operator filled, leaves it where it stands.
+        // The counter moves forward only: past the number taken, never back (numbers between may
+        // be on units the ledger does not know of); a reuse leaves it where it stands. A counter
+        // that held no value (or none usable) is set past the ledger's numbers as well.
         std::optional<std::int32_t> next;
-        if (!taken.fromOperator) {
-            next = *number + 1;
-        } else if (!taken.reused) {
-            std::int64_t high = 0;
-            if (problem = HighWater(section, stamp, high); !problem)
-                return false;
-            if (high <= static_cast<std::int64_t>(*number) + 1)
-                next = *number + 1;
-            else if (!counterProblem)  // no counter to stay at: past the ledger's numbers
-                next = static_cast<std::int32_t>(std::min<std::int64_t>(high, kLargestCounter));
+        if (!taken.reused || counterProblem.kind != Kind::None) {
+            std::int64_t to = static_cast<std::int64_t>(*number) + 1;
+            if (counterProblem.kind == Kind::None) {
+                to = std::max<std::int64_t>(to, counter);
+            } else {
+                std::int64_t high = 0;
+                if (problem = HighWater(section, stamp, high); !problem)
+                    return false;
+                to = std::max(to, high);
+            }
+            to = std::min<std::int64_t>(to, kLargestCounter);
+            if (counterProblem.kind != Kind::None || to != counter)
+                next = static_cast<std::int32_t>(to);
         }
         if (next) {
             section.SetCounter(FormatCounter(*next));

@@ -7,10 +7,10 @@
 //   the book's exclusive lock: the operator's number when one was set, else the counter's.
 // - A number on a unit already is stamped again only when the operator confirmed that very
 //   number; the counter's own number on a unit means the counter was set back: refused.
-// - The counter never goes back below a number of the ledger: after a take it stands past the
-//   number taken, unless that number lies below numbers of the ledger with its stamp (a gap
-//   filled, a reuse), when it stays where it was. Setting it below them is refused unless
-//   forced, and every setting is noted.
+// - The counter moves forward only: after a take it stands past the number taken, never back
+//   (a reuse, or a number below it, leaves it where it was). Only an explicit setting moves it
+//   otherwise, never below numbers of the ledger with the stamp unless forced, and every setting
+//   is noted.
 // - A taken number is reserved before its message can leave; it is settled stamped or void once
 //   the run knows; one handed over and never confirmed stays reserved (on a unit, for safety).
 #pragma once
@@ -31,6 +31,7 @@ struct SerialProblem {
         None,
         OnAUnit,            // the operator's number is on a unit already (a reuse to confirm)
         CounterBehind,      // the counter's number is on a unit already: it was set back
+        TakenMeanwhile,     // another station took the number between the check and the take
         CounterUnusable,    // the counter holds no counter value, and no operator number helps
         AtLimit,            // the counter is at kLargestCounter: no next number can be stored
         BelowLedger,        // a setting below numbers of the ledger

@@ -4,6 +4,7 @@
 
 #include "app/cli/CliOptions.h"
 #include "operator/OperatorTexts.h"
+#include "operator/Profile.h"
 #include "operator/SystemLanguage.h"
 #include "platform/AsciiText.h"
 #include "platform/RecordSchema.h"
@@ -63,7 +64,7 @@ int SetCounter(const platform::LineSettings& line, const std::string& value, boo
         return Usage("set-counter takes a counter of digits, not '" + value + "'");
     const std::string stamp =
         month.empty() ? serials::YearMonthStamp(platform::CreateSystemClock()->Now()) : month;
-    if (stamp.size() != 6 || stamp.find_first_not_of("0123456789") != std::string::npos)
+    if (!op::IsYearMonth(stamp))
         return Usage("--month takes yyyyMM, not '" + month + "'");
     const std::string language =
         text::ToLowerAscii(op::GetSystemLanguage(*platform::CreateSystemLocale()));

@@ -21,6 +21,7 @@ struct UnitsOptions {
     bool summary = false;
 };
 
+// "YYYY-MM-DD", a day of the calendar.
 bool IsDate(const std::string& s) {
     if (s.size() != 10 || s[4] != '-' || s[7] != '-')
         return false;
@@ -28,7 +29,11 @@ bool IsDate(const std::string& s) {
         if (s[i] < '0' || s[i] > '9')
             return false;
     }
-    return true;
+    const int year = std::stoi(s.substr(0, 4)), month = std::stoi(s.substr(5, 2)),
+              day = std::stoi(s.substr(8, 2));
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    const int days[] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
 }
 
 bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, std::string& error) {
@@ -224,7 +229,8 @@ int Units(const std::vector<std::string>& args) {
     platform::LineSettings line;
     if (!LineSettingsFor(o.profiles, line, error))
         return Usage(error);
-    platform::SerialsAndRecord store = platform::CreateSerialsAndRecord(line);
+    // Reading creates nothing: no record is an empty one.
+    platform::SerialsAndRecord store = platform::CreateSerialsAndRecord(line, true);
     std::vector<platform::UnitEntry> entries;
     if (const platform::RecordResult r = store.record->Read(o.query, entries); !r) {
         std::cerr << "bpconf-cli: the record " << store.record->Location()

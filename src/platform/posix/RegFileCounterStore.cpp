@@ -430,21 +430,27 @@ CounterChange RegFileCounterStore::Change(
         ::unlink(temp.c_str());
         return Failed(CounterChange::Failure::Unwritable, std::strerror(writeError));
     }
+    // The folder is opened before anything changes: a folder that cannot be flushed fails the
+    // change while the old value is still in place.
+    const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        const int openError = errno;
+        ::unlink(temp.c_str());
+        return Failed(CounterChange::Failure::Unwritable,
+                      "cannot open " + folder + " to flush it: " + std::strerror(openError));
+    }
     if (beforeReplace_)
         beforeReplace_();
     if (::rename(temp.c_str(), real.c_str()) != 0) {
         const int renameError = errno;
+        ::close(dirFd);
         ::unlink(temp.c_str());
         return Failed(CounterChange::Failure::Unwritable, std::strerror(renameError));
     }
-    // The rename itself reaches the disk with the folder.
-    const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
-        // The new value may not outlive a power cut: the change is not done.
-        return Failed(CounterChange::Failure::Unwritable,
-                      "cannot open " + folder + " to flush it: " + std::strerror(errno));
-    }
+    // The rename itself reaches the disk with the folder. Should that fail, the new value is in
+    // place but may not outlive a power cut: the change is not done, and a number taken with it
+    // stays a gap.
     const bool synced = ::fsync(dirFd) == 0 || errno == EINVAL;
     const int syncError = errno;
     ::close(dirFd);

@@ -48,20 +48,37 @@ BookResult FindOn(PgConnection& c, const std::string& serial, SerialFacts& facts
     return {};
 }
 
-BookResult SerialsOn(PgConnection& c, const std::string& prefix, std::vector<std::string>& serials,
-                     bool retry) {
-    serials.clear();
+BookResult HighestOn(PgConnection& c, const std::string& prefix, std::string& serial, bool retry) {
+    serial.clear();
     std::string reason;
-    const std::vector<std::string> params = {prefix, std::to_string(prefix.size())};
-    pg_result* raw = retry ? c.Query(sql::kSerialsStartingWith, params, reason)
-                           : c.Exec(sql::kSerialsStartingWith, params);
+    const std::vector<std::string> params = {prefix, prefix + ":"};
+    pg_result* raw =
+        retry ? c.Query(sql::kHighestSerial, params, reason) : c.Exec(sql::kHighestSerial, params);
     if (raw == nullptr)
         return Failed(Failure::LedgerUnreadable, reason);
     PgResult rows(raw);
     if (!rows.Ok())
         return Failed(Failure::LedgerUnreadable, rows.Error());
-    for (int i = 0; i < rows.Rows(); ++i)
-        serials.push_back(rows.Text(i, 0));
+    if (rows.Rows() > 0)
+        serial = rows.Text(0, 0);
+    return {};
+}
+
+BookResult LastSettingOn(PgConnection& c, CounterSetting& setting, bool& found, bool retry) {
+    found = false;
+    std::string reason;
+    pg_result* raw = retry ? c.Query(sql::kLastCounterSetting, {kLineSequence}, reason)
+                           : c.Exec(sql::kLastCounterSetting, {kLineSequence});
+    if (raw == nullptr)
+        return Failed(Failure::LedgerUnreadable, reason);
+    PgResult rows(raw);
+    if (!rows.Ok())
+        return Failed(Failure::LedgerUnreadable, rows.Error());
+    if (rows.Rows() > 0) {
+        found = true;
+        setting = {rows.Text(0, 0), rows.Text(0, 1), rows.Text(0, 2), rows.Text(0, 3),
+                   rows.Text(0, 4) != "0"};
+    }
     return {};
 }
 
@@ -72,9 +89,11 @@ class PgSection : public ISerialSection {
     BookResult Find(const std::string& serial, SerialFacts& facts) override {
         return FindOn(c_, serial, facts, false);
     }
-    BookResult SerialsStartingWith(const std::string& prefix,
-                                   std::vector<std::string>& serials) override {
-        return SerialsOn(c_, prefix, serials, false);
+    BookResult Highest(const std::string& prefix, std::string& serial) override {
+        return HighestOn(c_, prefix, serial, false);
+    }
+    BookResult LastSetting(CounterSetting& setting, bool& found) override {
+        return LastSettingOn(c_, setting, found, false);
     }
     BookResult Add(const LedgerEntry& e) override {
         // A refused row must not end the transaction: the savepoint keeps it usable.
@@ -143,9 +162,12 @@ BookResult PgSerialBook::Find(const std::string& serial, SerialFacts& facts) {
     return FindOn(*c_, serial, facts, true);
 }
 
-BookResult PgSerialBook::SerialsStartingWith(const std::string& prefix,
-                                             std::vector<std::string>& serials) {
-    return SerialsOn(*c_, prefix, serials, true);
+BookResult PgSerialBook::Highest(const std::string& prefix, std::string& serial) {
+    return HighestOn(*c_, prefix, serial, true);
+}
+
+BookResult PgSerialBook::LastSetting(CounterSetting& setting, bool& found) {
+    return LastSettingOn(*c_, setting, found, true);
 }
 
 BookResult PgSerialBook::Exclusive(const std::function<bool(ISerialSection&)>& work) {

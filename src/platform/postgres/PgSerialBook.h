@@ -28,8 +28,8 @@ class PgSerialBook : public ISerialBook, private ILedgerReader {
 
   private:
     BookResult Find(const std::string& serial, SerialFacts& facts) override;
-    BookResult SerialsStartingWith(const std::string& prefix,
-                                   std::vector<std::string>& serials) override;
+    BookResult Highest(const std::string& prefix, std::string& serial) override;
+    BookResult LastSetting(CounterSetting& setting, bool& found) override;
 
     std::shared_ptr<PgConnection> c_;
 };
