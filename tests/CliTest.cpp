@@ -107,24 +107,35 @@ TEST(CliFrames, ChineseNameInTheChineseCodePage) {
     EXPECT_EQ(FrameOf(r.out, "42 54 52 4E"), "1B 23 23 42 54 52 4E 04 D6 D0 CE C4");
 }
 
+// The printer name goes out in the code page of the locale variables; a name with characters
+// that code page cannot hold is refused (the window would send '?' for them).
 TEST(CliFrames, NameInTheCodePageOfTheLocaleVariables) {
     const struct {
         const char* env;
         const char* name;
-        const char* frame;
+        const char* frame;  // nullptr: refused
     } cases[] = {
         {"LC_ALL= LC_CTYPE= LANG=zh", "中文", "1B 23 23 42 54 52 4E 04 D6 D0 CE C4"},
-        {"LC_ALL=zh_CN.UTF-8", "打印机😀", "1B 23 23 42 54 52 4E 08 B4 F2 D3 A1 BB FA 3F 3F"},
-        {"LC_ALL=ru_RU.UTF-8", "Принтер Ω", "1B 23 23 42 54 52 4E 09 CF F0 E8 ED F2 E5 F0 20 3F"},
+        {"LC_ALL=ru_RU.UTF-8", "Принтер", "1B 23 23 42 54 52 4E 07 CF F0 E8 ED F2 E5 F0"},
         {"LC_ALL= LC_CTYPE=el_GR.UTF-8 LANG=ru_RU.UTF-8", "Ωμέγα",
          "1B 23 23 42 54 52 4E 05 D9 EC DD E3 E1"},
-        {"LC_ALL= LC_CTYPE= LANG=en_US.UTF-8", "Łódź", "1B 23 23 42 54 52 4E 04 3F F3 64 3F"},
+        {"LC_ALL= LC_CTYPE= LANG=en_US.UTF-8", "Café?", "1B 23 23 42 54 52 4E 05 43 61 66 E9 3F"},
+        {"LC_ALL=zh_CN.UTF-8", "打印机😀", nullptr},
+        {"LC_ALL=ru_RU.UTF-8", "Принтер Ω", nullptr},
+        {"LC_ALL= LC_CTYPE= LANG=en_US.UTF-8", "Łódź", nullptr},
     };
     for (const auto& c : cases) {
         test::TempDir home("cli");
         const auto r = Cli(
             std::string("frames --set printer_name.send=yes --set 'printer_name=") + c.name + "'",
             home, c.env);
+        if (c.frame == nullptr) {
+            EXPECT_EQ(r.status, 2) << c.env;
+            EXPECT_NE(r.err.find("characters this station's code page cannot hold"),
+                      std::string::npos)
+                << r.err;
+            continue;
+        }
         EXPECT_EQ(r.status, 0) << c.env << "\n" << r.err;
         EXPECT_EQ(FrameOf(r.out, "42 54 52 4E"), c.frame) << c.env;
     }
@@ -200,7 +211,9 @@ TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
         {"run --set serial.counter=12a", "bad value for serial.counter: '12a'"},
         {"run --set serial.counter=2147483648", "bad value for serial.counter: '2147483648'"},
         {"run --set serial.counter=", "bad value for serial.counter: ''"},
-        {"run --set sensor=x", "bad value for sensor: 'x' (a whole number of millivolts)"},
+        {"run --set sensor=x", "bad value for sensor: 'x' (a whole number of millivolts"},
+        {"run --set sensor=70000", "bad value for sensor: '70000'"},
+        {"run --set aging_time=-1", "bad value for aging_time: '-1'"},
         {"run --set standby_time=soon", "bad value for standby_time: 'soon'"},
         {"run --set serial.month=2026-12", "bad value for serial.month"},
         {"run --language german", "--language takes chinese or english"},
@@ -209,7 +222,7 @@ TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
         {"run --profile '" + (home / "typo.ini") + "'",
          "typo.ini:3: unknown key 'desnity'; the nearest known key is density"},
         {"run --profile '" + (home / "aging.ini") + "'",
-         "aging.ini:2: bad value for aging_time: 'abc' (a whole number of seconds)"},
+         "aging.ini:2: bad value for aging_time: 'abc' (a whole number of seconds"},
         {"run --profile '" + (home / "outside.ini") + "'",
          "outside.ini:1: density stands outside [settings] and [line]"},
         {"run --package '" + (home / "missing.bin") + "'", "Cannot open file"},
@@ -279,6 +292,37 @@ TEST(CliRun, StatusLinesWithTheProgressAndTheJobs) {
     EXPECT_EQ(test::Slurp(JobFiles(jobs)[7]), std::string("\x1B##STSN\x0A"
                                                           "2026120041"));
     EXPECT_EQ(Stored(home), "0042");
+}
+
+// The operator's number in a run on several printers: the first printer stamps it, the next the
+// number after it, whichever reaches its stamp first; the same numbers again are on units and
+// reach none of them.
+TEST(CliRun, OperatorsNumberOnSeveralPrintersInTheirOrder) {
+    test::TempDir home("cli");
+    test::WriteCounter(home, "0007");
+    const std::string targets = " --capture '" + (home / "a") + "' --capture '" + (home / "b") +
+                                "' --capture '" + (home / "c") + "'";
+    const std::string run = "run --no-pacing --set serial.month=202612 --set serial.counter=0040";
+    const auto stamped = [&home] {
+        std::vector<std::map<std::string, int>> serials;
+        for (const char* dir : {"a", "b", "c"})
+            serials.push_back(test::StampedSerials(home / dir));
+        return serials;
+    };
+    const std::vector<std::map<std::string, int>> first = {
+        {{"2026120040", 1}}, {{"2026120041", 1}}, {{"2026120042", 1}}};
+    auto r = Cli(run + targets, home);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(stamped(), first);
+    EXPECT_EQ(Stored(home), "0043");
+
+    r = Cli(run + targets, home);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("--reuse-serial stamps 2026120042 on this unit as well"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(stamped(), first);
+    EXPECT_EQ(Stored(home), "0043");
 }
 
 TEST(CliRun, ChineseStatusLinesUnderAChineseLocale) {

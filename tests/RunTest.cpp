@@ -299,7 +299,7 @@ TEST_F(Run, AgingTimeIsShownUnconvertedAndFailsOnlyWhenSent) {
     Press();
     EXPECT_EQ(Sent(), Strings{});
     EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! 'abc' is not a valid integer value."});
-    EXPECT_EQ(Status(), "启动更新....");
+    EXPECT_EQ(Status(), "更新未开始：未发送任何内容");
     EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
     EXPECT_EQ(Counter(), "0002");  // no number taken
 }
@@ -562,7 +562,9 @@ TEST_F(Run, DeliveryFailuresEndTheRunWhereTheyHappen) {
          {},
          8,
          "打印机监控升级工具: error 1460",
-         "更新失败：打印机未收到全部设置（error 1460），序列号 2026120001 未写入打印机，已作废",
+         // Handed over and never confirmed: it may be on the unit, so it stays reserved.
+         "更新失败：打印机未收到全部设置（error 1460），序列号 2026120001 可能已写入打印机，保留为"
+         "已用，不再分配",
          "0002",
          {8}},
         {"queue stopped under the last job",
@@ -793,9 +795,12 @@ TEST_F(Run, FailedDeliveryIsRecordedWithTheMessageThatFailed) {
 
 // Marks a serial number stamped in the window's ledger, as an earlier run would have left it.
 void MarkStamped(WindowHarness& h, const std::string& serial) {
+    bool added = false;
     ASSERT_TRUE(h.book_.Exclusive([&](platform::ISerialSection& s) {
-        return s.Add({serial, "stamped", "S0", "earlier-" + serial, false}).ok();
+        added = s.Add({serial, "stamped", "S0", "earlier-" + serial, false}).ok();
+        return added;
     }));
+    ASSERT_TRUE(added) << serial;
 }
 
 // A record that cannot be written: at the end, the unit is configured and the operator told; when
@@ -961,9 +966,12 @@ TEST(StampTable, TheWindowRunAndFramesStampTheSameBytes) {
             platform::StationSerialBook book(
                 std::make_unique<platform::RegFileCounterStore>(test::CounterFile(home)),
                 std::make_shared<platform::SqliteDatabase>(home / "bpconf/units.sqlite"));
+            bool added = false;
             ASSERT_TRUE(book.Exclusive([&](platform::ISerialSection& s) {
-                return s.Add({used, "stamped", "S0", "earlier", false}).ok();
+                added = s.Add({used, "stamped", "S0", "earlier", false}).ok();
+                return added;
             }));
+            ASSERT_TRUE(added) << row.what;
         }
         std::string options = " --set serial.month=202612";
         if (row.typed != nullptr)

@@ -38,6 +38,13 @@ std::string ProblemSentence(bool chinese, const serials::SerialProblem& p,
                                  "back; the record " +
                                  ledgerLocation + "); the next free serial number is " +
                                  p.nextFree + ".";
+        case Kind::TakenMeanwhile:
+            return chinese ? "序列号 " + p.serial + " 刚被另一个工位取走；下一个可用的序列号是 " +
+                                 p.nextFree + "。"
+                           : "The serial number " + p.serial +
+                                 " was taken by another station a moment ago; the next free "
+                                 "serial number is " +
+                                 p.nextFree + ".";
         case Kind::CounterUnusable:
             if (chinese) {
                 return "序列号计数器 " + counterLocation + " 中" +
@@ -54,10 +61,10 @@ std::string ProblemSentence(bool chinese, const serials::SerialProblem& p,
                            : "The serial-number counter has reached its largest value, " + largest +
                                  "; no further serial number can be given.";
         case Kind::BelowLedger:
-            return chinese ? "生产记录 " + ledgerLocation + " 中已有比 " + p.serial +
-                                 " 更大的本月序列号；下一个可用的序列号是 " + p.nextFree + "。"
+            return chinese ? "生产记录 " + ledgerLocation + " 中已有不小于 " + p.serial +
+                                 " 的本月序列号；下一个可用的序列号是 " + p.nextFree + "。"
                            : "The record " + ledgerLocation +
-                                 " holds serial numbers of this month above " + p.serial +
+                                 " holds serial numbers of this month at or above " + p.serial +
                                  "; the next free serial number is " + p.nextFree + ".";
         case Kind::CounterLocked:
             return chinese ? "序列号计数器 " + counterLocation + " 正被另一个程序占用：" +
@@ -208,21 +215,29 @@ std::string PrinterNameRefusedText(const std::string& language, const std::strin
 }
 
 std::string DeliveryFailedText(const std::string& language, std::uint32_t error,
-                               const std::string& serial, bool serialArrived) {
+                               const std::string& serial, serials::SerialState serialState) {
+    using State = serials::SerialState;
     const std::string number = std::to_string(error);
     if (IsChinese(language)) {
         std::string text = "更新失败：打印机未收到全部设置（error " + number + "）";
-        if (!serial.empty())
-            text += serialArrived ? "，此机序列号为 " + serial
-                                  : "，序列号 " + serial + " 未写入打印机，已作废";
+        if (!serial.empty()) {
+            text += serialState == State::Stamped ? "，此机序列号为 " + serial
+                    : serialState == State::Void
+                        ? "，序列号 " + serial + " 未写入打印机，已作废"
+                        : "，序列号 " + serial + " 可能已写入打印机，保留为已用，不再分配";
+        }
         return text;
     }
     std::string text =
         "Update failed: the printer did not get every setting (error " + number + ")";
-    if (!serial.empty())
-        text += serialArrived
-                    ? "; this unit has serial number " + serial
-                    : "; serial number " + serial + " did not reach the printer and is void";
+    if (!serial.empty()) {
+        text += serialState == State::Stamped ? "; this unit has serial number " + serial
+                : serialState == State::Void
+                    ? "; serial number " + serial + " did not reach the printer and is void"
+                    : "; serial number " + serial +
+                          " may have reached the printer: it stays reserved and is never given "
+                          "again";
+    }
     return text;
 }
 

@@ -47,9 +47,10 @@ std::string VisibleControls(const std::string& text);
 std::string PrinterNameRefusedText(const std::string& interfaceLanguage, const std::string& name);
 
 // The status text of a run that ended because a message did not reach the printer. A serial
-// number taken in the run is named: it is used either way, so the operator can mark the unit.
+// number taken in the run is named with what the ledger says of it: on this unit (stamped), on
+// none (void), or perhaps on this one (reserved: never given again).
 std::string DeliveryFailedText(const std::string& interfaceLanguage, std::uint32_t error,
-                               const std::string& serial, bool serialArrived);
+                               const std::string& serial, serials::SerialState serialState);
 
 // The status text of a run refused before anything was sent: the queue cannot print.
 std::string QueueRefusedText(const std::string& interfaceLanguage, std::uint32_t error);

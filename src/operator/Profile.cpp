@@ -46,11 +46,18 @@ bool IsNo(const std::string& value) {
     return l == "no" || l == "false" || l == "0" || l == "off";
 }
 
+// What the values are checked and put for: the interface language (the items' texts) and the
+// conversion of the printer name to the station's code page.
+struct Context {
+    std::string language;
+    std::function<std::string(const std::string&)> toAnsi;
+};
+
 // What a key does with its value: checks it (throwing BadValue) and puts it into the settings.
-using Put = std::function<void(RunSettings&, const std::string& value, const std::string& lang)>;
+using Put = std::function<void(RunSettings&, const std::string& value, const Context&)>;
 
 Put Box(Setting setting) {
-    return [setting](RunSettings& s, const std::string& v, const std::string&) {
+    return [setting](RunSettings& s, const std::string& v, const Context&) {
         if (!IsYes(v) && !IsNo(v))
             throw BadValue{"yes or no"};
         s[setting].ticked = IsYes(v);
@@ -60,7 +67,7 @@ Put Box(Setting setting) {
 // A key that selects one item of a list by its text; texts: the item's text in each language.
 Put Item(Setting setting, std::vector<std::string> values,
          std::function<std::vector<std::string>(const std::string&)> itemsIn) {
-    return [=](RunSettings& s, const std::string& v, const std::string& lang) {
+    return [=](RunSettings& s, const std::string& v, const Context& c) {
         const auto it = std::find(values.begin(), values.end(), v);
         if (it == values.end())
             throw BadValue{"one of " + [&] {
@@ -71,20 +78,18 @@ Put Item(Setting setting, std::vector<std::string> values,
             }()};
         const auto index = static_cast<std::size_t>(it - values.begin());
         s[setting].item = static_cast<int>(index);
-        s[setting].text = itemsIn(lang).at(index);
+        s[setting].text = itemsIn(c.language).at(index);
     };
 }
 
-// An edit box holding seconds, converted as its step converts it.
-Put Seconds(Setting setting, protocol::Frame (*build)(const std::string&)) {
-    return [setting, build](RunSettings& s, const std::string& v, const std::string&) {
+// An edit box holding seconds, converted as its step converts it. The message holds four bytes:
+// a value outside them would be cut without a word, so a profile may not hold one.
+Put Seconds(Setting setting) {
+    return [setting](RunSettings& s, const std::string& v, const Context&) {
         if (Characters(v) > 16)
             throw BadValue{"at most 16 characters"};
-        try {
-            build(v);
-        } catch (const std::exception&) {
-            throw BadValue{"a whole number of seconds"};
-        }
+        if (!protocol::ParseInteger(v, 0, 0xFFFFFFFFLL))
+            throw BadValue{"a whole number of seconds, 0 to 4294967295"};
         s[setting].text = v;
     };
 }
@@ -99,13 +104,6 @@ int CodePageIndex(const std::string& v) {
     return -1;
 }
 
-bool IsMonth(const std::string& v) {
-    const bool digits = v.size() == 6 && std::all_of(v.begin(), v.end(),
-                                                     [](char c) { return c >= '0' && c <= '9'; });
-    const int month = digits ? std::stoi(v.substr(4)) : 0;
-    return digits && month >= 1 && month <= 12;
-}
-
 const std::map<std::string, Put>& Keys() {
     static const std::map<std::string, Put> kKeys = [] {
         std::map<std::string, Put> k;
@@ -113,32 +111,33 @@ const std::map<std::string, Put>& Keys() {
             return [items](const std::string&) { return items; };
         };
         k["codepage.send"] = Box(Setting::CodePage);
-        k["codepage"] = [](RunSettings& s, const std::string& v, const std::string& lang) {
+        k["codepage"] = [](RunSettings& s, const std::string& v, const Context& c) {
             const int index = CodePageIndex(v);
             if (index < 0)
                 throw BadValue{"the two-digit code of a code page, 00 ... 41"};
             s[Setting::CodePage].item = index;
-            s[Setting::CodePage].text = BuildCodePageList(lang).at(static_cast<std::size_t>(index));
+            s[Setting::CodePage].text =
+                BuildCodePageList(c.language).at(static_cast<std::size_t>(index));
         };
         k["density.send"] = Box(Setting::Density);
         k["density"] = Item(Setting::Density, DensityItems(), same(DensityItems()));
         k["aging_time.send"] = Box(Setting::AgingTime);
-        k["aging_time"] = Seconds(Setting::AgingTime, protocol::BuildBDIT);
+        k["aging_time"] = Seconds(Setting::AgingTime);
         k["line_feed.send"] = Box(Setting::LineFeed);
         k["line_feed"] = Item(Setting::LineFeed, {"0A", "0D"}, same({"0A", "0D"}));
         k["encryption"] = Box(Setting::Encryption);
         k["black_mark_stop"] = Box(Setting::BlackMark);
         k["standby_time.send"] = Box(Setting::StandbyTime);
-        k["standby_time"] = Seconds(Setting::StandbyTime, protocol::BuildSPTI);
+        k["standby_time"] = Seconds(Setting::StandbyTime);
         k["font.send"] = Box(Setting::FontType);
         k["font"] = Item(Setting::FontType, {"fixed", "proportional"}, FontTypeItems);
         k["serial.send"] = Box(Setting::SerialNumber);
-        k["serial.month"] = [](RunSettings& s, const std::string& v, const std::string&) {
-            if (!IsMonth(v))
+        k["serial.month"] = [](RunSettings& s, const std::string& v, const Context&) {
+            if (!IsYearMonth(v))
                 throw BadValue{"yyyyMM"};
             s.serialStamp = v;
         };
-        k[kSerialCounterKey] = [](RunSettings& s, const std::string& v, const std::string&) {
+        k[kSerialCounterKey] = [](RunSettings& s, const std::string& v, const Context&) {
             const bool digits = !v.empty() && std::all_of(v.begin(), v.end(), [](char c) {
                 return c >= '0' && c <= '9';
             });
@@ -149,22 +148,34 @@ const std::map<std::string, Put>& Keys() {
             s.serialCounter = number;
         };
         k["sensor.send"] = Box(Setting::SensorValue);
-        k["sensor"] = [](RunSettings& s, const std::string& v, const std::string&) {
-            // The window sends 3000 for a text that is no number; a profile says what it means.
-            if (!protocol::ParseInteger(Trim(v), std::numeric_limits<std::int32_t>::min(),
-                                        std::numeric_limits<std::int32_t>::max()))
-                throw BadValue{"a whole number of millivolts"};
+        k["sensor"] = [](RunSettings& s, const std::string& v, const Context&) {
+            // The window sends 3000 for a text that is no number, and the lowest two bytes of a
+            // larger one; a profile says what it means.
+            if (!protocol::ParseInteger(Trim(v), 0, 0xFFFF))
+                throw BadValue{"a whole number of millivolts, 0 to 65535"};
             s[Setting::SensorValue].text = v;
         };
         k["forced_connection"] = Box(Setting::ForcedConnection);
         k["baud_rate.send"] = Box(Setting::BaudRate);
         k["baud_rate"] = Item(Setting::BaudRate, BaudRateItems(), same(BaudRateItems()));
         k["printer_name.send"] = Box(Setting::PrinterName);
-        k["printer_name"] = [](RunSettings& s, const std::string& v, const std::string&) {
+        k["printer_name"] = [](RunSettings& s, const std::string& v, const Context& c) {
             if (Characters(v) > 16)
                 throw BadValue{"at most 16 characters"};
             if (HasControlCharacter(Trim(v)))
                 throw BadValue{"a control character inside the name"};
+            // The window sends '?' for a character the station's code page lacks; a profile
+            // names the printer as it means it.
+            if (c.toAnsi) {
+                std::string sent;
+                try {
+                    sent = c.toAnsi(Trim(v));
+                } catch (const std::exception& e) {
+                    throw BadValue{e.what()};
+                }
+                if (std::count(sent.begin(), sent.end(), '?') > std::count(v.begin(), v.end(), '?'))
+                    throw BadValue{"characters this station's code page cannot hold"};
+            }
             s[Setting::PrinterName].text = v;
         };
         k["self_test.send"] = Box(Setting::SelfTest);
@@ -236,7 +247,7 @@ bool SplitAssignment(const std::string& line, bool comments, std::string& key, s
 
 // Applies one assignment of [settings]; where: "file:line" or "--set KEY=VALUE".
 void Assign(const std::string& where, const std::string& key, const std::string& value,
-            const std::string& language, RunSettings& settings) {
+            const Context& context, RunSettings& settings) {
     const auto& keys = Keys();
     const auto put = keys.find(key);
     if (put == keys.end()) {
@@ -244,14 +255,14 @@ void Assign(const std::string& where, const std::string& key, const std::string&
                          Nearest(key, ProfileKeys()));
     }
     try {
-        put->second(settings, value, language);
+        put->second(settings, value, context);
     } catch (const BadValue& bad) {
         throw UsageError(where + ": bad value for " + key + ": '" + VisibleControls(value) + "' (" +
                          bad.why + ")");
     }
 }
 
-void ApplyProfile(const ProfileText& profile, const std::string& language, RunSettings* settings,
+void ApplyProfile(const ProfileText& profile, const Context& context, RunSettings* settings,
                   LineProfile& line) {
     std::istringstream lines(profile.text);
     std::string raw;
@@ -290,7 +301,7 @@ void ApplyProfile(const ProfileText& profile, const std::string& language, RunSe
             continue;
         }
         if (settings != nullptr)
-            Assign(where, key, value, language, *settings);
+            Assign(where, key, value, context, *settings);
     }
 }
 
@@ -315,23 +326,32 @@ RunSettings DesignRunSettings(const std::string& language, const platform::Local
 
 void ApplyProfiles(const std::vector<ProfileText>& profiles,
                    const std::vector<std::string>& assignments, const std::string& language,
+                   const std::function<std::string(const std::string&)>& toAnsi,
                    RunSettings& settings, LineProfile& line) {
+    const Context context{language, toAnsi};
     for (const auto& profile : profiles)
-        ApplyProfile(profile, language, &settings, line);
+        ApplyProfile(profile, context, &settings, line);
     for (const auto& assignment : assignments) {
         const std::string where = "--set " + VisibleControls(assignment);
         std::string key, value;
         if (!SplitAssignment(assignment, false, key, value))
             throw UsageError(where + ": expected KEY=VALUE");
-        Assign(where, key, value, language, settings);
+        Assign(where, key, value, context, settings);
     }
 }
 
 LineProfile LineOfProfiles(const std::vector<ProfileText>& profiles) {
     LineProfile line;
     for (const auto& profile : profiles)
-        ApplyProfile(profile, kEnglish, nullptr, line);
+        ApplyProfile(profile, {kEnglish, nullptr}, nullptr, line);
     return line;
+}
+
+bool IsYearMonth(const std::string& v) {
+    const bool digits = v.size() == 6 && std::all_of(v.begin(), v.end(),
+                                                     [](char c) { return c >= '0' && c <= '9'; });
+    const int month = digits ? std::stoi(v.substr(4)) : 0;
+    return digits && month >= 1 && month <= 12;
 }
 
 std::vector<std::string> ProfileKeys() {

@@ -45,15 +45,21 @@ RunSettings DesignRunSettings(const std::string& interfaceLanguage,
 
 // Applies the profiles in order, then the assignments ("KEY=VALUE" of --set), to settings and
 // line; a later key wins over an earlier one. Raises UsageError at the first line or
-// assignment that cannot be used.
+// assignment that cannot be used. toAnsi: the station's conversion of the printer name (empty:
+// not checked).
 void ApplyProfiles(const std::vector<ProfileText>& profiles,
                    const std::vector<std::string>& assignments,
-                   const std::string& interfaceLanguage, RunSettings& settings, LineProfile& line);
+                   const std::string& interfaceLanguage,
+                   const std::function<std::string(const std::string&)>& toAnsi,
+                   RunSettings& settings, LineProfile& line);
 
 // The [line] section of the profiles alone (the commands that send nothing).
 LineProfile LineOfProfiles(const std::vector<ProfileText>& profiles);
 
 // The keys, for the usage text.
 std::vector<std::string> ProfileKeys();
+
+// "yyyyMM" with a month from 01 to 12.
+bool IsYearMonth(const std::string& text);
 
 }  // namespace bpconf::op

@@ -28,6 +28,7 @@ void SerialCounter::Show(std::optional<int> counter) {
 void SerialCounter::Fill(const std::string& text) {
     form_.SetText(ctl::txtUpdateNo, text);
     filled_ = form_.Text(ctl::txtUpdateNo);
+    offered_.clear();
     edited_ = false;
 }
 
@@ -73,21 +74,29 @@ std::optional<std::int32_t> SerialCounter::Claim() {
     return number;
 }
 
-void SerialCounter::Taken(const serials::TakenSerial& taken) {
-    if (taken.nextCounter) {
-        Fill(serials::FormatCounter(*taken.nextCounter));
-        return;
-    }
-    // The counter stayed (a reuse, a gap filled): the box shows it again.
+std::string SerialCounter::StoredCounterText() {
     const platform::StoredValue stored = book_.ReadCounter();
     const auto counter = stored.kind == platform::StoredValue::Kind::Text
                              ? serials::ParseCounter(stored.text)
                              : std::nullopt;
-    Fill(counter ? serials::FormatCounter(*counter) : std::string());
+    return counter ? serials::FormatCounter(*counter) : std::string();
+}
+
+void SerialCounter::Taken(const serials::TakenSerial& taken) {
+    // The counter where it stands now: past the number, or where it was (a reuse).
+    Fill(taken.nextCounter ? serials::FormatCounter(*taken.nextCounter) : StoredCounterText());
 }
 
 void SerialCounter::Declined(const std::string& nextFreeCounter) {
-    Fill(nextFreeCounter);
+    if (nextFreeCounter == StoredCounterText()) {
+        Fill(nextFreeCounter);
+        return;
+    }
+    // The counter itself is behind numbers on units: the box offers the next free number for
+    // the next stamp, which closing does not store.
+    form_.SetText(ctl::txtUpdateNo, nextFreeCounter);
+    offered_ = form_.Text(ctl::txtUpdateNo);
+    edited_ = false;
 }
 
 void SerialCounter::CountUpdatedUnit() {
@@ -96,9 +105,9 @@ void SerialCounter::CountUpdatedUnit() {
 }
 
 void SerialCounter::Save() {
-    if (!SetByOperator())
-        return;
     const std::string box = form_.Text(ctl::txtUpdateNo);
+    if (!SetByOperator() || (!edited_ && !offered_.empty() && box == offered_))
+        return;
     const std::string& language = state_.interfaceLanguage;
     // An empty or non-numeric box would make the next start begin again at 0001.
     const auto number = serials::ParseCounter(box);

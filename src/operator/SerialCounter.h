@@ -65,6 +65,8 @@ class SerialCounter : public ISerialInput {
     // differs from it.
     void Fill(const std::string& text);
     bool SetByOperator() const;
+    // The counter as the box shows it ("%.4d"), "" for none usable.
+    std::string StoredCounterText();
 
     IForm& form_;
     platform::ISerialBook& book_;
@@ -74,6 +76,9 @@ class SerialCounter : public ISerialInput {
     const WindowState& state_;
     std::string station_;
     std::string filled_;
+    // A number the box offers for the next stamp that the operator did not type (the next free
+    // one, after a No): the next stamp takes it, closing does not store it.
+    std::string offered_;
     bool edited_ = false;
 };
 

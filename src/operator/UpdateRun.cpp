@@ -58,6 +58,7 @@ RunEnd UpdateRun::Run() {
     }
     if (uncaught)
         detail_ = *uncaught;
+    ShowIfNothingSent(end);
     // After an early end the operator can mend the value and run again.
     if (end != RunEnd::Normal && end != RunEnd::Closed)
         view_.EnableStart(true);
@@ -66,6 +67,15 @@ RunEnd UpdateRun::Run() {
     SettleSerial();
     Record(end);
     return end;
+}
+
+void UpdateRun::ShowIfNothingSent(RunEnd end) {
+    // An early end before the first byte: the status says so (a declined reuse says why).
+    if (end == RunEnd::Normal || end == RunEnd::Closed || end == RunEnd::Delivery ||
+        end == RunEnd::ReuseDeclined || !deliveries_.Messages().empty()) {
+        return;
+    }
+    Show("更新未开始：未发送任何内容", "Update not started: nothing was sent");
 }
 
 bool UpdateRun::SerialStepRuns() const {
@@ -130,9 +140,10 @@ RunEnd UpdateRun::CheckSerial() {
             (s_.reuse == Services::Reuse::Ask &&
              s_.boxes.Ask(SerialReuseQuestion(Language(), plan.serial, s_.serials.LedgerLocation(),
                                               plan.problem.nextFree)));
+        if (!yes)
+            view_.ShowStatus(SerialReuseDeclinedText(Language(), plan.serial));
         if (!yes && s_.reuse == Services::Reuse::Ask) {
             detail_ = SerialReuseDeclinedText(Language(), plan.serial);
-            view_.ShowStatus(detail_);
             serialInput_.Declined(plan.problem.nextFree.substr(text::Trim(stamp).size()));
             return RunEnd::ReuseDeclined;
         }
@@ -165,8 +176,8 @@ void UpdateRun::SerialStep() {
     request.station = s_.station;
     const serials::SerialProblem problem = policy_.Take(request, serial_);
     if (!problem) {
-        if (problem.kind == serials::SerialProblem::Kind::OnAUnit ||
-            problem.kind == serials::SerialProblem::Kind::CounterBehind)
+        // Only the operator's own number can be stamped again on purpose (--reuse-serial).
+        if (problem.kind == serials::SerialProblem::Kind::OnAUnit)
             refusedSerial_ = problem.serial;
         throw RunFailure{RunEnd::SerialStore,
                          SerialProblemText(Language(), problem, s_.serials.CounterLocation(),
@@ -184,7 +195,7 @@ void UpdateRun::SettleSerial() {
     if (!taken_)
         return;
     const SentMessage* stamp = deliveries_.SerialMessage();
-    const auto state = serials::SettlementOf(stamp != nullptr && stamp->delivery.handedOver,
+    const auto state = serials::SettlementOf(stamp != nullptr && stamp->delivery.MayHaveLeft(),
                                              stamp != nullptr && stamp->arrived);
     if (!state)
         return;  // handed over, never confirmed: it stays reserved, counted as used
@@ -215,7 +226,8 @@ void UpdateRun::Record(RunEnd end) {
     e.language = state_.interfaceLanguage;
     e.target = TargetText();
     // A number whose message never left is on no unit (it was voided): not named.
-    if (const SentMessage* stamp = deliveries_.SerialMessage(); stamp && stamp->delivery.handedOver)
+    if (const SentMessage* stamp = deliveries_.SerialMessage();
+        stamp && stamp->delivery.MayHaveLeft())
         e.serial = stampedSerial_;
     e.reusedSerial = serial_.reused && !e.serial.empty();
     for (const auto& sent : deliveries_.Messages())
@@ -312,10 +324,13 @@ void UpdateRun::EndAfterDeliveryFailure(const DeliveryFailure& failure) {
     if (!failure.shown)
         s_.transport.ShowDeliveryError(failure.error);
     const SentMessage* stamp = deliveries_.SerialMessage();
+    // What the ledger will say of the number: the text and the ledger agree.
+    const auto settled = serials::SettlementOf(stamp != nullptr && stamp->delivery.MayHaveLeft(),
+                                               stamp != nullptr && stamp->arrived);
     view_.ShowStatus(failure.beforeRun
                          ? QueueRefusedText(Language(), failure.error)
                          : DeliveryFailedText(Language(), failure.error, stampedSerial_,
-                                              stamp != nullptr && stamp->arrived));
+                                              settled.value_or(serials::SerialState::Reserved)));
 }
 
 RunEnd UpdateRun::Steps() {

@@ -82,6 +82,8 @@ class UpdateRun {
     // The serial-number step: the number taken, reserved and sent.
     void SerialStep();
     void EndAfterDeliveryFailure(const DeliveryFailure& failure);
+    // The status text of an early end that came before anything was sent.
+    void ShowIfNothingSent(RunEnd end);
     // Stamped when the serial-number message reached the unit, void when it never left; a
     // number handed over and never confirmed stays reserved.
     void SettleSerial();

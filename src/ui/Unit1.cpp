@@ -34,20 +34,37 @@ std::string ToStdString(const QString& s) {
     return s.toStdString();
 }
 
-// txtUpdateNo: digits only, typed or pasted; everything else is dropped.
+// txtUpdateNo: digits only, typed or pasted, at most the design's four (a longer number the
+// system wrote can only be shortened). The limit is kept here, after the filter: the edit's own
+// limit would cut a pasted "1a2-3" to "1a2-" before the letters are dropped.
 class CounterValidator : public QValidator {
   public:
-    using QValidator::QValidator;
+    CounterValidator(QLineEdit* edit, int designLimit)
+        : QValidator(edit), previous_(edit->text()), designLimit_(designLimit) {
+        // The text before the change under validation (the edit holds the new one by then).
+        QObject::connect(edit, &QLineEdit::textChanged, this,
+                         [this](const QString& text) { previous_ = text; });
+    }
     State validate(QString& input, int& pos) const override {
-        const QString filtered =
+        QString filtered =
             QString::fromStdString(op::SerialCounter::FilterPasted(input.toStdString()));
+        const int limit = std::max({designLimit_, static_cast<int>(previous_.size()), written_});
+        if (filtered.size() > limit)
+            filtered.truncate(limit);
         if (filtered != input) {
-            const int dropped = static_cast<int>(input.size()) - static_cast<int>(filtered.size());
-            pos = std::max(0, pos - dropped);
             input = filtered;
+            pos = std::min(pos, static_cast<int>(filtered.size()));
         }
         return Acceptable;
     }
+
+    // The system writes a text of this length next: it is kept whole.
+    void Writing(int length) { written_ = length; }
+
+  private:
+    QString previous_;
+    int designLimit_;
+    int written_ = 0;
 };
 
 // The design limit of an edit box binds typing only: a longer text the system writes (the
@@ -59,7 +76,12 @@ void SetLimitedText(QLineEdit* edit, const QString& text) {
     const int limit = edit->property(kDesignLimit).toInt();
     if (limit > 0)
         edit->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    auto* counter = dynamic_cast<CounterValidator*>(const_cast<QValidator*>(edit->validator()));
+    if (counter != nullptr)
+        counter->Writing(static_cast<int>(text.size()));
     edit->setText(text);
+    if (counter != nullptr)
+        counter->Writing(0);
 }
 
 }  // namespace
@@ -211,7 +233,10 @@ void TForm1::BuildLayout() {
     date->setCalendarPopup(false);
     auto* counter = As<QLineEdit>(op::ctl::txtUpdateNo);
     counter->setFrame(false);
-    counter->setValidator(new CounterValidator(counter));
+    for (const auto& limit : op::TextLimits()) {
+        if (limit.control == op::ctl::txtUpdateNo)
+            counter->setValidator(new CounterValidator(counter, limit.maxLength));
+    }
     auto* units = As<QLineEdit>(op::ctl::txtUpdateOverNum);
     units->setReadOnly(true);
     units->setFrame(false);
@@ -225,6 +250,8 @@ void TForm1::BuildLayout() {
     As<QProgressBar>(op::ctl::ProgressBar1)->setTextVisible(false);
 
     for (const auto& limit : op::TextLimits()) {
+        if (limit.control == op::ctl::txtUpdateNo)
+            continue;  // its validator keeps the limit
         auto* edit = As<QLineEdit>(limit.control);
         edit->setProperty(kDesignLimit, limit.maxLength);
         edit->setMaxLength(limit.maxLength);

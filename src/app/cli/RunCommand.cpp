@@ -6,7 +6,6 @@
 #include <functional>
 #include <iostream>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -93,27 +92,33 @@ class ConsoleRunView : public op::IRunView {
     std::string status_;
 };
 
-// The operator's number of the command line (serial.counter): the next stamp of whichever target
-// comes to its stamp first takes it, once.
+// The operator's number of the command line (serial.counter) for one target: with several
+// targets the first takes the number, the second the number after it, and so on, so the numbers
+// follow the operator's whatever order the runs reach their stamps in. Each is taken once and
+// checked before the target's first byte like a number typed into the window's box (one past
+// the largest counter is refused there, as typed text would be).
 class OperatorNumber : public op::ISerialInput {
   public:
-    explicit OperatorNumber(std::optional<std::int32_t> number) : number_(number) {}
+    explicit OperatorNumber(std::optional<std::int64_t> number) : number_(number) {}
     std::optional<std::string> OperatorText() const override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return number_ ? std::optional<std::string>(serials::FormatCounter(*number_))
-                       : std::nullopt;
+        if (!number_)
+            return std::nullopt;
+        if (*number_ > serials::kLargestCounter)
+            return std::to_string(*number_);
+        return serials::FormatCounter(static_cast<std::int32_t>(*number_));
     }
     std::optional<std::int32_t> Claim() override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return std::exchange(number_, std::nullopt);
+        const auto number = std::exchange(number_, std::nullopt);
+        if (!number || *number > serials::kLargestCounter)
+            return std::nullopt;
+        return static_cast<std::int32_t>(*number);
     }
     void Taken(const serials::TakenSerial&) override {}
     void Declined(const std::string&) override {}
     void CountUpdatedUnit() override {}
 
   private:
-    mutable std::mutex mutex_;
-    std::optional<std::int32_t> number_;
+    std::optional<std::int64_t> number_;
 };
 
 // The printers of a run: none is listed (a named target needs no list from the spooler).
@@ -291,7 +296,8 @@ int Run(const Options& o, bool dryRun) {
     plan.settings = op::DesignRunSettings(plan.language, platform::CreateSystemClock()->Now());
     try {
         op::LineProfile lineProfile;
-        op::ApplyProfiles(profiles, o.sets, plan.language, plan.settings, lineProfile);
+        op::ApplyProfiles(profiles, o.sets, plan.language, platform::Utf8ToAnsi, plan.settings,
+                          lineProfile);
         plan.line = LineSettingsWith(lineProfile);
     } catch (const op::UsageError& e) {
         return Usage(e.what());
@@ -316,18 +322,24 @@ int Run(const Options& o, bool dryRun) {
         targets.push_back(Target());
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
-    OperatorNumber operatorNumber(plan.settings.serialCounter);
+    std::vector<OperatorNumber> operatorNumbers;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        const auto& first = plan.settings.serialCounter;
+        operatorNumbers.emplace_back(
+            first ? std::optional<std::int64_t>(std::int64_t{*first} + static_cast<std::int64_t>(i))
+                  : std::nullopt);
+    }
     const bool several = targets.size() > 1;
     std::vector<TargetResult> results(targets.size());
     std::vector<platform::KeptMessage> dryRunMessages;
     if (!several) {
         results[0] =
-            RunTarget(plan, targets[0], operatorNumber, "", dryRun ? &dryRunMessages : nullptr);
+            RunTarget(plan, targets[0], operatorNumbers[0], "", dryRun ? &dryRunMessages : nullptr);
     } else {
         std::vector<std::thread> threads;
         for (std::size_t i = 0; i < targets.size(); ++i) {
             threads.emplace_back([&, i] {
-                results[i] = RunTarget(plan, targets[i], operatorNumber,
+                results[i] = RunTarget(plan, targets[i], operatorNumbers[i],
                                        "[" + targets[i].name + "] ", nullptr);
             });
         }

@@ -143,6 +143,9 @@ struct TForm1::Impl {
     void ShowSelectedPage();
     // The pages over the page control's display area, below its row of tabs.
     void PlacePages();
+    // The count of updated units in the gap of Label4's caption, between "已更新：" and "台",
+    // so neither hides the other.
+    void PlaceUpdatedCount();
     void RebuildTabs(Control selected);
     int TabIndexOf(Control page) const;
     void Guard(const std::function<void()>& handler) { logic->Guarded(handler); }
@@ -354,6 +357,29 @@ void TForm1::Impl::Build() {
     ShowSelectedPage();
 }
 
+void TForm1::Impl::PlaceUpdatedCount() {
+    HWND label = Handle(ctl::Label4);
+    const std::wstring caption = WindowText(label);
+    const std::size_t gapStart = caption.find(L'\uFF1A');  // "："
+    const std::size_t gapEnd = caption.rfind(L'\u53F0');   // "台"
+    if (gapStart == std::wstring::npos || gapEnd == std::wstring::npos || gapEnd <= gapStart)
+        return;
+    HDC dc = ::GetDC(label);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    SIZE before{}, upTo{};
+    ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(gapStart + 1), &before);
+    ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(gapEnd), &upTo);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(label, dc);
+    RECT area;
+    ::GetWindowRect(label, &area);
+    ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&area), 2);
+    RECT count;
+    ::GetWindowRect(Handle(ctl::txtUpdateOverNum), &count);
+    ::SetWindowPos(Handle(ctl::txtUpdateOverNum), HWND_TOP, area.left + before.cx, area.top,
+                   upTo.cx - before.cx, count.bottom - count.top, SWP_NOACTIVATE);
+}
+
 void TForm1::Impl::PlacePages() {
     HWND tab = Handle(ctl::PageControl1);
     RECT area;
@@ -516,6 +542,7 @@ TForm1::TForm1(op::Services services) : impl_(std::make_unique<Impl>(*this, serv
     HWND main = impl_->main;
     impl_->logic->SetCloseWindow([main] { ::PostMessageW(main, WM_CLOSE, 0, 0); });
     op::ApplyDesign(*this);
+    impl_->PlaceUpdatedCount();
     impl_->logic->Guarded([this] { impl_->logic->FormCreate(); });
     impl_->selectedRadio = Checked(ctl::rdbDriver) ? ctl::rdbDriver : impl_->selectedRadio;
 }
