@@ -67,10 +67,12 @@ CREATE UNIQUE INDEX IF NOT EXISTS serials_once ON serials (serial) WHERE reused 
 -- from what to what and why; forced when it went below numbers of the ledger on purpose.
 CREATE TABLE IF NOT EXISTS counter_settings (
     sequence text NOT NULL,
-    set_at text NOT NULL,
+    seq integer NOT NULL,           -- 1, 2, … in the order the settings were made
+    set_at text NOT NULL,           -- UTC, ISO 8601, by the clock of the station that set it
     station text NOT NULL,
     from_value text NOT NULL,
     to_value text NOT NULL,
     forced integer NOT NULL DEFAULT 0,
-    reason text NOT NULL
+    reason text NOT NULL,
+    PRIMARY KEY (sequence, seq)
 );

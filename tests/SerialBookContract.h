@@ -115,7 +115,52 @@ TYPED_TEST_P(SerialBookContract, RefusedRowLeavesTheSectionUsable) {
     EXPECT_EQ(this->Counter(), 8);
 }
 
+// The highest number of a month is the longest and greatest of its serial numbers, whatever
+// order the store collates text in; a setting below it is refused unless forced, and the last
+// setting is what a later refusal reads.
+TYPED_TEST_P(SerialBookContract, HighestOfAMonthAndTheLastSetting) {
+    using Kind = serials::SerialProblem::Kind;
+    for (const char* run : {"run1", "run2"})
+        this->Take(run);
+    bool added = false;
+    ASSERT_TRUE(this->Book().Exclusive([&](platform::ISerialSection& s) {
+        added = true;
+        for (const char* serial : {"2026129999", "20261210000", "2026110500", "2027010001"})
+            added = s.Add({serial, "stamped", "S2", std::string("old-") + serial, false}) && added;
+        return added;
+    }));
+    ASSERT_TRUE(added);
+    const struct {
+        const char* stamp;
+        const char* highest;
+    } months[] = {{"202612", "20261210000"},
+                  {"202611", "2026110500"},
+                  {"202701", "2027010001"},
+                  {"202605", ""}};
+    for (const auto& m : months) {
+        std::string serial = "unchanged";
+        EXPECT_TRUE(this->Book().Ledger().Highest(m.stamp, serial)) << m.stamp;
+        EXPECT_EQ(serial, m.highest) << m.stamp;
+    }
+
+    serials::SerialPolicy policy(this->Book());
+    EXPECT_EQ(policy.SetCounter(5, "202612", "S2", "test", false).kind, Kind::BelowLedger);
+    EXPECT_EQ(this->Counter(), 3);
+    EXPECT_TRUE(policy.SetCounter(5, "202612", "S2", "test", true));
+    EXPECT_EQ(this->Counter(), 5);
+    platform::CounterSetting last;
+    bool found = false;
+    EXPECT_TRUE(this->Book().Ledger().LastSetting(last, found));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(last.to, "0005");
+    EXPECT_TRUE(last.forced);
+    EXPECT_TRUE(policy.SetCounter(10001, "202612", "S2", "test", false));
+    EXPECT_TRUE(this->Book().Ledger().LastSetting(last, found));
+    EXPECT_EQ(last.to, "10001");
+    EXPECT_FALSE(last.forced);
+}
+
 REGISTER_TYPED_TEST_SUITE_P(SerialBookContract, SettlingStampedVoidOrLeftReserved,
-                            RefusedRowLeavesTheSectionUsable);
+                            RefusedRowLeavesTheSectionUsable, HighestOfAMonthAndTheLastSetting);
 
 }  // namespace bpconf::test

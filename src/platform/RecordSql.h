@@ -30,10 +30,18 @@ inline constexpr const char* kLedgerRows =
 inline constexpr const char* kRecordedSerial = "SELECT 1 FROM units WHERE serial = $1 LIMIT 1";
 
 // The highest serial number of the ledger from $1 (a stamp) up to $2 (the stamp and ':', which
-// sorts after every digit): a range of the ledger's index, the longest and greatest first.
+// sorts after every digit in byte order): a range of the ledger's index, the longest and
+// greatest first. Byte order is SQLite's own; a PostgreSQL database may collate by a language's
+// rules, where ':' sorts before the digits, so there the comparison names byte order ("C") and
+// the line database keeps an index in it.
 inline constexpr const char* kHighestSerial =
     "SELECT serial FROM serials WHERE serial >= $1 AND serial < $2"
     " ORDER BY length(serial) DESC, serial DESC LIMIT 1";
+inline constexpr const char* kHighestSerialInByteOrder =
+    "SELECT serial FROM serials WHERE serial COLLATE \"C\" >= $1 AND serial COLLATE \"C\" < $2"
+    " ORDER BY length(serial) DESC, serial COLLATE \"C\" DESC LIMIT 1";
+inline constexpr const char* kSerialsInByteOrder =
+    "CREATE INDEX IF NOT EXISTS serials_in_byte_order ON serials (serial COLLATE \"C\");";
 
 inline constexpr const char* kAddSerial =
     "INSERT INTO serials (serial, sequence, state, station, run_id, reused, reserved_at)"
@@ -42,13 +50,19 @@ inline constexpr const char* kUpdateSerial =
     "UPDATE serials SET state = $4, settled_at = $5"
     " WHERE serial = $1 AND run_id = $2 AND state = $3";
 
+// A setting is numbered after the sequence's last one (inside the section that holds the
+// counter, so no other setting comes between): the newest is the one noted last, whatever the
+// clocks of the stations that noted them said.
 inline constexpr const char* kNoteCounterSetting =
-    "INSERT INTO counter_settings (sequence, set_at, station, from_value, to_value, forced, reason)"
-    " VALUES ($1, $2, $3, $4, $5, $6, $7)";
+    "INSERT INTO counter_settings"
+    " (sequence, seq, set_at, station, from_value, to_value, forced, reason)"
+    " SELECT $1, coalesce(max(seq), 0) + 1, CAST($2 AS text), CAST($3 AS text),"
+    " CAST($4 AS text), CAST($5 AS text), CAST($6 AS integer), CAST($7 AS text)"
+    " FROM counter_settings WHERE sequence = $1";
 
 inline constexpr const char* kLastCounterSetting =
     "SELECT from_value, to_value, station, reason, forced FROM counter_settings"
-    " WHERE sequence = $1 ORDER BY set_at DESC LIMIT 1";
+    " WHERE sequence = $1 ORDER BY seq DESC LIMIT 1";
 
 // A write that changes nothing: whether the record can be written now.
 inline constexpr const char* kProbe = "UPDATE bpconf_schema SET version = version";

@@ -2,6 +2,7 @@
 
 #include "platform/Backends.h"
 #include "platform/RecordSchema.h"
+#include "platform/RecordSql.h"
 #include "platform/postgres/PgSerialBook.h"
 #include "platform/postgres/PgUnitRecord.h"
 
@@ -16,7 +17,8 @@ RecordResult InitLineDatabase(const std::string& url) {
     std::string reason;
     if (!c.Ensure(reason))
         return {false, reason};
-    const std::string script = std::string("BEGIN;\n") + kRecordSchema + "\nCOMMIT;";
+    const std::string script =
+        std::string("BEGIN;\n") + kRecordSchema + "\n" + sql::kSerialsInByteOrder + "\nCOMMIT;";
     PgResult r(c.ExecScript(script.c_str()));
     if (!r.Ok())
         return {false, r.Error()};

@@ -52,8 +52,8 @@ BookResult HighestOn(PgConnection& c, const std::string& prefix, std::string& se
     serial.clear();
     std::string reason;
     const std::vector<std::string> params = {prefix, prefix + ":"};
-    pg_result* raw =
-        retry ? c.Query(sql::kHighestSerial, params, reason) : c.Exec(sql::kHighestSerial, params);
+    pg_result* raw = retry ? c.Query(sql::kHighestSerialInByteOrder, params, reason)
+                           : c.Exec(sql::kHighestSerialInByteOrder, params);
     if (raw == nullptr)
         return Failed(Failure::LedgerUnreadable, reason);
     PgResult rows(raw);
