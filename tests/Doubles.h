@@ -60,8 +60,12 @@ class ScriptedSpooler : public platform::ISpooler {
     std::vector<std::string> log;
     std::map<std::string, std::uint32_t> failAt;  // stage name -> error number
     std::uint32_t openError = 0;
+    int jobId = 0;  // the number a job gets once its EndDoc succeeded
 
     std::unique_ptr<platform::IRawJob> Open(const std::string& name, std::uint32_t& error) override;
+    void Cancel(const std::string& name, int id) override {
+        log.push_back("Cancel " + name + " " + std::to_string(id));
+    }
 };
 
 class ScriptedJob : public platform::IRawJob {
@@ -75,16 +79,24 @@ class ScriptedJob : public platform::IRawJob {
         return Stage("Write " + std::string(reinterpret_cast<const char*>(data), n), "Write");
     }
     std::uint32_t EndPage() override { return Stage("EndPage", "EndPage"); }
-    std::uint32_t EndDoc() override { return Stage("EndDoc", "EndDoc"); }
+    // Like the system's spoolers, a job whose earlier stage failed is withdrawn, not numbered.
+    std::uint32_t EndDoc() override {
+        const std::uint32_t error = Stage("EndDoc", "EndDoc");
+        ended_ = error == 0 && !failed_;
+        return error;
+    }
     std::uint32_t Close() override { return Stage("Close", "Close"); }
+    int JobId() const override { return ended_ ? s_.jobId : 0; }
 
   private:
     std::uint32_t Stage(const std::string& entry, const std::string& name) {
         s_.log.push_back(entry);
         auto it = s_.failAt.find(name);
+        failed_ = failed_ || it != s_.failAt.end();
         return it == s_.failAt.end() ? 0 : it->second;
     }
     ScriptedSpooler& s_;
+    bool failed_ = false, ended_ = false;
 };
 
 inline std::unique_ptr<platform::IRawJob> ScriptedSpooler::Open(const std::string& name,

@@ -71,15 +71,17 @@ TEST_F(TransportUnit, FailuresAfterOpenAreReportedOncePerMessage) {
 
 // A delivery that failed may still have bytes at the printer: from a document begun on (every
 // later stage runs), or from the first byte written to a port. The serial number such a message
-// carried is then never voided.
+// carried is then never voided. A job the spooler numbered before a later stage failed is
+// cancelled, so it cannot go out later.
 TEST(TransportDelivery, BytesMayHaveLeftOnceTheDocumentWasBegun) {
     const struct {
         const char* stage;  // the failing stage; "" for none, "port N" for a port failing at N
-        bool handedOver, mayHaveLeft;
+        bool handedOver, mayHaveLeft, cancelled;
     } cases[] = {
-        {"", true, true},         {"Open", false, false},  {"StartDoc", false, false},
-        {"Write", false, true},   {"EndDoc", false, true}, {"Close", false, true},
-        {"port 0", false, false}, {"port 2", false, true},
+        {"", true, true, false},           {"Open", false, false, false},
+        {"StartDoc", false, false, false}, {"Write", false, true, false},
+        {"EndDoc", false, true, false},    {"Close", false, true, true},
+        {"port 0", false, false, false},   {"port 2", false, true, false},
     };
     for (const auto& c : cases) {
         test::ScriptedSpooler spooler;
@@ -96,10 +98,13 @@ TEST(TransportDelivery, BytesMayHaveLeftOnceTheDocumentWasBegun) {
                 spooler.openError = 1801;
             else if (!stage.empty())
                 spooler.failAt = {{stage, 31}};
+            spooler.jobId = 7;
             d = transport.SendString("abc", "P1", "drive", "");
         }
         EXPECT_EQ(d.handedOver, c.handedOver) << c.stage;
         EXPECT_EQ(d.MayHaveLeft(), c.mayHaveLeft) << c.stage;
+        const bool cancelled = !spooler.log.empty() && spooler.log.back() == "Cancel P1 7";
+        EXPECT_EQ(cancelled, c.cancelled) << c.stage;
     }
 }
 

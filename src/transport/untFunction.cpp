@@ -59,6 +59,10 @@ Delivery TTransport::PrintRaw(const std::string& printerName, const std::string&
     const int jobId = job->JobId();
     keep(job->Close());
     if (first != 0) {
+        // A job the spooler took before a later stage failed would still go out, perhaps to the
+        // next unit: it is cancelled.
+        if (jobId != 0)
+            spooler_.Cancel(printerName, jobId);
         Delivery failed = Failed(first);
         failed.bytesMayHaveLeft = begun;
         return failed;

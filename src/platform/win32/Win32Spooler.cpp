@@ -23,7 +23,9 @@ std::uint32_t LastErrorOr(std::uint32_t fallback) {
     return e != 0 ? static_cast<std::uint32_t>(e) : fallback;
 }
 
-// The stages of one job on an opened printer handle.
+// The stages of one job on an opened printer handle. A stage that fails after the document
+// began would leave a torn message in the queue, to go out later, perhaps to the next unit: the
+// job is withdrawn instead of submitted, as the CUPS back end cancels it.
 class Win32RawJob : public IRawJob {
   public:
     explicit Win32RawJob(HANDLE printer) : printer_(printer) {}
@@ -42,31 +44,42 @@ class Win32RawJob : public IRawJob {
         jobId_ = static_cast<int>(id);
         return winerror::kSuccess;
     }
-    std::uint32_t StartPage() override {
-        return ::StartPagePrinter(printer_) ? winerror::kSuccess
-                                            : LastErrorOr(winerror::kGenFailure);
-    }
+    std::uint32_t StartPage() override { return Stage(::StartPagePrinter(printer_)); }
     std::uint32_t Write(const std::uint8_t* data, std::size_t length) override {
         DWORD written = 0;
         const BOOL ok = ::WritePrinter(printer_, const_cast<std::uint8_t*>(data),
                                        static_cast<DWORD>(length), &written);
-        if (!ok)
-            return LastErrorOr(winerror::kGenFailure);
         // A short write lost part of the message: that is a failure too.
-        return written == length ? winerror::kSuccess : winerror::kGenFailure;
+        const std::uint32_t error = Stage(ok);
+        if (error == winerror::kSuccess && written != length) {
+            failed_ = true;
+            return winerror::kGenFailure;
+        }
+        return error;
     }
-    std::uint32_t EndPage() override {
-        return ::EndPagePrinter(printer_) ? winerror::kSuccess : LastErrorOr(winerror::kGenFailure);
-    }
+    std::uint32_t EndPage() override { return Stage(::EndPagePrinter(printer_)); }
     std::uint32_t EndDoc() override {
-        if (!::EndDocPrinter(printer_))
-            return LastErrorOr(winerror::kGenFailure);
+        if (jobId_ == 0)
+            return winerror::kGenFailure;
+        if (failed_) {
+            Withdraw();
+            return winerror::kPrintCancelled;
+        }
+        if (!::EndDocPrinter(printer_)) {
+            const std::uint32_t error = LastErrorOr(winerror::kGenFailure);
+            // The spooler may hold the job all the same.
+            ::SetJobW(printer_, static_cast<DWORD>(jobId_), 0, nullptr, JOB_CONTROL_DELETE);
+            withdrawn_ = true;
+            return error;
+        }
         ended_ = true;
         return winerror::kSuccess;
     }
     std::uint32_t Close() override {
         if (printer_ == nullptr)
             return winerror::kSuccess;
+        if (jobId_ != 0 && !ended_)
+            Withdraw();
         const BOOL ok = ::ClosePrinter(printer_);
         printer_ = nullptr;
         return ok ? winerror::kSuccess : LastErrorOr(winerror::kGenFailure);
@@ -74,10 +87,22 @@ class Win32RawJob : public IRawJob {
     int JobId() const override { return ended_ ? jobId_ : 0; }
 
   private:
+    std::uint32_t Stage(BOOL ok) {
+        if (ok)
+            return winerror::kSuccess;
+        failed_ = true;
+        return LastErrorOr(winerror::kGenFailure);
+    }
+    // Drops the job begun on this handle: AbortPrinter deletes its spool file.
+    void Withdraw() {
+        if (!withdrawn_)
+            ::AbortPrinter(printer_);
+        withdrawn_ = true;
+    }
     HANDLE printer_;
     std::wstring document_, dataType_;
     int jobId_ = 0;
-    bool ended_ = false;
+    bool failed_ = false, ended_ = false, withdrawn_ = false;
 };
 
 // An open printer handle for a question, closed with the object.
