@@ -150,6 +150,17 @@ JobState JobOf(const std::string& printer, int jobId) {
     }
 }
 
+// The failure of a job's request. A queue deleted while its job was being sent interrupts the
+// request with no more than a general failure: the queue is asked, so the operator reads that
+// the printer is gone (1801).
+std::uint32_t JobError(const std::string& printer) {
+    const std::uint32_t e = LastError();
+    if (e != winerror::kGenFailure)
+        return e;
+    const QueueState queue = QueueOf(printer, false);
+    return queue.error == winerror::kInvalidPrinterName ? queue.error : e;
+}
+
 // One job: created at StartDoc, its single raw document sent whole at Write and closed at
 // EndDoc. CUPS refuses an empty document, so a message without bytes is a job without a
 // document, closed at EndDoc (the scheduler keeps it, named "Printer Test", with nothing to
@@ -168,7 +179,7 @@ class CupsRawJob : public IRawJob {
             return winerror::kInvalidDatatype;
         title_ = documentName;
         jobId_ = cupsCreateJob(CUPS_HTTP_DEFAULT, printer_.c_str(), title_.c_str(), 0, nullptr);
-        return jobId_ > 0 ? winerror::kSuccess : LastError();
+        return jobId_ > 0 ? winerror::kSuccess : JobError(printer_);
     }
 
     std::uint32_t StartPage() override {
@@ -182,7 +193,7 @@ class CupsRawJob : public IRawJob {
             return winerror::kSuccess;
         if (cupsStartDocument(CUPS_HTTP_DEFAULT, printer_.c_str(), jobId_, title_.c_str(),
                               CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE) {
-            return LastError();
+            return JobError(printer_);
         }
         documentOpen_ = true;
         if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, reinterpret_cast<const char*>(data), length) !=
@@ -203,7 +214,7 @@ class CupsRawJob : public IRawJob {
         documentOpen_ = false;
         const ipp_status_t s = cupsFinishDocument(CUPS_HTTP_DEFAULT, printer_.c_str());
         if (s > IPP_STATUS_OK_CONFLICTING || writeFailed_)
-            return LastError();
+            return JobError(printer_);
         finished_ = true;
         finishedId_ = jobId_;
         return winerror::kSuccess;
@@ -233,7 +244,7 @@ class CupsRawJob : public IRawJob {
                      cupsUser());
         ippDelete(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/jobs/"));
         if (cupsLastError() > IPP_STATUS_OK_CONFLICTING)
-            return LastError();
+            return JobError(printer_);
         finished_ = true;
         finishedId_ = jobId_;
         return winerror::kSuccess;
