@@ -255,7 +255,7 @@ TEST_F(Run, LargestPayloadIsSentAndOneByteMoreEndsTheRun) {
     Press();
     EXPECT_EQ(Sent(), Strings{});
     EXPECT_EQ(h_.boxes_.shown, Strings{"警告: 更新文件有问题！！"});
-    EXPECT_EQ(h_.progress_.back(), 2);
+    EXPECT_EQ(h_.progress_.back(), 0);  // nothing was sent
     EXPECT_EQ(Counter(), "0002");
     // Mended: the operator can run again without restarting the tool.
     EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
@@ -300,6 +300,7 @@ TEST_F(Run, AgingTimeIsShownUnconvertedAndFailsOnlyWhenSent) {
     EXPECT_EQ(Sent(), Strings{});
     EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具! 'abc' is not a valid integer value."});
     EXPECT_EQ(Status(), "更新未开始：未发送任何内容");
+    EXPECT_EQ(W<QProgressBar>("ProgressBar1")->value(), 0);
     EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
     EXPECT_EQ(Counter(), "0002");  // no number taken
 }
@@ -851,6 +852,8 @@ TEST_F(Run, UsedNumberIsStampedAgainOnlyAfterYes) {
             << c.typed;
         EXPECT_EQ(h.spooler_.kept.size(), c.jobs) << c.typed;
         EXPECT_EQ(h.Form().Text(op::ctl::StatusPanel1), c.status) << c.typed;
+        // The bar is empty when nothing was sent, full at the end of a run.
+        EXPECT_EQ(h.Form().findChild<QProgressBar*>("ProgressBar1")->value(), c.answer ? 20 : 0);
         EXPECT_EQ(Str(h.Form().findChild<QLineEdit*>("txtUpdateNo")->text()), "0007") << c.typed;
         ASSERT_EQ(h.record_.entries.size(), 1u);
         EXPECT_EQ(h.record_.entries[0].serial, c.serial);

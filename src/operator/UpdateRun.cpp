@@ -70,12 +70,15 @@ RunEnd UpdateRun::Run() {
 }
 
 void UpdateRun::ShowIfNothingSent(RunEnd end) {
-    // An early end before the first byte: the status says so (a declined reuse says why).
+    // An early end before the first byte: the bar goes back to its start and the status says so
+    // (a declined reuse has said why).
     if (end == RunEnd::Normal || end == RunEnd::Closed || end == RunEnd::Delivery ||
-        end == RunEnd::ReuseDeclined || !deliveries_.Messages().empty()) {
+        !deliveries_.Messages().empty()) {
         return;
     }
-    Show("更新未开始：未发送任何内容", "Update not started: nothing was sent");
+    view_.SetProgress(0);
+    if (end != RunEnd::ReuseDeclined)
+        Show("更新未开始：未发送任何内容", "Update not started: nothing was sent");
 }
 
 bool UpdateRun::SerialStepRuns() const {
