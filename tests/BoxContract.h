@@ -29,9 +29,9 @@ class BoxContract : public ::testing::Test {
 TYPED_TEST_SUITE_P(BoxContract);
 
 TYPED_TEST_P(BoxContract, EnterPressesTheHarmlessAnswer) {
-    using Answer = op::BoxSpec::Answer;
+    using Answer = op::BoxRequest::Answer;
     const struct {
-        op::BoxSpec box;
+        op::BoxRequest box;
         const char* caption;
         const char* defaultButton;
     } cases[] = {
@@ -47,7 +47,7 @@ TYPED_TEST_P(BoxContract, EnterPressesTheHarmlessAnswer) {
             [&] { answer = this->factory_.Presenter().Present(c.box); });
         EXPECT_EQ(seen.caption, c.caption) << c.box.text;
         EXPECT_EQ(seen.defaultButton, c.defaultButton) << c.box.text;
-        EXPECT_EQ(answer, c.box.buttons == op::BoxSpec::Buttons::YesNo ? Answer::No : Answer::Ok)
+        EXPECT_EQ(answer, c.box.buttons == op::BoxRequest::Buttons::YesNo ? Answer::No : Answer::Ok)
             << c.box.text;
     }
 }

@@ -4,8 +4,8 @@ namespace bpconf::op {
 
 namespace {
 
-BoxSpec Box(const char* caption, const std::string& text, BoxSpec::Icon icon) {
-    BoxSpec box;
+BoxRequest Box(const char* caption, const std::string& text, BoxRequest::Icon icon) {
+    BoxRequest box;
     box.caption = caption;
     box.text = text;
     box.icon = icon;
@@ -14,35 +14,35 @@ BoxSpec Box(const char* caption, const std::string& text, BoxSpec::Icon icon) {
 
 }  // namespace
 
-BoxSpec WarningBox(const std::string& text) {
-    return Box(platform::kWarningCaption, text, BoxSpec::Icon::Warning);
+BoxRequest WarningBox(const std::string& text) {
+    return Box(platform::kWarningCaption, text, BoxRequest::Icon::Warning);
 }
 
-BoxSpec ErrorBox(const std::string& text) {
-    return Box(platform::kErrorCaption, text, BoxSpec::Icon::Error);
+BoxRequest ErrorBox(const std::string& text) {
+    return Box(platform::kErrorCaption, text, BoxRequest::Icon::Error);
 }
 
-BoxSpec PlainBox(const std::string& text) {
-    return Box(platform::kApplicationTitle, text, BoxSpec::Icon::None);
+BoxRequest PlainBox(const std::string& text) {
+    return Box(platform::kApplicationTitle, text, BoxRequest::Icon::None);
 }
 
-BoxSpec UncaughtBox(const std::string& text) {
-    return Box(platform::kApplicationTitle, text + ".", BoxSpec::Icon::Error);
+BoxRequest UncaughtBox(const std::string& text) {
+    return Box(platform::kApplicationTitle, text + ".", BoxRequest::Icon::Error);
 }
 
-BoxSpec QuestionBox(const std::string& text) {
-    BoxSpec box = Box(platform::kApplicationTitle, text, BoxSpec::Icon::Question);
-    box.buttons = BoxSpec::Buttons::YesNo;
+BoxRequest QuestionBox(const std::string& text) {
+    BoxRequest box = Box(platform::kApplicationTitle, text, BoxRequest::Icon::Question);
+    box.buttons = BoxRequest::Buttons::YesNo;
     // Enter, or a key pressed by accident, must never stamp or send.
-    box.defaultAnswer = BoxSpec::Answer::No;
+    box.defaultAnswer = BoxRequest::Answer::No;
     return box;
 }
 
 bool WindowBoxes::Ask(const std::string& text) {
-    return presenter_.Present(QuestionBox(text)) == BoxSpec::Answer::Yes;
+    return presenter_.Present(QuestionBox(text)) == BoxRequest::Answer::Yes;
 }
 
-void WindowBoxes::Show(const BoxSpec& box) {
+void WindowBoxes::Show(const BoxRequest& box) {
     if (holding_)
         held_.push_back(box);
     else
@@ -51,7 +51,7 @@ void WindowBoxes::Show(const BoxSpec& box) {
 
 void WindowBoxes::Release() {
     holding_ = false;
-    std::vector<BoxSpec> held = std::move(held_);
+    std::vector<BoxRequest> held = std::move(held_);
     held_.clear();
     if (held.empty())
         return;

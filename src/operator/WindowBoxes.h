@@ -11,7 +11,7 @@
 
 namespace bpconf::op {
 
-struct BoxSpec {
+struct BoxRequest {
     enum class Icon { None, Warning, Error, Question };
     enum class Buttons { Ok, YesNo };
     enum class Answer { Ok, Yes, No };
@@ -24,17 +24,17 @@ struct BoxSpec {
 };
 
 // The box of each kind as every window shows it.
-BoxSpec WarningBox(const std::string& text);
-BoxSpec ErrorBox(const std::string& text);
-BoxSpec PlainBox(const std::string& text);
-BoxSpec UncaughtBox(const std::string& text);
-BoxSpec QuestionBox(const std::string& text);
+BoxRequest WarningBox(const std::string& text);
+BoxRequest ErrorBox(const std::string& text);
+BoxRequest PlainBox(const std::string& text);
+BoxRequest UncaughtBox(const std::string& text);
+BoxRequest QuestionBox(const std::string& text);
 
 // Draws one modal box, owned by the active window, and returns the button pressed.
 class IBoxPresenter {
   public:
     virtual ~IBoxPresenter() = default;
-    virtual BoxSpec::Answer Present(const BoxSpec& box) = 0;
+    virtual BoxRequest::Answer Present(const BoxRequest& box) = 0;
     // Runs show once the window's event loop runs (held boxes are shown so).
     virtual void Soon(std::function<void()> show) { show(); }
 };
@@ -56,11 +56,11 @@ class WindowBoxes : public platform::IMessageBoxes {
     void Release();
 
   private:
-    void Show(const BoxSpec& box);
+    void Show(const BoxRequest& box);
 
     IBoxPresenter& presenter_;
     bool holding_ = false;
-    std::vector<BoxSpec> held_;
+    std::vector<BoxRequest> held_;
 };
 
 }  // namespace bpconf::op

@@ -8,27 +8,27 @@ namespace bpconf::ui {
 
 namespace {
 
-QMessageBox::Icon IconOf(op::BoxSpec::Icon icon) {
+QMessageBox::Icon IconOf(op::BoxRequest::Icon icon) {
     switch (icon) {
-        case op::BoxSpec::Icon::Warning:
+        case op::BoxRequest::Icon::Warning:
             return QMessageBox::Warning;
-        case op::BoxSpec::Icon::Error:
+        case op::BoxRequest::Icon::Error:
             return QMessageBox::Critical;
-        case op::BoxSpec::Icon::Question:
+        case op::BoxRequest::Icon::Question:
             return QMessageBox::Question;
-        case op::BoxSpec::Icon::None:
+        case op::BoxRequest::Icon::None:
             break;
     }
     return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButton ButtonOf(op::BoxSpec::Answer answer) {
+QMessageBox::StandardButton ButtonOf(op::BoxRequest::Answer answer) {
     switch (answer) {
-        case op::BoxSpec::Answer::Yes:
+        case op::BoxRequest::Answer::Yes:
             return QMessageBox::Yes;
-        case op::BoxSpec::Answer::No:
+        case op::BoxRequest::Answer::No:
             return QMessageBox::No;
-        case op::BoxSpec::Answer::Ok:
+        case op::BoxRequest::Answer::Ok:
             break;
     }
     return QMessageBox::Ok;
@@ -36,19 +36,19 @@ QMessageBox::StandardButton ButtonOf(op::BoxSpec::Answer answer) {
 
 }  // namespace
 
-op::BoxSpec::Answer QtBoxPresenter::Present(const op::BoxSpec& spec) {
-    const bool question = spec.buttons == op::BoxSpec::Buttons::YesNo;
-    QMessageBox box(IconOf(spec.icon), QString::fromStdString(spec.caption),
-                    QString::fromStdString(spec.text),
+op::BoxRequest::Answer QtBoxPresenter::Present(const op::BoxRequest& request) {
+    const bool question = request.buttons == op::BoxRequest::Buttons::YesNo;
+    QMessageBox box(IconOf(request.icon), QString::fromStdString(request.caption),
+                    QString::fromStdString(request.text),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
-    box.setDefaultButton(ButtonOf(spec.defaultAnswer));
+    box.setDefaultButton(ButtonOf(request.defaultAnswer));
     // Escape or the close box: the harmless answer.
     box.setEscapeButton(question ? QMessageBox::No : QMessageBox::Ok);
     const int pressed = box.exec();
     if (!question)
-        return op::BoxSpec::Answer::Ok;
-    return pressed == QMessageBox::Yes ? op::BoxSpec::Answer::Yes : op::BoxSpec::Answer::No;
+        return op::BoxRequest::Answer::Ok;
+    return pressed == QMessageBox::Yes ? op::BoxRequest::Answer::Yes : op::BoxRequest::Answer::No;
 }
 
 void QtBoxPresenter::Soon(std::function<void()> show) {

@@ -7,7 +7,7 @@ namespace bpconf::ui {
 
 class QtBoxPresenter : public op::IBoxPresenter {
   public:
-    op::BoxSpec::Answer Present(const op::BoxSpec& box) override;
+    op::BoxRequest::Answer Present(const op::BoxRequest& box) override;
     // From the event loop: the window is on the screen by then.
     void Soon(std::function<void()> show) override;
 };

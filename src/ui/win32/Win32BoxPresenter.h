@@ -8,7 +8,7 @@ namespace bpconf::ui {
 
 class Win32BoxPresenter : public op::IBoxPresenter {
   public:
-    op::BoxSpec::Answer Present(const op::BoxSpec& box) override;
+    op::BoxRequest::Answer Present(const op::BoxRequest& box) override;
 };
 
 }  // namespace bpconf::ui
