@@ -60,7 +60,7 @@ void OperatorWindow::FormCreate() {
     for (const auto& edit : EditDefaults())
         form_.SetText(edit.control, edit.text);
 
-    state_.interfaceLanguage = text::ToLowerAscii(GetSystemLanguage(s_.locale));
+    state_.interfaceLanguage = SystemInterfaceLanguage(s_.locale);
     form_.SetText(ctl::Button5, IsChinese(state_.interfaceLanguage) ? "english" : "chinese");
 }
 
@@ -95,15 +95,19 @@ void OperatorWindow::Button4Click(Control sender) {
 void OperatorWindow::SwitchLanguage() {
     FillPrinterList();
     state_.interfaceLanguage = text::ToLowerAscii(form_.Text(ctl::Button5));
-    form_.SetItems(ctl::cboLanage, BuildCodePageList(state_.interfaceLanguage));
     const bool chinese = IsChinese(state_.interfaceLanguage);
     for (const auto& row : CaptionTable()) {
         if (row.english != nullptr)
             form_.SetText(row.control, chinese ? row.chinese : row.english);
     }
-    form_.SetItems(ctl::ComboBox3, FontTypeItems(state_.interfaceLanguage));
-    form_.SetItemIndex(ctl::ComboBox3, 0);
-    form_.SetItemIndex(ctl::cboLanage, kDefaultCodePageIndex);
+    FillLanguageLists(form_, state_.interfaceLanguage);
+}
+
+void OperatorWindow::FillLanguageLists(IForm& form, const std::string& language) {
+    form.SetItems(ctl::cboLanage, BuildCodePageList(language));
+    form.SetItemIndex(ctl::cboLanage, kDefaultCodePageIndex);
+    form.SetItems(ctl::ComboBox3, FontTypeItems(language));
+    form.SetItemIndex(ctl::ComboBox3, 0);
 }
 
 RunEnd OperatorWindow::Button3Click() {

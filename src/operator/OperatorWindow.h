@@ -26,6 +26,8 @@ class OperatorWindow {
     // The check boxes the two start-up switches tick, and the pages and serial-number controls
     // they show (window creation).
     static void ApplyStartupSwitches(IForm& form, const WindowState& state);
+    // The code-page and font lists in the language, their first choices selected.
+    static void FillLanguageLists(IForm& form, const std::string& language);
 
     // Window creation, in the order of the design (serial counter read before the printer list,
     // shown after it).

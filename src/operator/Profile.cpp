@@ -138,10 +138,7 @@ const std::map<std::string, Put>& Keys() {
             s.serialStamp = v;
         };
         k[kSerialCounterKey] = [](RunSettings& s, const std::string& v, const Context&) {
-            const bool digits = !v.empty() && std::all_of(v.begin(), v.end(), [](char c) {
-                return c >= '0' && c <= '9';
-            });
-            const auto number = digits ? serials::ParseCounter(v) : std::nullopt;
+            const auto number = serials::ParseTypedCounter(v);
             if (!number) {
                 throw BadValue{"digits only, up to " + std::to_string(serials::kLargestCounter)};
             }
@@ -314,12 +311,7 @@ RunSettings DesignRunSettings(const std::string& language, const platform::Local
     state.interfaceLanguage = language;
     state.specialMode = state.productionMode = true;
     OperatorWindow::ApplyStartupSwitches(form, state);
-    form.SetItems(ctl::cboLanage, BuildCodePageList(language));
-    form.SetItemIndex(ctl::cboLanage, kDefaultCodePageIndex);
-    form.SetItems(ctl::ComboBox3, FontTypeItems(language));
-    form.SetItemIndex(ctl::ComboBox3, 0);
-    for (const auto& edit : EditDefaults())
-        form.SetText(edit.control, edit.text);
+    OperatorWindow::FillLanguageLists(form, language);
     form.SetText(ctl::lblNoYearMonth, serials::YearMonthStamp(today));
     return Snapshot(FormRunSettings(form));
 }
@@ -348,8 +340,7 @@ LineProfile LineOfProfiles(const std::vector<ProfileText>& profiles) {
 }
 
 bool IsYearMonth(const std::string& v) {
-    const bool digits = v.size() == 6 && std::all_of(v.begin(), v.end(),
-                                                     [](char c) { return c >= '0' && c <= '9'; });
+    const bool digits = v.size() == 6 && text::IsDigits(v);
     const int month = digits ? std::stoi(v.substr(4)) : 0;
     return digits && month >= 1 && month <= 12;
 }

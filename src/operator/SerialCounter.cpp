@@ -1,7 +1,6 @@
 #include "operator/SerialCounter.h"
 
 #include "operator/OperatorTexts.h"
-#include "platform/AsciiText.h"
 #include "protocol/IntConv.h"
 #include "serials/SerialNumber.h"
 #include "transport/Errors.h"

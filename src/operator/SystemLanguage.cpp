@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "platform/AsciiText.h"
 #include "protocol/IntConv.h"
 
 namespace bpconf::op {
@@ -16,6 +17,10 @@ std::string GetSystemLanguage(const std::string& languageIdText) {
 
 std::string GetSystemLanguage(platform::ILocale& locale) {
     return GetSystemLanguage(locale.UserLanguageId());
+}
+
+std::string SystemInterfaceLanguage(platform::ILocale& locale) {
+    return text::ToLowerAscii(GetSystemLanguage(locale));
 }
 
 }  // namespace bpconf::op

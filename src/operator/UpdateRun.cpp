@@ -27,7 +27,6 @@ RunEnd UpdateRun::Run() {
     deliveries_.Clear();
     runId_ = NewRunId();
     startedMs_ = s_.clock.UtcMilliseconds();
-    taken_ = false;
     serial_ = serials::TakenSerial();
     confirmedReuse_.clear();
     detail_.clear();
@@ -81,6 +80,11 @@ void UpdateRun::ShowIfNothingSent(RunEnd end) {
         Show("更新未开始：未发送任何内容", "Update not started: nothing was sent");
 }
 
+void UpdateRun::WarnOversized() {
+    detail_ = Pick(Language(), "更新文件有问题！！", "There is a problem updating files!!");
+    s_.transport.ShowWarning(detail_);
+}
+
 bool UpdateRun::SerialStepRuns() const {
     return state_.productionMode && settings_.Ticked(Setting::SerialNumber);
 }
@@ -89,8 +93,7 @@ RunEnd UpdateRun::CheckBeforeFirstByte() {
     CheckValues();
     if (settings_.Ticked(Setting::SelfTest) &&
         protocol::PayloadLength(package_.List()) > protocol::kMaxSelfTestPayload) {
-        detail_ = Pick(Language(), "更新文件有问题！！", "There is a problem updating files!!");
-        s_.transport.ShowWarning(detail_);
+        WarnOversized();
         return RunEnd::Oversized;
     }
     if (s_.record != nullptr) {
@@ -134,27 +137,27 @@ RunEnd UpdateRun::CheckSerial() {
     std::optional<std::int32_t> number;
     if (const auto typed = serialInput_.OperatorText())
         number = serials::ParseCounter(*typed);
+    // Allowed beforehand (--reuse-serial): the operator's number may be on a unit already.
+    if (s_.reuse == Services::Reuse::Yes && number)
+        confirmedReuse_ = serials::SerialText(text::Trim(stamp), *number);
     serials::SerialPlan plan = policy_.Plan(stamp, number, confirmedReuse_);
-    using Kind = serials::SerialProblem::Kind;
-    if (plan.problem.kind == Kind::OnAUnit) {
+    if (plan.problem.kind == serials::SerialProblem::Kind::OnAUnit) {
         refusedSerial_ = plan.serial;
-        const bool yes =
-            s_.reuse == Services::Reuse::Yes ||
-            (s_.reuse == Services::Reuse::Ask &&
-             s_.boxes.Ask(SerialReuseQuestion(Language(), plan.serial, s_.serials.LedgerLocation(),
-                                              plan.problem.nextFree)));
-        if (!yes)
-            view_.ShowStatus(SerialReuseDeclinedText(Language(), plan.serial));
-        if (!yes && s_.reuse == Services::Reuse::Ask) {
-            detail_ = SerialReuseDeclinedText(Language(), plan.serial);
+        const bool ask = s_.reuse == Services::Reuse::Ask;
+        if (!ask ||
+            !s_.boxes.Ask(SerialReuseQuestion(Language(), plan.serial, s_.serials.LedgerLocation(),
+                                              plan.problem.nextFree))) {
+            const std::string declined = SerialReuseDeclinedText(Language(), plan.serial);
+            view_.ShowStatus(declined);
+            if (!ask) {
+                throw RunFailure{
+                    RunEnd::ReuseDeclined,
+                    SerialProblemText(Language(), plan.problem, s_.serials.CounterLocation(),
+                                      s_.serials.LedgerLocation(), true)};
+            }
+            detail_ = declined;
             serialInput_.Declined(plan.problem.nextFree.substr(text::Trim(stamp).size()));
             return RunEnd::ReuseDeclined;
-        }
-        if (!yes) {
-            throw RunFailure{
-                RunEnd::ReuseDeclined,
-                SerialProblemText(Language(), plan.problem, s_.serials.CounterLocation(),
-                                  s_.serials.LedgerLocation(), true)};
         }
         refusedSerial_.clear();
         confirmedReuse_ = plan.serial;
@@ -186,7 +189,6 @@ void UpdateRun::SerialStep() {
                          SerialProblemText(Language(), problem, s_.serials.CounterLocation(),
                                            s_.serials.LedgerLocation(), false)};
     }
-    taken_ = true;
     serialInput_.Taken(serial_);
     stampedSerial_ = serial_.serial;
     Send(protocol::BuildSTSN(request.stamp, serial_.counterText), true);
@@ -194,12 +196,16 @@ void UpdateRun::SerialStep() {
     EndStep();
 }
 
-void UpdateRun::SettleSerial() {
-    if (!taken_)
-        return;
+std::optional<serials::SerialState> UpdateRun::Settlement() const {
     const SentMessage* stamp = deliveries_.SerialMessage();
-    const auto state = serials::SettlementOf(stamp != nullptr && stamp->delivery.MayHaveLeft(),
-                                             stamp != nullptr && stamp->arrived);
+    return serials::SettlementOf(stamp != nullptr && stamp->delivery.MayHaveLeft(),
+                                 stamp != nullptr && stamp->arrived);
+}
+
+void UpdateRun::SettleSerial() {
+    if (stampedSerial_.empty())
+        return;
+    const auto state = Settlement();
     if (!state)
         return;  // handed over, never confirmed: it stays reserved, counted as used
     if (const serials::SerialProblem p = policy_.Settle(serial_, *state); !p) {
@@ -326,14 +332,12 @@ void UpdateRun::EndAfterDeliveryFailure(const DeliveryFailure& failure) {
     deliveries_.CancelWaiting();
     if (!failure.shown)
         s_.transport.ShowDeliveryError(failure.error);
-    const SentMessage* stamp = deliveries_.SerialMessage();
     // What the ledger will say of the number: the text and the ledger agree.
-    const auto settled = serials::SettlementOf(stamp != nullptr && stamp->delivery.MayHaveLeft(),
-                                               stamp != nullptr && stamp->arrived);
-    view_.ShowStatus(failure.beforeRun
-                         ? QueueRefusedText(Language(), failure.error)
-                         : DeliveryFailedText(Language(), failure.error, stampedSerial_,
-                                              settled.value_or(serials::SerialState::Reserved)));
+    view_.ShowStatus(
+        failure.beforeRun
+            ? QueueRefusedText(Language(), failure.error)
+            : DeliveryFailedText(Language(), failure.error, stampedSerial_,
+                                 Settlement().value_or(serials::SerialState::Reserved)));
 }
 
 RunEnd UpdateRun::Steps() {
@@ -487,8 +491,7 @@ bool UpdateRun::SelfTestStep() {
     // The package is read here, so one loaded during the run's earlier pumps is the one sent.
     const std::size_t n = FillSelfTestMessage(message, package_.List());
     if (n > kMaxSelfTestPayload) {
-        detail_ = Pick(Language(), "更新文件有问题！！", "There is a problem updating files!!");
-        s_.transport.ShowWarning(detail_);
+        WarnOversized();
         return false;
     }
     Advance();

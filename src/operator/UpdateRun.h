@@ -4,6 +4,7 @@
 // value the run will convert, the record, the serial number and the printer's queue.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,6 @@ class UpdateRun {
     const std::string& StampedSerial() const { return stampedSerial_; }
     // The last run's messages, in sending order, with what became of each.
     const std::vector<SentMessage>& SentMessages() const { return deliveries_.Messages(); }
-    // Why the last run ended early, as the operator read it ("" for a normal end).
-    const std::string& Detail() const { return detail_; }
     // The serial number the last run refused because it is on a unit already, or "".
     const std::string& RefusedSerial() const { return refusedSerial_; }
 
@@ -82,6 +81,11 @@ class UpdateRun {
     // The serial-number step: the number taken, reserved and sent.
     void SerialStep();
     void EndAfterDeliveryFailure(const DeliveryFailure& failure);
+    // The warning of a package too large for the self-test page.
+    void WarnOversized();
+    // What the ledger is to say of the number taken, from what became of its message (nothing:
+    // it stays reserved).
+    std::optional<serials::SerialState> Settlement() const;
     // The status text of an early end that came before anything was sent.
     void ShowIfNothingSent(RunEnd end);
     // Stamped when the serial-number message reached the unit, void when it never left; a
@@ -103,7 +107,6 @@ class UpdateRun {
     std::string stampedSerial_;
     std::string runId_;
     std::int64_t startedMs_ = 0;
-    bool taken_ = false;
     serials::TakenSerial serial_;
     std::string confirmedReuse_;  // the serial number the operator allowed on a second unit
     std::string detail_;          // why the run ended early, as the operator read it

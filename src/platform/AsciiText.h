@@ -27,6 +27,11 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && ToLowerAscii(std::string(a)) == ToLowerAscii(std::string(b));
 }
 
+// Whether the text is one or more of the digits 0-9 and nothing else.
+inline bool IsDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 // The text without the blanks and control characters (bytes up to 0x20) around it.
 inline std::string Trim(std::string_view text) {
     std::size_t begin = 0;

@@ -58,8 +58,10 @@ struct LineSettings {
 LineSettings LineSettingsFromEnvironment();
 std::string HostName();
 
+// Whether this build has a database client for a line's database (not Windows, for now).
+bool LineDatabaseAvailable();
 // The serial numbers and the record on the line's database; false where this build has no
-// database client (Windows, for now).
+// database client.
 bool CreateLineDatabaseBackends(const std::string& url, std::unique_ptr<ISerialBook>& book,
                                 std::unique_ptr<IUnitRecord>& record);
 // Creates the line database's schema; running it again changes nothing.
@@ -78,6 +80,10 @@ struct SerialsAndRecord {
 };
 // readOnly: for a dry run, which reads the counter and the ledger and creates nothing.
 SerialsAndRecord CreateSerialsAndRecord(const LineSettings& line, bool readOnly = false);
+// A line database is named that this build cannot use (see SerialsAndRecord).
+inline bool LineDatabaseIgnored(const LineSettings& line) {
+    return !line.databaseUrl.empty() && !LineDatabaseAvailable();
+}
 
 std::unique_ptr<ILocale> CreateSystemLocale();
 // The Windows language ID ("0804") of a POSIX locale name ("zh_CN.UTF-8").

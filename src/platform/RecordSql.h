@@ -64,6 +64,9 @@ inline constexpr const char* kLastCounterSetting =
     "SELECT from_value, to_value, station, reason, forced FROM counter_settings"
     " WHERE sequence = $1 ORDER BY seq DESC LIMIT 1";
 
+// The next number of a line's sequence.
+inline constexpr const char* kReadCounter = "SELECT next FROM counters WHERE name = $1";
+
 // A write that changes nothing: whether the record can be written now.
 inline constexpr const char* kProbe = "UPDATE bpconf_schema SET version = version";
 

@@ -200,32 +200,28 @@ std::string StationSerialBook::LedgerLocation() const {
     return db_ ? db_->Path() : "units.sqlite";
 }
 
-BookResult StationSerialBook::LedgerFailure(Failure failure, const std::string& reason) {
-    return Failed(failure, reason);
-}
-
 BookResult StationSerialBook::Find(const std::string& serial, SerialFacts& facts) {
     if (!db_)
-        return LedgerFailure(Failure::LedgerUnreadable, whyNot_);
+        return Failed(Failure::LedgerUnreadable, whyNot_);
     return FindIn(*db_, serial, facts);
 }
 
 BookResult StationSerialBook::Highest(const std::string& prefix, std::string& serial) {
     if (!db_)
-        return LedgerFailure(Failure::LedgerUnreadable, whyNot_);
+        return Failed(Failure::LedgerUnreadable, whyNot_);
     return HighestIn(*db_, prefix, serial);
 }
 
 BookResult StationSerialBook::LastSetting(CounterSetting& setting, bool& found) {
     found = false;
     if (!db_)
-        return LedgerFailure(Failure::LedgerUnreadable, whyNot_);
+        return Failed(Failure::LedgerUnreadable, whyNot_);
     return LastSettingIn(*db_, setting, found);
 }
 
 BookResult StationSerialBook::Exclusive(const std::function<bool(ISerialSection&)>& work) {
     if (!db_)
-        return LedgerFailure(Failure::LedgerUnwritable, whyNot_);
+        return Failed(Failure::LedgerUnwritable, whyNot_);
     BookResult result;
     bool open = false;  // the record's transaction, between its BEGIN and its end
     const CounterChange change =
@@ -266,7 +262,7 @@ BookResult StationSerialBook::Update(const std::string& serial, const std::strin
                                      const std::string& from, const std::string& to, int& changed) {
     changed = 0;
     if (!db_)
-        return LedgerFailure(Failure::LedgerUnwritable, whyNot_);
+        return Failed(Failure::LedgerUnwritable, whyNot_);
     const std::string what = "cannot write to " + db_->Path();
     if (RecordResult r = db_->Open(); !r)
         return FromRecord(r, Failure::LedgerUnwritable);

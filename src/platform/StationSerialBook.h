@@ -37,7 +37,6 @@ class StationSerialBook : public ISerialBook, private ILedgerReader {
     BookResult Find(const std::string& serial, SerialFacts& facts) override;
     BookResult Highest(const std::string& prefix, std::string& serial) override;
     BookResult LastSetting(CounterSetting& setting, bool& found) override;
-    BookResult LedgerFailure(BookResult::Failure failure, const std::string& reason);
 
     std::unique_ptr<ICounterStore> counter_;
     std::shared_ptr<SqliteDatabase> db_;

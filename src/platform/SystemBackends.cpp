@@ -37,7 +37,7 @@ SerialsAndRecord CreateSerialsAndRecord(const LineSettings& line, bool readOnly)
     s.station = line.station.empty() ? HostName() : line.station;
     if (line.databaseUrl.empty() ||
         !CreateLineDatabaseBackends(line.databaseUrl, s.book, s.record)) {
-        s.lineDatabaseIgnored = !line.databaseUrl.empty();
+        s.lineDatabaseIgnored = LineDatabaseIgnored(line);
         CreateStationBackends(s, readOnly);
     }
     return s;

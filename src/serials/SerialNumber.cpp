@@ -26,6 +26,10 @@ std::optional<std::int32_t> ParseCounter(const std::string& text) {
     return static_cast<std::int32_t>(*value);
 }
 
+std::optional<std::int32_t> ParseTypedCounter(const std::string& text) {
+    return text::IsDigits(text) ? ParseCounter(text) : std::nullopt;
+}
+
 std::string SerialText(const std::string& stamp, std::int64_t counter) {
     return text::Trim(stamp) + FormatCounter(counter);
 }

@@ -24,6 +24,10 @@ std::string FormatCounter(std::int64_t value);
 // text that is none (empty, not a whole number, negative, too large).
 std::optional<std::int32_t> ParseCounter(const std::string& text);
 
+// A counter the operator gave as text (a profile, a command's argument): digits only, no sign or
+// blank, then as ParseCounter.
+std::optional<std::int32_t> ParseTypedCounter(const std::string& text);
+
 // The serial number of a unit: the stamp (without blanks around it) and the counter.
 std::string SerialText(const std::string& stamp, std::int64_t counter);
 

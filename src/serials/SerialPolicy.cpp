@@ -243,32 +243,28 @@ SerialProblem SerialPolicy::Take(const TakeRequest& request, TakenSerial& taken)
         // The counter moves forward only: past the number taken, never back (numbers between may
         // be on units the ledger does not know of); a reuse leaves it where it stands. A counter
         // that held no value (or none usable) is set past the ledger's numbers as well.
-        std::optional<std::int32_t> next;
-        if (!taken.reused || counterProblem.kind != Kind::None) {
-            std::int64_t to = static_cast<std::int64_t>(*number) + 1;
-            if (counterProblem.kind == Kind::None) {
-                to = std::max<std::int64_t>(to, counter);
-            } else {
-                std::int64_t high = 0;
-                if (problem = HighWater(section, stamp, high); !problem)
-                    return false;
-                to = std::max(to, high);
-            }
-            to = std::min<std::int64_t>(to, kLargestCounter);
-            if (counterProblem.kind != Kind::None || to != counter)
-                next = static_cast<std::int32_t>(to);
+        const bool usable = counterProblem.kind == Kind::None;
+        if (taken.reused && usable)
+            return true;
+        std::int64_t to = static_cast<std::int64_t>(*number) + 1;
+        if (usable) {
+            to = std::max<std::int64_t>(to, counter);
+        } else {
+            std::int64_t high = 0;
+            if (problem = HighWater(section, stamp, high); !problem)
+                return false;
+            to = std::max(to, high);
         }
-        if (next) {
-            section.SetCounter(FormatCounter(*next));
-            taken.nextCounter = next;
+        to = std::min<std::int64_t>(to, kLargestCounter);
+        if (!usable || to != counter) {
+            taken.nextCounter = static_cast<std::int32_t>(to);
+            section.SetCounter(FormatCounter(*taken.nextCounter));
         }
         return true;
     });
     if (!done)
         return FromBook(done);
-    if (!problem)
-        return problem;
-    return {};
+    return problem;
 }
 
 SerialProblem SerialPolicy::Settle(const TakenSerial& taken, SerialState state) {
@@ -349,10 +345,6 @@ SerialProblem SerialPolicy::StartCounter(std::optional<std::int32_t>& counter) {
         return FromBook(done);
     }
     return {};
-}
-
-SerialProblem SerialPolicy::NextFree(const std::string& stamp, std::string& serial) {
-    return NextFreeIn(book_.Ledger(), book_.ReadCounter(), text::Trim(stamp), serial);
 }
 
 }  // namespace bpconf::serials

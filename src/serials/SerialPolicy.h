@@ -105,12 +105,6 @@ class SerialPolicy {
     // afterwards, when it holds one (nothing for a value that is no counter).
     SerialProblem StartCounter(std::optional<std::int32_t>& counter);
 
-    // The next free serial number with this stamp: the counter's, or past every number of the
-    // ledger with this stamp when the counter is behind them.
-    SerialProblem NextFree(const std::string& stamp, std::string& serial);
-
-    platform::ISerialBook& Book() { return book_; }
-
   private:
     platform::ISerialBook& book_;
 };

@@ -67,20 +67,22 @@ bool ReadInputFile(const std::string& path, std::uint64_t maxSize, std::string& 
     return true;
 }
 
+bool NextValue(const std::vector<std::string>& args, std::size_t& i, std::string& into,
+               std::string& error) {
+    if (i + 1 >= args.size()) {
+        error = args[i] + " needs a value";
+        return false;
+    }
+    into = args[++i];
+    return true;
+}
+
 bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool sendsJobs, Options& o,
                   std::string& error) {
     bool timeoutGiven = false;
-    const int argc = static_cast<int>(argv.size());
-    for (int i = 2; i < argc; ++i) {
+    for (std::size_t i = 2; i < argv.size(); ++i) {
         const std::string a = argv[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= argc) {
-                error = a + " needs a value";
-                return false;
-            }
-            into = argv[++i];
-            return true;
-        };
+        auto value = [&](std::string& into) { return NextValue(argv, i, into, error); };
         if (a == "--printer" || a == "--port" || a == "--capture") {
             Target t;
             t.kind = a == "--printer" ? Target::Kind::Printer

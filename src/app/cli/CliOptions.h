@@ -47,6 +47,11 @@ struct Options {
 bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool sendsJobs, Options& o,
                   std::string& error);
 
+// The value of the option at args[i], which moves i past it; false with "OPTION needs a value"
+// when the arguments end there.
+bool NextValue(const std::vector<std::string>& args, std::size_t& i, std::string& into,
+               std::string& error);
+
 // The usage on standard output, exit 0: what --help asks for.
 int Help();
 // A usage error: the message and where to read more, on standard error (the whole usage when

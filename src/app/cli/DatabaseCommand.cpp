@@ -23,11 +23,8 @@ bool ParseDatabaseOptions(const std::vector<std::string>& args, std::vector<std:
     for (std::size_t i = 3; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--profile" || (takesCounter && a == "--month")) {
-            if (i + 1 >= args.size()) {
-                error = a + " needs a value";
+            if (!NextValue(args, i, a == "--profile" ? profiles.emplace_back() : month, error))
                 return false;
-            }
-            (a == "--profile" ? profiles.emplace_back() : month) = args[++i];
         } else if (takesCounter && a == "--force") {
             force = true;
         } else if (a.rfind("--", 0) == 0) {
@@ -57,17 +54,14 @@ int Init(const platform::LineSettings& line) {
 
 int SetCounter(const platform::LineSettings& line, const std::string& value, bool force,
                const std::string& month) {
-    const bool digits =
-        !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
-    const auto number = digits ? serials::ParseCounter(value) : std::nullopt;
+    const auto number = serials::ParseTypedCounter(value);
     if (!number)
         return Usage("set-counter takes a counter of digits, not '" + value + "'");
     const std::string stamp =
         month.empty() ? serials::YearMonthStamp(platform::CreateSystemClock()->Now()) : month;
     if (!op::IsYearMonth(stamp))
         return Usage("--month takes yyyyMM, not '" + month + "'");
-    const std::string language =
-        text::ToLowerAscii(op::GetSystemLanguage(*platform::CreateSystemLocale()));
+    const std::string language = op::SystemInterfaceLanguage(*platform::CreateSystemLocale());
     platform::SerialsAndRecord store = platform::CreateSerialsAndRecord(line);
     serials::SerialPolicy policy(*store.book);
     const serials::SerialProblem p = policy.SetCounter(

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
-#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -11,7 +10,6 @@
 #include <utility>
 
 #include "app/cli/CliOptions.h"
-#include "operator/LanguageTables.h"
 #include "operator/OperatorTexts.h"
 #include "operator/Profile.h"
 #include "operator/SerialInput.h"
@@ -285,10 +283,9 @@ int Run(const Options& o, bool dryRun) {
     plan.noPacing = o.noPacing;
     plan.reuseSerial = o.reuseSerial;
     plan.jobTimeoutMs = o.jobTimeoutMs;
-    plan.language =
-        !o.language.empty()
-            ? o.language
-            : text::ToLowerAscii(op::GetSystemLanguage(*platform::CreateSystemLocale()));
+    plan.language = !o.language.empty()
+                        ? o.language
+                        : op::SystemInterfaceLanguage(*platform::CreateSystemLocale());
     std::vector<op::ProfileText> profiles;
     std::string error;
     if (!ReadProfiles(o.profiles, profiles, error))
@@ -311,11 +308,8 @@ int Run(const Options& o, bool dryRun) {
         }
         plan.package.Set(std::move(list), o.package);
     }
-    if (!dryRun) {
-        if (platform::CreateSerialsAndRecord(plan.line).lineDatabaseIgnored)
-            platform::CreateConsoleMessageBoxes()->Warning(
-                op::LineDatabaseIgnoredText(plan.language));
-    }
+    if (!dryRun && platform::LineDatabaseIgnored(plan.line))
+        platform::CreateConsoleMessageBoxes()->Warning(op::LineDatabaseIgnoredText(plan.language));
 
     std::vector<Target> targets = o.targets;
     if (targets.empty())

@@ -43,25 +43,23 @@ bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, st
             o.summary = true;
             continue;
         }
-        std::string profile;
+        if (a == "--profile") {
+            if (!NextValue(args, i, o.profiles.emplace_back(), error))
+                return false;
+            continue;
+        }
         std::string* into = a == "--since"     ? &o.query.since
                             : a == "--until"   ? &o.query.until
                             : a == "--station" ? &o.query.station
                             : a == "--serial"  ? &o.query.serial
                             : a == "--format"  ? &o.format
-                            : a == "--profile" ? &profile
                                                : nullptr;
         if (into == nullptr) {
             error = a.rfind("--", 0) == 0 ? "unknown option " + a : "unexpected argument " + a;
             return false;
         }
-        if (i + 1 >= args.size()) {
-            error = a + " needs a value";
+        if (!NextValue(args, i, *into, error))
             return false;
-        }
-        *into = args[++i];
-        if (into == &profile)
-            o.profiles.push_back(profile);
     }
     for (const std::string* date : {&o.query.since, &o.query.until}) {
         if (!date->empty() && !IsDate(*date)) {

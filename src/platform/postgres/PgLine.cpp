@@ -25,6 +25,10 @@ RecordResult InitLineDatabase(const std::string& url) {
     return {};
 }
 
+bool LineDatabaseAvailable() {
+    return true;
+}
+
 bool CreateLineDatabaseBackends(const std::string& url, std::unique_ptr<ISerialBook>& book,
                                 std::unique_ptr<IUnitRecord>& record) {
     auto connection = ConnectLineDatabase(url);

@@ -3,8 +3,10 @@
 #include <libpq-fe.h>
 
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "platform/RecordSql.h"
 #include "platform/UtcTime.h"
@@ -26,21 +28,31 @@ BookResult Failed(Failure failure, std::string reason) {
     return r;
 }
 
-// Runs a read of the ledger; inside a section on the section's connection as it is.
-BookResult FindOn(PgConnection& c, const std::string& serial, SerialFacts& facts, bool retry) {
-    facts = SerialFacts();
+// Runs a read of the ledger and hands its rows to read: inside a section on the section's
+// connection as it is; outside one (retry) through the path that reconnects once.
+BookResult ReadOn(PgConnection& c, const char* query, const std::vector<std::string>& params,
+                  bool retry, const std::function<void(const PgResult&)>& read) {
     std::string reason;
-    pg_result* raw =
-        retry ? c.Query(sql::kLedgerRows, {serial}, reason) : c.Exec(sql::kLedgerRows, {serial});
+    pg_result* raw = retry ? c.Query(query, params, reason) : c.Exec(query, params);
     if (raw == nullptr)
         return Failed(Failure::LedgerUnreadable, reason);
     PgResult rows(raw);
     if (!rows.Ok())
         return Failed(Failure::LedgerUnreadable, rows.Error());
-    for (int i = 0; i < rows.Rows(); ++i) {
-        facts.rows.push_back({rows.Text(i, 0), rows.Text(i, 1), rows.Text(i, 2), rows.Text(i, 3),
-                              rows.Text(i, 4) != "0"});
-    }
+    read(rows);
+    return {};
+}
+
+BookResult FindOn(PgConnection& c, const std::string& serial, SerialFacts& facts, bool retry) {
+    facts = SerialFacts();
+    const BookResult found = ReadOn(c, sql::kLedgerRows, {serial}, retry, [&](const PgResult& r) {
+        for (int i = 0; i < r.Rows(); ++i) {
+            facts.rows.push_back(
+                {r.Text(i, 0), r.Text(i, 1), r.Text(i, 2), r.Text(i, 3), r.Text(i, 4) != "0"});
+        }
+    });
+    if (!found)
+        return found;
     PgResult recorded(c.Exec(sql::kRecordedSerial, {serial}));
     if (!recorded.Ok())
         return Failed(Failure::LedgerUnreadable, recorded.Error());
@@ -50,36 +62,31 @@ BookResult FindOn(PgConnection& c, const std::string& serial, SerialFacts& facts
 
 BookResult HighestOn(PgConnection& c, const std::string& prefix, std::string& serial, bool retry) {
     serial.clear();
-    std::string reason;
-    const std::vector<std::string> params = {prefix, prefix + ":"};
-    pg_result* raw = retry ? c.Query(sql::kHighestSerialInByteOrder, params, reason)
-                           : c.Exec(sql::kHighestSerialInByteOrder, params);
-    if (raw == nullptr)
-        return Failed(Failure::LedgerUnreadable, reason);
-    PgResult rows(raw);
-    if (!rows.Ok())
-        return Failed(Failure::LedgerUnreadable, rows.Error());
-    if (rows.Rows() > 0)
-        serial = rows.Text(0, 0);
-    return {};
+    return ReadOn(c, sql::kHighestSerialInByteOrder, {prefix, prefix + ":"}, retry,
+                  [&](const PgResult& r) {
+                      if (r.Rows() > 0)
+                          serial = r.Text(0, 0);
+                  });
 }
 
 BookResult LastSettingOn(PgConnection& c, CounterSetting& setting, bool& found, bool retry) {
     found = false;
-    std::string reason;
-    pg_result* raw = retry ? c.Query(sql::kLastCounterSetting, {kLineSequence}, reason)
-                           : c.Exec(sql::kLastCounterSetting, {kLineSequence});
-    if (raw == nullptr)
-        return Failed(Failure::LedgerUnreadable, reason);
-    PgResult rows(raw);
-    if (!rows.Ok())
-        return Failed(Failure::LedgerUnreadable, rows.Error());
-    if (rows.Rows() > 0) {
-        found = true;
-        setting = {rows.Text(0, 0), rows.Text(0, 1), rows.Text(0, 2), rows.Text(0, 3),
-                   rows.Text(0, 4) != "0"};
+    return ReadOn(c, sql::kLastCounterSetting, {kLineSequence}, retry, [&](const PgResult& r) {
+        found = r.Rows() > 0;
+        if (found)
+            setting = {r.Text(0, 0), r.Text(0, 1), r.Text(0, 2), r.Text(0, 3), r.Text(0, 4) != "0"};
+    });
+}
+
+// The counter a read of the counters table holds (Missing without a row: the line's first
+// number is yet to be set).
+StoredValue CounterIn(const PgResult& r) {
+    StoredValue v;
+    if (r.Rows() > 0) {
+        v.kind = StoredValue::Kind::Text;
+        v.text = r.Text(0, 0);
     }
-    return {};
+    return v;
 }
 
 class PgSection : public ISerialSection {
@@ -138,8 +145,7 @@ std::string PgSerialBook::LedgerLocation() const {
 StoredValue PgSerialBook::ReadCounter() {
     StoredValue v;
     std::string reason;
-    pg_result* result =
-        c_->Query("SELECT next FROM counters WHERE name = $1", {kLineSequence}, reason);
+    pg_result* result = c_->Query(sql::kReadCounter, {kLineSequence}, reason);
     if (result == nullptr) {
         v.kind = StoredValue::Kind::Unreadable;
         v.reason = reason;
@@ -151,11 +157,7 @@ StoredValue PgSerialBook::ReadCounter() {
         v.reason = r.Error();
         return v;
     }
-    if (r.Rows() == 0)
-        return v;  // Missing: the line's first number is yet to be set
-    v.kind = StoredValue::Kind::Text;
-    v.text = r.Text(0, 0);
-    return v;
+    return CounterIn(r);
 }
 
 BookResult PgSerialBook::Find(const std::string& serial, SerialFacts& facts) {
@@ -185,15 +187,10 @@ BookResult PgSerialBook::Exclusive(const std::function<bool(ISerialSection&)>& w
             lock.State() == kLockNotAvailable ? Failure::CounterLocked : Failure::CounterUnreadable,
             lock.Error());
     }
-    PgResult read(c_->Exec("SELECT next FROM counters WHERE name = $1", {kLineSequence}));
+    PgResult read(c_->Exec(sql::kReadCounter, {kLineSequence}));
     if (!read.Ok())
         return fail(Failure::CounterUnreadable, read.Error());
-    StoredValue stored;
-    if (read.Rows() > 0) {
-        stored.kind = StoredValue::Kind::Text;
-        stored.text = read.Text(0, 0);
-    }
-    PgSection section(*c_, stored);
+    PgSection section(*c_, CounterIn(read));
     bool keep = false;
     try {
         keep = work(section);

@@ -64,6 +64,10 @@ std::optional<std::string> DefaultRecordPath(std::string& whyNot) {
 }
 
 // No database client in this build yet: the station's own counter and record.
+bool LineDatabaseAvailable() {
+    return false;
+}
+
 bool CreateLineDatabaseBackends(const std::string&, std::unique_ptr<ISerialBook>&,
                                 std::unique_ptr<IUnitRecord>&) {
     return false;

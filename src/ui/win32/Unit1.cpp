@@ -10,6 +10,7 @@
 #include <array>
 
 #include "operator/Design.h"
+#include "operator/SerialCounter.h"
 #include "operator/WindowLayout.h"
 #include "platform/win32/WideText.h"
 #include "ui/win32/LogPane.h"
@@ -169,7 +170,7 @@ LRESULT CALLBACK CounterEditProcedure(HWND window, UINT message, WPARAM w, LPARA
         // Ctrl+V and Ctrl+X come as characters too: the edit control turns them into copy, paste
         // (filtered below) and cut.
         const bool clipboard = w == 0x03 || w == 0x16 || w == 0x18;
-        if (!((w >= L'0' && w <= L'9') || w == L'\b' || clipboard))
+        if (!(op::SerialCounter::KeyPasses(static_cast<char32_t>(w)) || clipboard))
             return 0;
     }
     if (message == WM_PASTE) {
