@@ -14,7 +14,8 @@ start_private_display() {
     PRIVATE_DISPLAY_PID=$!
     export DISPLAY=":$display"
     local _
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 600); do
+        kill -0 "$PRIVATE_DISPLAY_PID" 2>/dev/null || break
         xdpyinfo >/dev/null 2>&1 && return 0
         sleep 0.1
     done

@@ -54,7 +54,9 @@ if start_private_display "$work/xvfb.log"; then
         </dev/null >"$work/app.log" 2>&1 &
     app_pid=$!
     shown=false
-    for _ in $(seq 1 100); do
+    # Until the window is there or the program has ended, generously: the machine may be busy.
+    for _ in $(seq 1 600); do
+        kill -0 "$app_pid" 2>/dev/null || break
         if xwininfo -root -tree 2>/dev/null | grep -qF '"蓝牙打印机配置文件下载工具 V1.0"'; then
             shown=true
             break

@@ -146,7 +146,11 @@ echo "== wine: end to end through the scheduler"
 "$linux/tests/support/bpconf-printer-emulator" --dir "$work/jobs" --port-file "$work/port" \
     >"$work/emulator.log" 2>&1 </dev/null &
 emulator_pid=$!
-for _ in $(seq 1 100); do [ -s "$work/port" ] && break; sleep 0.1; done
+for _ in $(seq 1 600); do
+    [ -s "$work/port" ] && break
+    kill -0 "$emulator_pid" 2>/dev/null || break
+    sleep 0.1
+done
 lpadmin -p "$queue" -v "socket://127.0.0.1:$(cat "$work/port")" -E && lpadmin -d "$queue"
 
 same_printers() {
