@@ -155,6 +155,8 @@ TEST(Win32Window, LanguageSwitchBothWaysThroughTheButton) {
     EXPECT_EQ(h.TextOf(ctl::Button3), "启动更新");
     EXPECT_EQ(h.TextOf(ctl::Button5), "English");
     EXPECT_EQ(driver::TextOf(h.Form().Handle()), "蓝牙打印机配置文件下载工具  V1.7");
+    // The longer English tab captions leave nothing behind beside the shorter ones.
+    EXPECT_EQ(driver::ColoursBesideTheTabs(h.Control(ctl::PageControl1)), 1);
 }
 
 // Every caption of a button, check box or radio button fits its control in either language.

@@ -628,8 +628,11 @@ void TForm1::SetText(Control c, const std::string& text) {
             TCITEMW item{};
             item.mask = TCIF_TEXT;
             item.pszText = copy.data();
-            ::SendMessageW(impl_->Handle(ctl::PageControl1), TCM_SETITEMW,
-                           static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+            HWND tab = impl_->Handle(ctl::PageControl1);
+            ::SendMessageW(tab, TCM_SETITEMW, static_cast<WPARAM>(index),
+                           reinterpret_cast<LPARAM>(&item));
+            // A shorter caption leaves the strip beside the tabs unpainted: it is drawn anew.
+            ::InvalidateRect(tab, nullptr, TRUE);
         }
         return;
     }

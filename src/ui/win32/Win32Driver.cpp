@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <set>
 #include <thread>
 
 #include "platform/win32/WideText.h"
@@ -200,6 +201,25 @@ unsigned long TextColorOf(void* control) {
     const COLORREF color = ::GetTextColor(dc);
     ::ReleaseDC(H(control), dc);
     return color;
+}
+
+int ColoursBesideTheTabs(void* tabControl) {
+    HWND tab = H(tabControl);
+    ::UpdateWindow(tab);
+    const LRESULT count = ::SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0);
+    RECT last{}, client{};
+    if (count <= 0 || !::SendMessageW(tab, TCM_GETITEMRECT, static_cast<WPARAM>(count - 1),
+                                      reinterpret_cast<LPARAM>(&last)))
+        return 0;
+    ::GetClientRect(tab, &client);
+    HDC dc = ::GetDC(tab);
+    std::set<COLORREF> colours;
+    for (LONG y = last.top + 2; y < last.bottom - 2; ++y) {
+        for (LONG x = last.right + 4; x < client.right - 2; ++x)
+            colours.insert(::GetPixel(dc, x, y));
+    }
+    ::ReleaseDC(tab, dc);
+    return static_cast<int>(colours.size());
 }
 
 }  // namespace bpconf::ui::driver

@@ -47,5 +47,8 @@ bool IsEnabled(void* window);
 bool LiesAbove(void* upper, void* lower);
 // The colour a static or read-only control's text is drawn in (0xBBGGRR), as its parent says.
 unsigned long TextColorOf(void* control);
+// How many colours the strip of a tab control beside its last tab shows once pending painting
+// is done (1: it is blank, as it should be).
+int ColoursBesideTheTabs(void* tabControl);
 
 }  // namespace bpconf::ui::driver
