@@ -39,11 +39,6 @@ ensure_packages() {
 build_windows() {
     prepare_windows_sqlite
     local sqlite="$ROOT/build-win/sqlite/amalgamation"
-    # A build folder configured before SQLite came in learns where it is.
-    if [ -f "$ROOT/build-win/build.ninja" ] &&
-        ! grep -q "^BPCONF_SQLITE_AMALGAMATION:PATH=$sqlite\$" "$ROOT/build-win/CMakeCache.txt"; then
-        cmake -S "$ROOT" -B "$ROOT/build-win" -DBPCONF_SQLITE_AMALGAMATION="$sqlite" >/dev/null
-    fi
     build_tree "$ROOT/build-win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DBPCONF_BUILD_BENCH=OFF -DBPCONF_SQLITE_AMALGAMATION="$sqlite"
 }
@@ -87,8 +82,8 @@ prepare_windows_sqlite() {
 build_tree() {
     local dir=$1
     shift
-    if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
-    fi
+    # Configured every time (quick when nothing changed), so an option added later reaches a
+    # folder configured before it.
+    cmake -S "$ROOT" -B "$dir" -G Ninja -DBPCONF_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j "$JOBS"
 }

@@ -5,21 +5,25 @@
 # shellcheck shell=bash
 
 start_private_display() {
-    local log=$1 display
-    display=$((100 + RANDOM % 800))
-    while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
-        display=$((display + 1))
-    done
-    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$log" 2>&1 &
+    local log=$1 number
+    # Xvfb picks a display number nobody uses and writes it once it takes connections: two
+    # callers starting at the same moment can never pick the same one.
+    number=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" </dev/null >"$log" 2>&1 &
     PRIVATE_DISPLAY_PID=$!
-    export DISPLAY=":$display"
     local _
     for _ in $(seq 1 600); do
         kill -0 "$PRIVATE_DISPLAY_PID" 2>/dev/null || break
-        xdpyinfo >/dev/null 2>&1 && return 0
+        if grep -q '^[0-9][0-9]*$' "$number" 2>/dev/null; then
+            export DISPLAY=":$(cat "$number")"
+            rm -f "$number"
+            xdpyinfo >/dev/null 2>&1 && return 0
+            break
+        fi
         sleep 0.1
     done
-    echo "Xvfb did not start on $DISPLAY" >&2
+    rm -f "$number"
+    echo "Xvfb did not start${DISPLAY:+ on $DISPLAY}" >&2
     kill "$PRIVATE_DISPLAY_PID" 2>/dev/null
     return 1
 }

@@ -238,8 +238,9 @@ TEST(CliUsage, EveryUsageErrorExitsWith2AndSendsNothing) {
         {"run --profile '" + (home / "smuggle.ini") + "'",
          "bad value for printer_name: 'A<1B>##STSN' (a control character inside the name)"},
         {"run --job-timeout soon", "--job-timeout (or BPCONF_JOB_TIMEOUT) takes seconds"},
-        {"run --job-timeout -0", "takes seconds from 0 to 86400, not '-0'"},
-        {"run --job-timeout ''", "takes seconds from 0 to 86400, not ''"},
+        {"run --job-timeout -0", "takes seconds from 1 to 86400 (every job is followed), not '-0'"},
+        {"run --job-timeout 0", "takes seconds from 1 to 86400 (every job is followed), not '0'"},
+        {"run --job-timeout ''", "takes seconds from 1 to 86400 (every job is followed), not ''"},
         {"run --capture X --capture X", "the target X is named twice"},
     };
     // A usage error never loads the counter, let alone writes it.

@@ -167,10 +167,11 @@ TEST(JobTimeout, SecondsToMilliseconds) {
         bool ok;
         int ms;
     } cases[] = {
-        {"30", true, 30000},       {"2.5", true, 2500}, {"0", true, 0},   {"0.0004", true, 1},
-        {"86400", true, 86400000}, {"86401", false, 0}, {"-1", false, 0}, {"-0", false, 0},
-        {"+5", false, 0},          {"", false, 0},      {"5s", false, 0}, {"nan", false, 0},
-        {"inf", false, 0},
+        // Following cannot be turned off: 0 and anything below a second are refused.
+        {"30", true, 30000}, {"2.5", true, 2500},  {"1", true, 1000},         {"0", false, 0},
+        {"0.999", false, 0}, {"0.0004", false, 0}, {"86400", true, 86400000}, {"86401", false, 0},
+        {"-1", false, 0},    {"-0", false, 0},     {"+5", false, 0},          {"", false, 0},
+        {"5s", false, 0},    {"nan", false, 0},    {"inf", false, 0},
     };
     for (const auto& c : cases) {
         int ms = -7;

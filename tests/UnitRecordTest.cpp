@@ -64,12 +64,14 @@ TEST(RecordTimes, UtcIso8601ToTheMillisecond) {
 // What becomes of each message in the record, and the run's outcome from its end and messages.
 TEST(RecordOfARun, MessagesAndOutcome) {
     auto sent = [](bool handedOver, std::uint32_t failedAtOnce, bool arrived,
-                   platform::JobState::Kind kind, std::uint32_t error, std::string reason) {
+                   platform::JobState::Kind kind, std::uint32_t error, std::string reason,
+                   bool confirmed = true) {
         op::SentMessage m;
         m.description = "STDP 28";
         m.delivery.handedOver = handedOver;
         m.delivery.error = failedAtOnce;
         m.arrived = arrived;
+        m.confirmed = arrived && confirmed;
         m.state.kind = kind;
         m.state.error = error;
         m.state.reason = std::move(reason);
@@ -87,6 +89,9 @@ TEST(RecordOfARun, MessagesAndOutcome) {
         {sent(true, 0, false, K::Failed, 1722, "printer went away"), "failed", 1722,
          "printer went away"},
         {sent(true, 0, false, K::Queued, 0, ""), "failed", 0, "not confirmed at the printer"},
+        // Completed by the spooler, and no later job showed that the link held to its end.
+        {sent(true, 0, true, K::Done, 0, "", false), "not confirmed", 0,
+         "handed to the printer's link; not confirmed whole at the printer"},
     };
     for (const auto& c : cases) {
         const RecordedMessage m = op::RecordedMessageOf(c.sent);
@@ -104,6 +109,7 @@ TEST(RecordOfARun, MessagesAndOutcome) {
     EXPECT_EQ(op::OutcomeOf(op::RunEnd::Normal, allDone), "finished");
     EXPECT_EQ(op::OutcomeOf(op::RunEnd::Normal, oneNotSent), "delivery failed");
     EXPECT_EQ(op::OutcomeOf(op::RunEnd::Delivery, oneNotSent), "delivery failed");
+    EXPECT_EQ(op::OutcomeOf(op::RunEnd::Unconfirmed, allDone), "not confirmed");
     EXPECT_EQ(op::OutcomeOf(op::RunEnd::Closed, allDone), "closed");
     for (op::RunEnd early : {op::RunEnd::Conversion, op::RunEnd::Oversized, op::RunEnd::SerialStore,
                              op::RunEnd::ReuseDeclined})

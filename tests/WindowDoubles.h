@@ -16,6 +16,7 @@
 #include "platform/MemorySpooler.h"
 #include "platform/SerialBook.h"
 #include "platform/UnitRecord.h"
+#include "protocol/Commands.h"
 #include "protocol/Decoder.h"
 
 namespace bpconf::test {
@@ -47,11 +48,17 @@ class ScriptedFileDialog : public platform::IFileDialog {
 class JobRecorder : public platform::MemorySpooler {
   public:
     JobRecorder() { known = {"Line1", "Line2"}; }
-    // Every message of every job, decoded.
+    // Jobs of the run's own messages: the delivery check after the last one is not counted
+    // (its own test follows it).
+    std::size_t MessageJobs() const {
+        const bool probe = !kept.empty() && kept.back().bytes == protocol::kProbeBytes;
+        return kept.size() - (probe ? 1 : 0);
+    }
+    // Every message of the run's own jobs, decoded.
     std::vector<std::string> Decoded() const {
         std::vector<std::string> out;
-        for (const auto& j : kept) {
-            for (const auto& m : protocol::Decode(j.bytes))
+        for (std::size_t i = 0; i < MessageJobs(); ++i) {
+            for (const auto& m : protocol::Decode(kept[i].bytes))
                 out.push_back(protocol::Describe(m));
         }
         return out;

@@ -86,10 +86,11 @@ TEST_F(WindowScheduler, DefaultRunReachesThePrinterAsTenJobs) {
     test::EmulatedQueue line("Line1", true);
     ASSERT_TRUE(line.ok());
     QTest::mouseClick(h_.Form().findChild<QPushButton*>("Button3"), Qt::LeftButton);
-    EXPECT_EQ(
-        DecodedJobs(line.Jobs(10)),
-        (std::vector<std::string>{"OPEN", "STDP 28", "BDIT 300", "LFCH 0A", "EDCD 1", "BLSP 1",
-                                  "CHTY 82", "STSN \"2026120001\"", "SBCV 2800", "BTLK 1"}));
+    // Ten messages, then the delivery check that vouches for the last one.
+    EXPECT_EQ(DecodedJobs(line.Jobs(11)),
+              (std::vector<std::string>{"OPEN", "STDP 28", "BDIT 300", "LFCH 0A", "EDCD 1",
+                                        "BLSP 1", "CHTY 82", "STSN \"2026120001\"", "SBCV 2800",
+                                        "BTLK 1", "PROBE"}));
     EXPECT_TRUE(h_.boxes_.shown.empty());
     EXPECT_EQ(h_.Form().Text(op::ctl::StatusPanel1), "更新结束");
 }
@@ -111,13 +112,15 @@ TEST_F(WindowScheduler, EveryBoxTickedWithAPackageOfTheLargestSize) {
     h_.dialog_.next = package;
     QTest::mouseClick(f.findChild<QPushButton*>("Button1"), Qt::LeftButton);
     QTest::mouseClick(f.findChild<QPushButton*>("Button3"), Qt::LeftButton);
-    const auto jobs = line.Jobs(15);
+    // The fifteen messages, then the delivery check that vouches for the last one.
+    const auto jobs = line.Jobs(16);
     EXPECT_EQ(DecodedJobs(jobs),
-              (std::vector<std::string>{"OPEN", "SLAN 15", "STDP 28", "BDIT 300", "LFCH 0A",
-                                        "EDCD 1", "BLSP 1", "SPTI 1800", "CHTY 82",
-                                        "STSN \"2026120001\"", "SBCV 2800", "BTLK 1",
-                                        "DLSF new 4094 bytes", "SBDR 38400", "BTRN \"P-01\""}));
-    ASSERT_EQ(jobs.size(), 15u);
+              (std::vector<std::string>{
+                  "OPEN", "SLAN 15", "STDP 28", "BDIT 300", "LFCH 0A", "EDCD 1", "BLSP 1",
+                  "SPTI 1800", "CHTY 82", "STSN \"2026120001\"", "SBCV 2800", "BTLK 1",
+                  "DLSF new 4094 bytes", "SBDR 38400", "BTRN \"P-01\"", "PROBE"}));
+    ASSERT_EQ(jobs.size(), 16u);
+    EXPECT_EQ(f.Text(op::ctl::StatusPanel1), "更新结束");
     EXPECT_EQ(jobs[12].size(), 4103u);
     EXPECT_EQ(jobs[12].substr(7, 2), "\xFE\x0F");
     EXPECT_EQ(jobs[12].substr(9), bytes);
@@ -157,8 +160,8 @@ TEST_F(WindowScheduler, WindowAndCommandLineSendTheSameJobs) {
     f.SetChecked(op::ctl::CheckBox5, true);
     f.SetText(op::ctl::Edit1, "Station-3");
     QTest::mouseClick(f.findChild<QPushButton*>("Button3"), Qt::LeftButton);
-    const auto fromWindow = line.Jobs(14);
-    ASSERT_EQ(fromWindow.size(), 14u);
+    const auto fromWindow = line.Jobs(15);  // fourteen messages and the delivery check
+    ASSERT_EQ(fromWindow.size(), 15u);
 
     test::TempDir home("cli");
     const auto r = test::Cli(
@@ -170,9 +173,9 @@ TEST_F(WindowScheduler, WindowAndCommandLineSendTheSameJobs) {
         " --set printer_name=Station-3",
         home, test::PrivateSchedulerEnv());
     EXPECT_EQ(r.status, 0) << r.err;
-    const auto all = line.Jobs(28);
-    ASSERT_EQ(all.size(), 28u);
-    const std::vector<std::string> fromCli(all.begin() + 14, all.end());
+    const auto all = line.Jobs(30);
+    ASSERT_EQ(all.size(), 30u);
+    const std::vector<std::string> fromCli(all.begin() + 15, all.end());
     for (std::size_t i = 0; i < fromWindow.size(); ++i) {
         EXPECT_EQ(test::Hex(fromCli[i]), test::Hex(fromWindow[i])) << i;
     }
@@ -206,7 +209,7 @@ TEST_F(WindowScheduler, RealPacingKeepsTheWindowResponsive) {
     clock.start();
     QTest::mouseClick(form.findChild<QPushButton*>("Button3"), Qt::LeftButton);
     const qint64 elapsed = clock.elapsed();
-    EXPECT_EQ(line.Jobs(10).size(), 10u);
+    EXPECT_EQ(line.Jobs(11).size(), 11u);
     EXPECT_GE(elapsed, 13 * 500 + 5000);
     // Timers kept firing during the pauses: the event loop ran all along.
     EXPECT_GE(ticks, 50);

@@ -56,7 +56,7 @@ class WindowServices {
         services_.version = BPCONF_VERSION;
         services_.captureFolder = capture_;
         // How long a job may take to reach the printer (seconds); the default when unset or
-        // unusable.
+        // unusable (below a second, 0 included: every job is followed).
         if (const auto timeout = platform::EnvironmentVariable("BPCONF_JOB_TIMEOUT"))
             op::ParseJobTimeout(*timeout, services_.jobTimeoutMs);
     }

@@ -23,15 +23,43 @@ std::string Seconds(int milliseconds) {
 }  // namespace
 
 const SentMessage& Deliveries::Add(std::string description, const Delivery& delivery,
-                                   bool carriesSerial) {
+                                   bool carriesSerial, bool probe) {
     SentMessage sent;
     sent.description = std::move(description);
     sent.carriesSerial = carriesSerial;
+    sent.probe = probe;
     sent.delivery = delivery;
     sent.state = transport_.Follow(delivery);
     sent.arrived = sent.state.Arrived();
     sent_.push_back(sent);
+    Confirm();
     return sent_.back();
+}
+
+void Deliveries::Confirm() {
+    bool laterArrived = false;
+    for (auto it = sent_.rbegin(); it != sent_.rend(); ++it) {
+        it->confirmed = it->arrived && (it->delivery.jobId == 0 || laterArrived);
+        laterArrived = laterArrived || (it->arrived && it->delivery.jobId != 0);
+    }
+}
+
+bool Deliveries::LastNeedsConfirmation() const {
+    for (auto it = sent_.rbegin(); it != sent_.rend(); ++it) {
+        if (it->arrived)
+            return !it->confirmed;
+    }
+    return false;
+}
+
+bool Deliveries::OnlyChecksMissing() const {
+    bool checkMissing = false;
+    for (const auto& sent : sent_) {
+        if (!sent.arrived && !sent.probe)
+            return false;
+        checkMissing = checkMissing || !sent.arrived;
+    }
+    return checkMissing;
 }
 
 std::uint32_t Deliveries::Check() {
@@ -42,9 +70,12 @@ std::uint32_t Deliveries::Check() {
             continue;
         sent.state = transport_.Follow(sent.delivery);
         sent.arrived = sent.state.Arrived();
-        if (sent.state.Lost())
+        if (sent.state.Lost()) {
+            Confirm();
             return sent.state.error;
+        }
     }
+    Confirm();
     return 0;
 }
 

@@ -19,6 +19,9 @@ struct SentMessage {
     platform::JobState state;  // the last state seen
     bool arrived = false;
     bool carriesSerial = false;  // the run's serial-number message
+    bool probe = false;          // the delivery check after the last message
+    // Known to be at the printer whole (see Deliveries::Confirm).
+    bool confirmed = false;
 };
 
 class Deliveries {
@@ -32,7 +35,16 @@ class Deliveries {
 
     // Keeps a message handed to the transport, and looks at once whether it has arrived.
     const SentMessage& Add(std::string description, const Delivery& delivery,
-                           bool carriesSerial = false);
+                           bool carriesSerial = false, bool probe = false);
+
+    // Whether the last message that arrived has only the spooler's word for it: a job that
+    // completed says the spooler handed it to the printer's link, not that the link held to its
+    // last byte. A delivery check after it settles that.
+    bool LastNeedsConfirmation() const;
+
+    // Every message is at the printer except delivery checks: a failure now is a failure to
+    // confirm, not a message lost.
+    bool OnlyChecksMissing() const;
 
     // Looks at the messages that have not arrived; the error number of the first that never
     // will (failed, stopped, gone), or 0.
@@ -53,6 +65,11 @@ class Deliveries {
     const std::vector<SentMessage>& Messages() const { return sent_; }
 
   private:
+    // A message is confirmed when its bytes arrived where the tool wrote them (a port, a file),
+    // or when a later job of the run reached the same printer after it: a link cut inside a
+    // message lets no later job through.
+    void Confirm();
+
     TTransport& transport_;
     IPacer& pacer_;
     int timeoutMs_;

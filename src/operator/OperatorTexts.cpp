@@ -214,38 +214,79 @@ std::string PrinterNameRefusedText(const std::string& language, const std::strin
                      "was stopped.";
 }
 
-std::string DeliveryFailedText(const std::string& language, std::uint32_t error,
-                               const std::string& serial, serials::SerialState serialState) {
+namespace {
+
+// What became of the run's serial number, after a failure text.
+std::string SerialSuffix(const std::string& language, const std::string& serial,
+                         serials::SerialState state) {
     using State = serials::SerialState;
-    const std::string number = std::to_string(error);
+    if (serial.empty())
+        return std::string();
     if (IsChinese(language)) {
-        std::string text = "更新失败：打印机未收到全部设置（error " + number + "）";
-        if (!serial.empty()) {
-            text += serialState == State::Stamped ? "，此机序列号为 " + serial
-                    : serialState == State::Void
-                        ? "，序列号 " + serial + " 未写入打印机，已作废"
-                        : "，序列号 " + serial + " 可能已写入打印机，保留为已用，不再分配";
-        }
-        return text;
+        return state == State::Stamped ? "，此机序列号为 " + serial
+               : state == State::Void
+                   ? "，序列号 " + serial + " 未写入打印机，已作废"
+                   : "，序列号 " + serial + " 可能已写入打印机，保留为已用，不再分配";
     }
-    std::string text =
-        "Update failed: the printer did not get every setting (error " + number + ")";
-    if (!serial.empty()) {
-        text += serialState == State::Stamped ? "; this unit has serial number " + serial
-                : serialState == State::Void
-                    ? "; serial number " + serial + " did not reach the printer and is void"
-                    : "; serial number " + serial +
-                          " may have reached the printer: it stays reserved and is never given "
-                          "again";
-    }
-    return text;
+    return state == State::Stamped ? "; this unit has serial number " + serial
+           : state == State::Void
+               ? "; serial number " + serial + " did not reach the printer and is void"
+               : "; serial number " + serial +
+                     " may have reached the printer: it stays reserved and is never given again";
 }
 
-std::string QueueRefusedText(const std::string& language, std::uint32_t error) {
+}  // namespace
+
+std::string DeliveryFailedText(const std::string& language, std::uint32_t error,
+                               const std::string& serial, serials::SerialState serialState) {
     const std::string number = std::to_string(error);
-    return IsChinese(language)
-               ? "更新未开始：打印机队列不能打印（error " + number + "）"
-               : "Update not started: the printer queue cannot print (error " + number + ")";
+    return (IsChinese(language)
+                ? "更新失败：打印机未收到全部设置（error " + number + "）"
+                : "Update failed: the printer did not get every setting (error " + number + ")") +
+           SerialSuffix(language, serial, serialState);
+}
+
+std::string UnconfirmedText(const std::string& language, std::uint32_t error,
+                            const std::string& serial, serials::SerialState serialState) {
+    const std::string number = std::to_string(error);
+    return (IsChinese(language)
+                ? "更新未确认：无法确认最后一条设置完整到达打印机（error " + number + "）"
+                : "Update not confirmed: the printer may not have got the last setting whole "
+                  "(error " +
+                      number + ")") +
+           SerialSuffix(language, serial, serialState);
+}
+
+std::string QueueRefusedText(const std::string& language, std::uint32_t error,
+                             const std::vector<platform::WaitingJob>& waiting) {
+    const std::string number = std::to_string(error);
+    const bool chinese = IsChinese(language);
+    std::string text =
+        chinese ? "更新未开始：打印机队列不能打印（error " + number + "）"
+                : "Update not started: the printer queue cannot print (error " + number + ")";
+    if (waiting.empty())
+        return text;
+    std::string jobs, ids;
+    for (const auto& job : waiting) {
+        // What the spooler shows of it (another user's job may show neither name nor owner).
+        std::string about = job.user;
+        if (job.incomplete)
+            about += std::string(about.empty() ? ""
+                                 : chinese     ? "，"
+                                               : ", ") +
+                     (chinese ? "数据未传完" : "never handed over whole");
+        std::string named = job.id;
+        if (!job.title.empty())
+            named += chinese ? "“" + job.title + "”" : " \"" + job.title + "\"";
+        if (!about.empty())
+            named += chinese ? "（" + about + "）" : " (" + about + ")";
+        jobs += (jobs.empty() ? "" : chinese ? "；" : "; ") + named;
+        ids += " " + job.id;
+    }
+    return text + (chinese
+                       ? "：队列中还有任务，会发到这台打印机：" + jobs + "。请先取消：cancel" + ids
+                       : ": jobs still in the queue would go out to this unit: " + jobs +
+                             ". Cancel them first: cancel" + ids);
 }
 
 }  // namespace bpconf::op

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "platform/Printers.h"
 #include "serials/SerialPolicy.h"
 
 namespace bpconf::op {
@@ -52,8 +54,16 @@ std::string PrinterNameRefusedText(const std::string& interfaceLanguage, const s
 std::string DeliveryFailedText(const std::string& interfaceLanguage, std::uint32_t error,
                                const std::string& serial, serials::SerialState serialState);
 
-// The status text of a run refused before anything was sent: the queue cannot print.
-std::string QueueRefusedText(const std::string& interfaceLanguage, std::uint32_t error);
+// The status text of a run refused before anything was sent: "更新未开始：打印机队列不能打印（error
+// 1906）", with the jobs still waiting in the queue named, and how to cancel them, when they are
+// the reason.
+std::string QueueRefusedText(const std::string& interfaceLanguage, std::uint32_t error,
+                             const std::vector<platform::WaitingJob>& waiting = {});
+
+// Every message was handed over, but the last could not be confirmed whole at the printer; the
+// serial number as in DeliveryFailedText.
+std::string UnconfirmedText(const std::string& interfaceLanguage, std::uint32_t error,
+                            const std::string& serial, serials::SerialState serialState);
 
 // The question before a serial number the record shows on a unit already is stamped again.
 std::string SerialReuseQuestion(const std::string& interfaceLanguage, const std::string& serial,

@@ -21,8 +21,14 @@ std::string NewRunId() {
 platform::RecordedMessage RecordedMessageOf(const SentMessage& sent) {
     platform::RecordedMessage m;
     m.message = sent.description;
-    if (sent.arrived) {
+    if (sent.arrived && (sent.confirmed || sent.probe)) {
         m.result = "done";
+        return m;
+    }
+    if (sent.arrived) {
+        // The spooler handed it over; no later job showed that the link held to its last byte.
+        m.result = "not confirmed";
+        m.errorText = "handed to the printer's link; not confirmed whole at the printer";
         return m;
     }
     if (!sent.delivery.MayHaveLeft()) {
@@ -52,6 +58,8 @@ std::string OutcomeOf(RunEnd end, const std::vector<platform::RecordedMessage>& 
             return "closed";
         case RunEnd::Delivery:
             return "delivery failed";
+        case RunEnd::Unconfirmed:
+            return "not confirmed";
         default:
             return "ended early";
     }

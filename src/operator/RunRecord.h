@@ -15,10 +15,11 @@ namespace bpconf::op {
 // 32 hexadecimal digits, random: unique across stations without asking anyone.
 std::string NewRunId();
 
-// The record's words for a message: "done", "failed" or "not sent", with the error.
+// The record's words for a message: "done", "not confirmed" (handed over, not known whole),
+// "failed" or "not sent", with the error.
 platform::RecordedMessage RecordedMessageOf(const SentMessage& sent);
 
-// "finished", "ended early", "closed" or "delivery failed".
+// "finished", "ended early", "closed", "delivery failed" or "not confirmed".
 std::string OutcomeOf(RunEnd end, const std::vector<platform::RecordedMessage>& messages);
 
 }  // namespace bpconf::op

@@ -1,6 +1,5 @@
 #include "operator/RunTimeouts.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -13,11 +12,10 @@ bool ParseJobTimeout(const std::string& seconds, int& milliseconds) {
     char* end = nullptr;
     const double value = std::strtod(seconds.c_str(), &end);
     // A day is far more than any printer needs; more is a typing error.
-    if (end == seconds.c_str() || *end != '\0' || !std::isfinite(value) || value < 0 ||
-        value > 86400)
+    if (end == seconds.c_str() || *end != '\0' || !std::isfinite(value) ||
+        value * 1000 < kMinimumJobTimeoutMs || value > 86400)
         return false;
-    // A positive bound is never rounded down to 0, which would turn following off.
-    milliseconds = value > 0 ? std::max(1, static_cast<int>(std::lround(value * 1000))) : 0;
+    milliseconds = static_cast<int>(std::lround(value * 1000));
     return true;
 }
 

@@ -45,7 +45,7 @@ RunEnd UpdateRun::Run() {
         detail_ = f.text;
         s_.boxes.Error(f.text);
     } catch (const DeliveryFailure& f) {
-        end = RunEnd::Delivery;
+        end = f.unconfirmed ? RunEnd::Unconfirmed : RunEnd::Delivery;
         EndAfterDeliveryFailure(f);
         detail_ = view_.Status();
     } catch (const Exception& e) {
@@ -72,7 +72,7 @@ void UpdateRun::ShowIfNothingSent(RunEnd end) {
     // An early end before the first byte: the bar goes back to its start and the status says so
     // (a declined reuse has said why).
     if (end == RunEnd::Normal || end == RunEnd::Closed || end == RunEnd::Delivery ||
-        !deliveries_.Messages().empty()) {
+        end == RunEnd::Unconfirmed || !deliveries_.Messages().empty()) {
         return;
     }
     view_.SetProgress(0);
@@ -198,8 +198,9 @@ void UpdateRun::SerialStep() {
 
 std::optional<serials::SerialState> UpdateRun::Settlement() const {
     const SentMessage* stamp = deliveries_.SerialMessage();
+    // Stamped only when its message is known whole at the printer.
     return serials::SettlementOf(stamp != nullptr && stamp->delivery.MayHaveLeft(),
-                                 stamp != nullptr && stamp->arrived);
+                                 stamp != nullptr && stamp->confirmed);
 }
 
 void UpdateRun::SettleSerial() {
@@ -287,7 +288,13 @@ void UpdateRun::Pause(int milliseconds) {
     s_.pacer.Pause(milliseconds);
     StopIfClosing();
     if (const std::uint32_t error = deliveries_.Check(); error != 0)
-        throw DeliveryFailure{error, false, false};
+        throw FailureOf(error);
+}
+
+DeliveryFailure UpdateRun::FailureOf(std::uint32_t error) const {
+    DeliveryFailure f{error, false, false};
+    f.unconfirmed = deliveries_.OnlyChecksMissing();
+    return f;
 }
 
 void UpdateRun::Send(const std::string& frame, bool carriesSerial) {
@@ -311,13 +318,34 @@ void UpdateRun::SendMessage(const THfByteList& message, const std::string& kind,
 
 void UpdateRun::AwaitDeliveries() {
     if (const std::uint32_t error = deliveries_.AwaitAll([this] { StopIfClosing(); }); error != 0)
-        throw DeliveryFailure{error, false, false};
+        throw FailureOf(error);
+}
+
+// A job the spooler reports completed was handed to the printer's link; whether the link held to
+// the message's last byte only a later job can show. The check is one NUL byte, which the printer
+// ignores, sent after the design's last step; a printer whose link dropped inside the message
+// does not take it.
+void UpdateRun::ConfirmLastMessage() {
+    AwaitDeliveries();
+    if (!deliveries_.Following() || !deliveries_.LastNeedsConfirmation())
+        return;
+    const Delivery d = s_.transport.SendString(std::string(protocol::kProbeBytes),
+                                               settings_.PrinterName(), kKindDrive, "");
+    const SentMessage& sent = deliveries_.Add("PROBE", d, false, true);
+    if (!d.handedOver) {
+        DeliveryFailure f{sent.state.error, true, false};
+        f.unconfirmed = true;
+        throw f;
+    }
 }
 
 void UpdateRun::CheckQueueBeforeRun() {
     const platform::QueueState queue = s_.transport.Queue(settings_.PrinterName());
-    if (!queue.Ready())
-        throw DeliveryFailure{queue.error, false, true};
+    if (!queue.Ready()) {
+        DeliveryFailure f{queue.error, false, true};
+        f.waiting = queue.waiting;
+        throw f;
+    }
 }
 
 void UpdateRun::CheckPrinterName() {
@@ -333,11 +361,12 @@ void UpdateRun::EndAfterDeliveryFailure(const DeliveryFailure& failure) {
     if (!failure.shown)
         s_.transport.ShowDeliveryError(failure.error);
     // What the ledger will say of the number: the text and the ledger agree.
-    view_.ShowStatus(
-        failure.beforeRun
-            ? QueueRefusedText(Language(), failure.error)
-            : DeliveryFailedText(Language(), failure.error, stampedSerial_,
-                                 Settlement().value_or(serials::SerialState::Reserved)));
+    const serials::SerialState serial = Settlement().value_or(serials::SerialState::Reserved);
+    view_.ShowStatus(failure.beforeRun
+                         ? QueueRefusedText(Language(), failure.error, failure.waiting)
+                     : failure.unconfirmed
+                         ? UnconfirmedText(Language(), failure.error, stampedSerial_, serial)
+                         : DeliveryFailedText(Language(), failure.error, stampedSerial_, serial));
 }
 
 RunEnd UpdateRun::Steps() {
@@ -469,8 +498,9 @@ RunEnd UpdateRun::Steps() {
 
     view_.SetProgress(kProgressMaximum);
     Pump();
+    ConfirmLastMessage();
     Pause(kFinalWaitMs);
-    // Finished only when every message is at the printer.
+    // Finished only when every message is known whole at the printer.
     AwaitDeliveries();
     Show("更新结束", "End of update ");
     view_.EnableStart(true);

@@ -73,6 +73,10 @@ class UpdateRun {
     void SendMessage(const THfByteList& message, const std::string& kind,
                      const std::string& portName, bool carriesSerial = false);
     void AwaitDeliveries();
+    // After the last message: the delivery check, when the spooler's word is all there is.
+    void ConfirmLastMessage();
+    // The failure of a message found by a look at the jobs.
+    DeliveryFailure FailureOf(std::uint32_t error) const;
     // The queue is asked before anything is sent: no serial number for a unit that gets nothing.
     void CheckQueueBeforeRun();
     // The design trims only the control characters around the printer name; one inside it would

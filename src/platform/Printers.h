@@ -44,10 +44,20 @@ struct JobState {
     }
 };
 
+// A job still waiting in a queue before a run: it would go out to the unit about to be
+// configured.
+struct WaitingJob {
+    std::string id;     // as the spooler's own commands name it ("Line1-17")
+    std::string title;  // "Printer Test" for every job of this tool
+    std::string user;
+    bool incomplete = false;  // its sender never finished handing it over (a killed run)
+};
+
 // Whether a queue takes and prints jobs now.
 struct QueueState {
     std::uint32_t error = 0;  // 0: ready; else stopped, paused, refusing, unknown, unreachable
     std::string reason;
+    std::vector<WaitingJob> waiting;  // why a queue that could print is not ready
     bool Ready() const { return error == 0; }
 };
 

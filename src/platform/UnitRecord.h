@@ -30,7 +30,8 @@ struct UnitEntry {
     std::string packageName;  // "" without a package
     std::uint64_t packageSize = 0;
     std::string packageSha256;  // lower-case hex
-    std::string outcome;        // "finished", "ended early", "closed", "delivery failed"
+    std::string outcome;        // "finished", "ended early", "closed", "delivery failed",
+                                // "not confirmed"
     std::string detail;         // why it ended early or failed, as the operator read it
     std::string version;        // the tool's version
 };

@@ -39,6 +39,11 @@ inline constexpr std::string_view kOldSelfTestHeader{"\x1B\x23\x42\xFA\xCD\x87\x
 // Sent first whenever the run uses the printer driver.
 Frame OpeningMessage();
 
+// The delivery check sent after a run's last message when the spooler's word is all there is
+// that the message arrived: one NUL byte, which the printer ignores. It reaches the printer only
+// over a link that held through the message before it.
+inline constexpr std::string_view kProbeBytes{"\0", 1};
+
 // ESC "##" + code + value.
 Frame MakeFrame(const std::string& code, const std::string& value);
 

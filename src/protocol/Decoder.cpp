@@ -142,6 +142,13 @@ std::string Quoted(const std::string& text) {
 
 std::vector<DecodedMessage> Decode(const std::string& bytes) {
     std::vector<DecodedMessage> messages;
+    if (bytes == kProbeBytes) {
+        DecodedMessage probe;
+        probe.kind = MessageKind::Probe;
+        probe.raw = bytes;
+        messages.push_back(probe);
+        return messages;
+    }
     std::size_t at = 0;
     DecodedMessage m;
     while (at < bytes.size()) {
@@ -168,6 +175,8 @@ std::string Describe(const DecodedMessage& message) {
     switch (message.kind) {
         case MessageKind::Opening:
             return "OPEN";
+        case MessageKind::Probe:
+            return "PROBE";
         case MessageKind::SelfTest:
             return std::string(kDLSF) +
                    (message.header == SelfTestHeader::New ? " new " : " old ") +

@@ -15,6 +15,7 @@ enum class MessageKind {
     Opening,   // GS 'E' 'C' 0x01
     Command,   // ESC "##" + code + value
     SelfTest,  // self-test information message, either header
+    Probe,     // the delivery check: a job of one NUL byte
     Unknown,   // bytes that belong to no message this tool sends
 };
 
@@ -31,7 +32,7 @@ struct DecodedMessage {
 std::vector<DecodedMessage> Decode(const std::string& bytes);
 
 // One line per message: "OPEN", "STDP 28", "LFCH 0A", "STSN \"2026120001\"",
-// "DLSF new 4094 bytes", "?? 3 bytes at offset 17: 41 42 43".
+// "DLSF new 4094 bytes", "PROBE", "?? 3 bytes at offset 17: 41 42 43".
 std::string Describe(const DecodedMessage& message);
 
 // Describe of every message, one per line.

@@ -46,4 +46,10 @@ std::vector<SpoolerJob> ListSpoolerJobs(const std::string& printerName) {
     return list;
 }
 
+int CreateIncompleteJob(const std::string& printerName) {
+    const int id =
+        cupsCreateJob(CUPS_HTTP_DEFAULT, printerName.c_str(), "Printer Test", 0, nullptr);
+    return id > 0 ? id : 0;
+}
+
 }  // namespace bpconf::test

@@ -16,4 +16,8 @@ struct SpoolerJob {
 // Every job the scheduler knows for the printer (completed ones included), oldest first.
 std::vector<SpoolerJob> ListSpoolerJobs(const std::string& printerName);
 
+// A job "Printer Test" created and never given its data, as a run killed between creating a job
+// and sending its document leaves it; its number, or 0.
+int CreateIncompleteJob(const std::string& printerName);
+
 }  // namespace bpconf::test

@@ -30,7 +30,8 @@ const char* const kUsage =
     "  --printer NAME  --port NAME  --capture DIR   the target; run takes several of them\n"
     "  --profile FILE (several: in order, a later key wins)  --set KEY=VALUE (after them)\n"
     "  --package FILE  --language chinese|english\n"
-    "  --job-timeout SECONDS (how long a job may take to reach the printer; 0: not followed)\n"
+    "  --job-timeout SECONDS (how long a job may take to reach the printer, 1 to 86400; default "
+    "30)\n"
     "  --no-pacing (emulators only)  --reuse-serial (stamp a serial number used before)\n"
     "the line: BPCONF_STATION, BPCONF_DATABASE_URL, or station= and database= in [line]\n";
 
@@ -143,8 +144,10 @@ bool ParseOptions(const std::vector<std::string>& argv, bool runOptions, bool se
         timeout = platform::EnvironmentVariable("BPCONF_JOB_TIMEOUT").value_or("");
     }
     if ((timeoutGiven || !timeout.empty()) && !op::ParseJobTimeout(timeout, o.jobTimeoutMs)) {
-        error = "--job-timeout (or BPCONF_JOB_TIMEOUT) takes seconds from 0 to 86400, not '" +
-                timeout + "'";
+        error =
+            "--job-timeout (or BPCONF_JOB_TIMEOUT) takes seconds from 1 to 86400 (every job is "
+            "followed), not '" +
+            timeout + "'";
         return false;
     }
     return true;

@@ -241,6 +241,25 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, op::ISerialInp
                               (sent.state.reason.empty() ? "" : "; " + sent.state.reason) + ")");
             }
         }
+    } else if (end == op::RunEnd::Unconfirmed) {
+        r.status = kExitDeliveryFailed;
+        r.result = "not confirmed";
+        // The message whose last bytes no later job vouched for, and why the check failed.
+        std::uint32_t error = 0;
+        std::string reason;
+        for (const auto& sent : run.SentMessages()) {
+            if (sent.probe && !sent.arrived) {
+                error = sent.state.error;
+                reason = sent.state.reason;
+            }
+        }
+        for (const auto& sent : run.SentMessages()) {
+            if (!sent.probe && !sent.confirmed) {
+                PrintLine(std::cout, prefix + "not confirmed: " + sent.description + " (" +
+                                         ErrorLine(error) + (reason.empty() ? "" : "; " + reason) +
+                                         ")");
+            }
+        }
     } else if (end == op::RunEnd::Closed) {
         r.status = kExitEndedEarly;
         r.result = "stopped";

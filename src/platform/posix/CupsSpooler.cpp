@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <iterator>
+#include <map>
+#include <optional>
 
 #include "platform/Backends.h"
 #include "platform/posix/PosixErrors.h"
@@ -35,12 +38,66 @@ std::string AttributeText(ipp_t* response, const char* name) {
     return text;
 }
 
-// Jobs of the queue not yet completed (pending, held, processing, stopped).
-int WaitingJobs(const std::string& printer) {
-    cups_job_t* jobs = nullptr;
-    const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, printer.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
-    cupsFreeJobs(n, jobs);
-    return n > 0 ? n : 0;
+// The attributes of each object of one kind in a response, one callback per attribute; a new
+// object begins at every attribute of another group.
+template <typename OnAttribute, typename OnEnd>
+void EachObject(ipp_t* response, ipp_tag_t group, OnAttribute onAttribute, OnEnd onEnd) {
+    ipp_attribute_t* a = ippFirstAttribute(response);
+    while (a != nullptr) {
+        if (ippGetGroupTag(a) != group) {
+            a = ippNextAttribute(response);
+            continue;
+        }
+        for (; a != nullptr && ippGetGroupTag(a) == group; a = ippNextAttribute(response)) {
+            if (ippGetName(a) != nullptr)
+                onAttribute(a);
+        }
+        onEnd();
+    }
+}
+
+// Jobs of the queue not yet completed (pending, held, processing, stopped), each named as the
+// spooler's own commands name it.
+std::vector<WaitingJob> WaitingJobs(const std::string& printer) {
+    static const char* const kWanted[] = {"job-id", "job-name", "job-originating-user-name",
+                                          "job-state-reasons"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(printer).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr,
+                 "not-completed");
+    // The scheduler shows a job's name and owner to its owner only.
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kWanted)), nullptr, kWanted);
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    std::vector<WaitingJob> jobs;
+    WaitingJob job;
+    EachObject(
+        response, IPP_TAG_JOB,
+        [&](ipp_attribute_t* a) {
+            const std::string name = ippGetName(a);
+            if (name == "job-id") {
+                job.id = printer + "-" + std::to_string(ippGetInteger(a, 0));
+            } else if (name == "job-name" || name == "job-originating-user-name") {
+                const char* text = ippGetString(a, 0, nullptr);
+                (name == "job-name" ? job.title : job.user) = text != nullptr ? text : "";
+            } else if (name == "job-state-reasons") {
+                for (int i = 0; i < ippGetCount(a); ++i) {
+                    const char* reason = ippGetString(a, i, nullptr);
+                    if (reason != nullptr && std::string(reason) == "job-incoming")
+                        job.incomplete = true;
+                }
+            }
+        },
+        [&] {
+            if (!job.id.empty())
+                jobs.push_back(job);
+            job = WaitingJob();
+        });
+    ippDelete(response);
+    return jobs;
 }
 
 // The queue's state, or its failure: 1801 for a printer the scheduler does not know, 1722 when
@@ -75,13 +132,30 @@ QueueState QueueOf(const std::string& printer, bool withWaitingJobs) {
     }
     ippDelete(response);
     if (q.Ready() && withWaitingJobs) {
-        if (const int waiting = WaitingJobs(printer); waiting > 0) {
+        q.waiting = WaitingJobs(printer);
+        if (!q.waiting.empty()) {
             q.error = winerror::kInvalidPrinterState;
-            q.reason = std::to_string(waiting) +
+            q.reason = std::to_string(q.waiting.size()) +
                        " job(s) still waiting in the queue would go out to this unit; cancel them";
         }
     }
     return q;
+}
+
+// One cause, one number, whatever the timing: a job, a request or a document that failed because
+// its queue was deleted (1801) or the scheduler stopped (1722) says so, not what the scheduler
+// happened to answer on its way down (a cancelled job, a general failure).
+std::uint32_t CauseOf(const std::string& printer, std::uint32_t error, std::string* reason) {
+    if (error == winerror::kInvalidPrinterName || error == winerror::kServerUnavailable)
+        return error;
+    const QueueState queue = QueueOf(printer, false);
+    if (queue.error != winerror::kInvalidPrinterName &&
+        queue.error != winerror::kServerUnavailable) {
+        return error;
+    }
+    if (reason != nullptr)
+        *reason = queue.reason;
+    return queue.error;
 }
 
 JobState Lost(JobState::Kind kind, std::uint32_t error, std::string reason) {
@@ -92,9 +166,138 @@ JobState Lost(JobState::Kind kind, std::uint32_t error, std::string reason) {
     return s;
 }
 
+// The ends of this process's jobs as a printer subscription reports them (job-completed events,
+// pulled with Get-Notifications). A scheduler that keeps no job history (PreserveJobHistory No)
+// forgets a job the moment it completes; its event still tells a job that printed from one that
+// was cancelled or aborted.
+class JobEnds {
+  public:
+    JobEnds() = default;
+    JobEnds(const JobEnds&) = delete;
+    JobEnds& operator=(const JobEnds&) = delete;
+    ~JobEnds() {
+        for (const auto& [printer, watch] : watches_)
+            CancelSubscription(printer, watch.id);
+    }
+
+    // Makes sure the printer is watched before a job of ours is created on it. The lease is short
+    // (a killed process leaves its subscription behind for minutes only) and renewed here.
+    void Watch(const std::string& printer) {
+        const auto now = std::chrono::steady_clock::now();
+        auto it = watches_.find(printer);
+        if (it != watches_.end() && now - it->second.since < kRenewAfter)
+            return;
+        const int previous = it != watches_.end() ? it->second.id : 0;
+        if (previous != 0)
+            Pull(printer, it->second);  // what the old subscription holds still counts
+        const int id = CreateSubscription(printer);
+        if (previous != 0)
+            CancelSubscription(printer, previous);
+        if (id == 0) {
+            if (it != watches_.end())
+                watches_.erase(it);
+            return;
+        }
+        watches_[printer] = Subscription{id, now, 1};
+    }
+
+    // The final job-state of a job of the watched printer (completed, canceled, aborted), when
+    // its end was reported.
+    std::optional<int> EndOf(const std::string& printer, int jobId) {
+        auto it = watches_.find(printer);
+        if (it != watches_.end())
+            Pull(printer, it->second);
+        const auto end = ends_.find({printer, jobId});
+        if (end == ends_.end())
+            return std::nullopt;
+        return end->second;
+    }
+
+  private:
+    static constexpr int kLeaseSeconds = 600;
+    static constexpr auto kRenewAfter = std::chrono::seconds(kLeaseSeconds / 2);
+
+    struct Subscription {
+        int id = 0;
+        std::chrono::steady_clock::time_point since;
+        int nextSequence = 1;
+    };
+
+    static int CreateSubscription(const std::string& printer) {
+        ipp_t* request = ippNewRequest(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                     PrinterUri(printer).c_str());
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                     cupsUser());
+        ippAddString(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-pull-method", nullptr,
+                     "ippget");
+        ippAddString(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-events", nullptr,
+                     "job-completed");
+        ippAddInteger(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-lease-duration",
+                      kLeaseSeconds);
+        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        int id = 0;
+        if (cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
+            if (ipp_attribute_t* a =
+                    ippFindAttribute(response, "notify-subscription-id", IPP_TAG_INTEGER))
+                id = ippGetInteger(a, 0);
+        }
+        ippDelete(response);
+        return id;
+    }
+
+    static void CancelSubscription(const std::string& printer, int id) {
+        ipp_t* request = ippNewRequest(IPP_OP_CANCEL_SUBSCRIPTION);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                     PrinterUri(printer).c_str());
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-id", id);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                     cupsUser());
+        ippDelete(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"));
+    }
+
+    // Takes the events not seen yet and keeps each job's end.
+    void Pull(const std::string& printer, Subscription& watch) {
+        ipp_t* request = ippNewRequest(IPP_OP_GET_NOTIFICATIONS);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                     PrinterUri(printer).c_str());
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                     cupsUser());
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-ids",
+                      watch.id);
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-sequence-numbers",
+                      watch.nextSequence);
+        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        if (cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
+            int sequence = 0, job = 0, state = 0;
+            EachObject(
+                response, IPP_TAG_EVENT_NOTIFICATION,
+                [&](ipp_attribute_t* a) {
+                    const std::string name = ippGetName(a);
+                    if (name == "notify-sequence-number")
+                        sequence = ippGetInteger(a, 0);
+                    else if (name == "notify-job-id")
+                        job = ippGetInteger(a, 0);
+                    else if (name == "job-state")
+                        state = ippGetInteger(a, 0);
+                },
+                [&] {
+                    if (job != 0 && state >= IPP_JSTATE_CANCELED)
+                        ends_[{printer, job}] = state;
+                    watch.nextSequence = std::max(watch.nextSequence, sequence + 1);
+                    sequence = job = state = 0;
+                });
+        }
+        ippDelete(response);
+    }
+
+    std::map<std::string, Subscription> watches_;
+    std::map<std::pair<std::string, int>, int> ends_;
+};
+
 // A job's state from Get-Job-Attributes, with the queue's state where it decides: a waiting job
 // on a stopped queue would go out later, unpaced, to whatever unit is connected then.
-JobState JobOf(const std::string& printer, int jobId) {
+JobState JobOf(const std::string& printer, int jobId, JobEnds& ends) {
     static const char* const kWanted[] = {"job-state", "job-state-reasons",
                                           "job-printer-state-message"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
@@ -105,35 +308,47 @@ JobState JobOf(const std::string& printer, int jobId) {
                   static_cast<int>(std::size(kWanted)), nullptr, kWanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     const ipp_status_t status = cupsLastError();
+    int state = IPP_JSTATE_PENDING;
+    std::string reason;
     if (response == nullptr || status > IPP_STATUS_OK_CONFLICTING) {
-        const std::string reason = cupsLastErrorString();
+        reason = cupsLastErrorString();
         ippDelete(response);
-        if (status == IPP_STATUS_ERROR_NOT_FOUND) {
-            const QueueState queue = QueueOf(printer, false);
-            return Lost(JobState::Kind::Gone,
-                        queue.error == winerror::kInvalidPrinterName ? queue.error
-                                                                     : winerror::kPrintCancelled,
-                        queue.error == winerror::kInvalidPrinterName ? queue.reason : reason);
+        if (status != IPP_STATUS_ERROR_NOT_FOUND) {
+            // The spooler could not be asked: the job may still be waiting there and go out when
+            // it answers again, so it counts as held (and is cancelled where that is possible).
+            std::uint32_t error = LastError();
+            error = CauseOf(printer, error, &reason);
+            return Lost(JobState::Kind::Stopped, error,
+                        error == winerror::kServerUnavailable ? std::string() : reason);
         }
-        // The spooler could not be asked: the job may still be waiting there and go out when
-        // it answers again, so it counts as held (and is cancelled where that is possible).
-        const std::uint32_t error = LastError();
-        return Lost(JobState::Kind::Stopped, error,
-                    error == winerror::kServerUnavailable ? std::string() : reason);
+        // Forgotten: a scheduler without job history drops a job as it completes.
+        const std::optional<int> end = ends.EndOf(printer, jobId);
+        if (!end) {
+            std::uint32_t error = CauseOf(printer, winerror::kPrintCancelled, &reason);
+            return Lost(JobState::Kind::Gone, error, reason);
+        }
+        state = *end;
+    } else {
+        ipp_attribute_t* stateAttr = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
+        state = stateAttr != nullptr ? ippGetInteger(stateAttr, 0) : IPP_JSTATE_PENDING;
+        reason = AttributeText(response, "job-printer-state-message");
+        if (reason.empty())
+            reason = AttributeText(response, "job-state-reasons");
+        ippDelete(response);
     }
-    ipp_attribute_t* stateAttr = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
-    const int state = stateAttr != nullptr ? ippGetInteger(stateAttr, 0) : IPP_JSTATE_PENDING;
-    std::string reason = AttributeText(response, "job-printer-state-message");
-    if (reason.empty())
-        reason = AttributeText(response, "job-state-reasons");
-    ippDelete(response);
     switch (state) {
         case IPP_JSTATE_COMPLETED:
             return JobState();
         case IPP_JSTATE_CANCELED:
-            return Lost(JobState::Kind::Failed, winerror::kPrintCancelled, reason);
-        case IPP_JSTATE_ABORTED:
-            return Lost(JobState::Kind::Failed, winerror::kIoDevice, reason);
+        case IPP_JSTATE_ABORTED: {
+            const std::uint32_t error = CauseOf(
+                printer,
+                state == IPP_JSTATE_CANCELED ? winerror::kPrintCancelled : winerror::kIoDevice,
+                &reason);
+            return Lost(error == winerror::kServerUnavailable ? JobState::Kind::Stopped
+                                                              : JobState::Kind::Failed,
+                        error, reason);
+        }
         case IPP_JSTATE_HELD:
         case IPP_JSTATE_STOPPED:
             return Lost(JobState::Kind::Stopped, winerror::kInvalidPrinterState, reason);
@@ -150,15 +365,11 @@ JobState JobOf(const std::string& printer, int jobId) {
     }
 }
 
-// The failure of a job's request. A queue deleted while its job was being sent interrupts the
-// request with no more than a general failure: the queue is asked, so the operator reads that
-// the printer is gone (1801).
+// The failure of a job's request. A queue deleted or a scheduler stopped while a job was being
+// sent interrupts the request with no more than a general failure: the queue is asked, so the
+// operator reads that the printer is gone (1801) or the spooler (1722).
 std::uint32_t JobError(const std::string& printer) {
-    const std::uint32_t e = LastError();
-    if (e != winerror::kGenFailure)
-        return e;
-    const QueueState queue = QueueOf(printer, false);
-    return queue.error == winerror::kInvalidPrinterName ? queue.error : e;
+    return CauseOf(printer, LastError(), nullptr);
 }
 
 // One job: created at StartDoc, its single raw document sent whole at Write and closed at
@@ -199,7 +410,7 @@ class CupsRawJob : public IRawJob {
         if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, reinterpret_cast<const char*>(data), length) !=
             HTTP_STATUS_CONTINUE) {
             writeFailed_ = true;
-            return winerror::kUnexpectedNetError;
+            return CauseOf(printer_, winerror::kUnexpectedNetError, nullptr);
         }
         return winerror::kSuccess;
     }
@@ -271,16 +482,20 @@ class CupsSpooler : public ISpooler {
             return nullptr;
         }
         error = winerror::kSuccess;
+        ends_.Watch(printerName);
         return std::make_unique<CupsRawJob>(printerName);
     }
     QueueState Queue(const std::string& printerName) override { return QueueOf(printerName, true); }
     JobState Job(const std::string& printerName, int jobId) override {
-        return jobId == 0 ? JobState() : JobOf(printerName, jobId);
+        return jobId == 0 ? JobState() : JobOf(printerName, jobId, ends_);
     }
     void Cancel(const std::string& printerName, int jobId) override {
         if (jobId != 0)
             cupsCancelJob2(CUPS_HTTP_DEFAULT, printerName.c_str(), jobId, 0);
     }
+
+  private:
+    JobEnds ends_;
 };
 
 }  // namespace
