@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <random>
 #include <set>
 #include <thread>
@@ -115,13 +116,23 @@ TEST_F(LineDatabase, KilledRunsNeverPutANumberOnTwoUnits) {
     const std::string env = Station(url_, "K") + " XDG_CONFIG_HOME='" + home_.path().string() +
                             "' XDG_DATA_HOME='" + home_.path().string() +
                             "' CUPS_SERVER=" + test::NoScheduler();
+    // How long a whole run takes here and now: the kills fall anywhere inside it.
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_, Station(url_, "K")).status, 0);
+    const auto runMs =
+        std::max<long long>(20, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now() - started)
+                                    .count());
     for (int i = 0; i < 30; ++i) {
-        const int delayMs = static_cast<int>(random() % 80);
+        const long long delayUs = static_cast<long long>(random() % (runMs * 1000));
         std::system(("( " + env + " exec '" BPCONF_CLI "' " + kRun + "'" + (home_ / "jobs") +
-                     "' >/dev/null 2>&1 & pid=$!; sleep 0." + (delayMs < 10 ? "00" : "0") +
-                     std::to_string(delayMs) + "; kill -9 $pid 2>/dev/null; wait $pid )")
+                     "' >/dev/null 2>&1 & pid=$!; sleep " + std::to_string(delayUs / 1000000.0) +
+                     "; kill -9 $pid 2>/dev/null; wait $pid )")
                         .c_str());
     }
+    // Each number still reserved is a run killed between taking it and settling it: without
+    // one, the case that matters was not tried.
+    EXPECT_NE(Sql(url_, "SELECT count(*) FROM serials WHERE state = 'reserved'"), "0\n");
     const auto after = Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_, Station(url_, "K"));
     ASSERT_EQ(after.status, 0) << after.err;
 

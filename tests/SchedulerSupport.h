@@ -40,13 +40,20 @@ inline bool UsePrivateScheduler() {
         }                                                                                   \
     } while (0)
 
+// Removes a queue with its jobs: they are cancelled and purged first, so that no backend of an
+// earlier test is still trying to reach a printer when the next test's emulator starts.
+inline void RemoveQueue(const std::string& name) {
+    std::system(
+        ("cancel -a -x '" + name + "' 2>/dev/null; lpadmin -x '" + name + "' 2>/dev/null").c_str());
+}
+
 // Removes every queue of the scheduler.
 inline void RemoveAllQueues() {
     std::istringstream lines(RunCommand("LANG=C lpstat -e"));
     std::string name;
     while (std::getline(lines, name)) {
         if (!name.empty())
-            std::system(("lpadmin -x '" + name + "' 2>/dev/null").c_str());
+            RemoveQueue(name);
     }
 }
 
@@ -77,7 +84,7 @@ class EmulatedQueue {
         }
     }
     ~EmulatedQueue() {
-        std::system(("lpadmin -x '" + name_ + "' 2>/dev/null").c_str());
+        RemoveQueue(name_);
         server_.Stop();
     }
     bool ok() const { return ok_; }

@@ -44,8 +44,9 @@ TEST_F(Scheduler, SendBytesDeliversExactlyTheBytesAsOneJobNamedPrinterTest) {
     const std::string message = Bytes("1B 23 23 53 4C 41 4E 00 00 FF 0A 0D 1A 00");
     EXPECT_TRUE(transport_.SendBytes(THfByteList::FromString(message), "Line1", "drive", "LPT1"));
     const auto jobs = queue.Jobs(1);
+    for (const auto& job : jobs)
+        EXPECT_EQ(test::Hex(job), test::Hex(message));
     ASSERT_EQ(jobs.size(), 1u);
-    EXPECT_EQ(test::Hex(jobs[0]), test::Hex(message));
     const auto spooled = SettledJobs("Line1", 1);
     ASSERT_EQ(spooled.size(), 1u);
     EXPECT_EQ(spooled[0].title, "Printer Test");

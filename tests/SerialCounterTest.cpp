@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -18,6 +20,7 @@
 #include "platform/MemorySpooler.h"
 #include "platform/RegFileCounterStore.h"
 #include "platform/SqliteDatabase.h"
+#include "platform/SqliteStatement.h"
 #include "platform/StationSerialBook.h"
 #include "protocol/Decoder.h"
 #include "serials/SerialNumber.h"
@@ -152,19 +155,46 @@ TEST(SerialCounter, WindowLogicAndCommandLineTogetherStampDistinctNumbers) {
         EXPECT_EQ(b, std::vector<std::string>());
 }
 
-// kill -9 at random moments of runs: a gap in the serial numbers may appear, a duplicate never,
-// and the store always holds a number past every one stamped.
+// The numbers the station's ledger still holds reserved: each is a run killed after it took its
+// number and before it settled it; -1 when the ledger cannot be read.
+std::int64_t ReservedInLedger(const std::string& path) {
+    platform::SqliteDatabase db(path, 30000, true);
+    if (!db.Open())
+        return -1;
+    platform::SqliteStatement count(db, "SELECT count(*) FROM serials WHERE state = 'reserved'");
+    constexpr int kRow = 100;  // SQLite: a row is ready
+    return count.ok() && count.Step() == kRow ? count.Int(0) : -1;
+}
+
+// kill -9 at moments spread over a whole run: a gap in the serial numbers may appear, a duplicate
+// never, and the store always holds a number past every one stamped. The kills that landed
+// between a number's reservation and its settling are counted: the test fails when none did, as
+// it would then not have tried the case that matters.
 TEST(SerialCounter, KilledAtRandomMomentsNeverStampsANumberTwice) {
     test::TempDir home("serial");
     test::WriteCounter(home, "0001");
     const std::string jobs = home / "jobs";
-    const std::string script =
-        "export CUPS_SERVER='" + test::NoScheduler() +
-        "'; for i in $(seq 40); do XDG_CONFIG_HOME='" + home.path().string() + "' XDG_DATA_HOME='" +
-        home.path().string() + "' '" BPCONF_CLI "' run --no-pacing --capture '" + jobs +
-        "' >/dev/null 2>&1 & pid=$!; sleep 0.0$((RANDOM % 25)); kill -9 $pid 2>/dev/null; "
-        "wait $pid 2>/dev/null; done; true";
-    ASSERT_EQ(Bash(home, script), 0);
+    const std::string env = "CUPS_SERVER='" + test::NoScheduler() + "' XDG_CONFIG_HOME='" +
+                            home.path().string() + "' XDG_DATA_HOME='" + home.path().string() +
+                            "' ";
+    const std::string run = "'" BPCONF_CLI "' run --no-pacing --capture '" + jobs + "'";
+    // How long a whole run takes here and now: the kills fall anywhere inside it.
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(Cli("run --no-pacing --capture '" + jobs + "'", home).status, 0);
+    const auto runMs =
+        std::max<long long>(20, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now() - started)
+                                    .count());
+    std::mt19937 random(std::random_device{}());
+    for (int i = 0; i < 40; ++i) {
+        const long long delayUs = static_cast<long long>(random() % (runMs * 1000));
+        ASSERT_EQ(Bash(home, env + run + " >/dev/null 2>&1 & pid=$!; sleep " +
+                                 std::to_string(delayUs / 1000000.0) +
+                                 "; kill -9 $pid 2>/dev/null; wait $pid 2>/dev/null; true"),
+                  0);
+    }
+    const std::int64_t landed = ReservedInLedger(home / "bpconf/units.sqlite");
+    EXPECT_GT(landed, 0) << "no kill landed between a reservation and its settling";
     // A last whole run from the store the killed ones left.
     ASSERT_EQ(Cli("run --no-pacing --capture '" + jobs + "'", home).status, 0);
 
