@@ -63,6 +63,10 @@ TEST(Decoder, ReportsBytesItCannotAccountFor) {
          "?? 8 bytes at offset 0: 1B 23 23 41 42 43 44 01\nBTLK 0\n"},
         {std::string(20, '\xEE'),
          "?? 20 bytes at offset 0: EE EE EE EE EE EE EE EE EE EE EE EE EE EE EE EE ...\n"},
+        // A job of one NUL byte is the run's delivery check; a NUL among other bytes is not.
+        {Bytes("00"), "PROBE\n"},
+        {Bytes("00 00"), "?? 2 bytes at offset 0: 00 00\n"},
+        {BuildBTLK(true) + Bytes("00"), "BTLK 1\n?? 1 bytes at offset 8: 00\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DescribeAll(Decode(c.bytes)), c.described) << test::Hex(c.bytes);

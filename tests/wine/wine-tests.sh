@@ -55,10 +55,13 @@ linux_cli() { XDG_CONFIG_HOME="$work/linux-home" XDG_DATA_HOME="$work/linux-home
 # The number of jobs the emulator has received.
 job_count() { ls "$work/jobs" 2>/dev/null | grep -c '^job-.*\.bin$'; }
 
-# Ten jobs from number a+1 equal ten jobs from number b+1, byte for byte: same_jobs a b
+# The jobs of a default run at the printer: ten messages and the delivery check after them.
+run_jobs=11
+
+# A run's jobs from number a+1 equal those from number b+1, byte for byte: same_jobs a b
 same_jobs() {
     local i
-    for i in $(seq 1 10); do
+    for i in $(seq 1 "$run_jobs"); do
         cmp "$work/jobs/$(printf 'job-%04d.bin' $(($1 + i)))" \
             "$work/jobs/$(printf 'job-%04d.bin' $(($2 + i)))" || return 1
     done
@@ -176,16 +179,16 @@ same_run() {
     before=$(ls "$work/jobs" 2>/dev/null | grep -c '^job-.*\.bin$')
     wine reg delete 'HKCU\SOFTWARE\kelvor\PrinterTest' /f >/dev/null 2>&1
     linux_cli run --no-pacing --printer "$queue" >"$work/linux-run.out" || return 1
-    wait_jobs $((before + 10)) || return 1
+    wait_jobs $((before + run_jobs)) || return 1
     wine_cli run --no-pacing --printer "$queue" >"$work/wine-run.out" || return 1
-    wait_jobs $((before + 20)) || return 1
-    for i in $(seq $((before + 1)) $((before + 10))); do
-        cmp -s "$work/jobs/$(printf 'job-%04d.bin' "$i")" \
-            "$work/jobs/$(printf 'job-%04d.bin' $((i + 10)))" || return 1
-    done
+    wait_jobs $((before + 2 * run_jobs)) || return 1
+    same_jobs "$before" $((before + run_jobs)) || return 1
+    # The last job of each is the delivery check: one NUL byte.
+    [ "$(od -An -tx1 "$work/jobs/$(printf 'job-%04d.bin' $((before + 2 * run_jobs)))" | tr -d ' ')" = 00 ] ||
+        return 1
     cmp -s "$work/linux-run.out" "$work/wine-run.out"
 }
-check "run: the same ten jobs, byte for byte, and the same status lines" same_run
+check "run: the same ten jobs and delivery check, byte for byte, and the same status lines" same_run
 
 # Two processes stamping from the one registry counter at the same time: no number twice.
 shared_counter() {
@@ -212,12 +215,12 @@ window_run() {
     before=$(job_count)
     env BPCONF_WINE_RUN_QUEUE="$1" wine "$win/tests/bpconf_win32_window_tests.exe" \
         --gtest_filter='Win32Window.RunReachesTheChosenQueueOfTheSystem' --gtest_brief=1 || return 1
-    wait_jobs $((before + 10)) || return 1
+    wait_jobs $((before + run_jobs)) || return 1
     XDG_CONFIG_HOME="$work/window-home-$before" XDG_DATA_HOME="$work/window-home-$before" \
         "$linux/src/app/bpconf-cli" run --no-pacing \
         --printer "$1" --set serial.month=202612 >/dev/null || return 1
-    wait_jobs $((before + 20)) || return 1
-    same_jobs "$before" $((before + 10))
+    wait_jobs $((before + 2 * run_jobs)) || return 1
+    same_jobs "$before" $((before + run_jobs))
 }
 check "window: a default run through the button, the same ten jobs as on Linux" window_run "$queue"
 
@@ -233,7 +236,7 @@ chinese_run() {
     local before
     before=$(job_count)
     wine_cli run --no-pacing --printer "$chinese_queue" >"$work/chinese-run.out" || return 1
-    wait_jobs $((before + 10)) && grep -q '^\[20/20\]' "$work/chinese-run.out"
+    wait_jobs $((before + run_jobs)) && grep -q '^\[20/20\]' "$work/chinese-run.out"
 }
 check "run --printer $chinese_queue reaches it" chinese_run
 check "window: $chinese_queue in the list, a run reaches it" window_run "$chinese_queue"
