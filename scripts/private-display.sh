@@ -23,7 +23,9 @@ start_private_display() {
         sleep 0.1
     done
     rm -f "$number"
-    echo "Xvfb did not start${DISPLAY:+ on $DISPLAY}" >&2
+    echo "Xvfb did not start; see $log" >&2
     kill "$PRIVATE_DISPLAY_PID" 2>/dev/null
+    # Never the caller's own display: windows meant for the private one must not open there.
+    export DISPLAY=:bpconf-no-display
     return 1
 }

@@ -350,6 +350,8 @@ TEST_F(CliScheduler, SchedulerWithoutJobHistory) {
     ASSERT_EQ(sent.size(), 11u);
     EXPECT_EQ(sent[7], "STSN \"" + sent[7].substr(6, 10) + "\"");
     EXPECT_EQ(sent[10], "PROBE");
+    // The scheduler kept none of them: each was judged without its history.
+    EXPECT_EQ(test::RunCommand(scheduler.Env() + " LANG=C lpstat -W all -o Forgetful"), "");
 }
 
 // The link drops inside a message (the emulator takes so many bytes of the run, then nothing):

@@ -627,6 +627,15 @@ TEST_F(Run, DeliveryFailuresEndTheRunWhereTheyHappen) {
         h.delivery_.queue.reason = c.queue.reason;
         QTest::mouseClick(h.Form().findChild<QPushButton*>("Button3"), Qt::LeftButton);
         EXPECT_EQ(h.spooler_.MessageJobs(), c.sent) << c.what;
+        // The delivery check goes out only after every message arrived: exactly when the run
+        // ends unconfirmed here.
+        const std::string status = c.status;
+        EXPECT_EQ(h.spooler_.kept.size() - h.spooler_.MessageJobs(),
+                  status.find("not confirmed") != std::string::npos ||
+                          status.find("未确认") != std::string::npos
+                      ? 1u
+                      : 0u)
+            << c.what;
         EXPECT_EQ(h.boxes_.shown, Strings{c.box}) << c.what;
         EXPECT_EQ(h.Form().Text(op::ctl::StatusPanel1), c.status) << c.what;
         EXPECT_EQ(Str(h.Form().findChild<QLineEdit*>("txtUpdateNo")->text()), c.counter) << c.what;

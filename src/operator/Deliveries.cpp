@@ -52,6 +52,11 @@ bool Deliveries::LastNeedsConfirmation() const {
     return false;
 }
 
+bool Deliveries::AllConfirmed() const {
+    return std::all_of(sent_.begin(), sent_.end(),
+                       [](const SentMessage& m) { return m.probe || m.confirmed; });
+}
+
 bool Deliveries::OnlyChecksMissing() const {
     bool checkMissing = false;
     for (const auto& sent : sent_) {

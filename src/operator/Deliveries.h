@@ -46,6 +46,9 @@ class Deliveries {
     // confirm, not a message lost.
     bool OnlyChecksMissing() const;
 
+    // Every message but the delivery checks is known whole at the printer.
+    bool AllConfirmed() const;
+
     // Looks at the messages that have not arrived; the error number of the first that never
     // will (failed, stopped, gone), or 0.
     std::uint32_t Check();
@@ -66,8 +69,9 @@ class Deliveries {
 
   private:
     // A message is confirmed when its bytes arrived where the tool wrote them (a port, a file),
-    // or when a later job of the run reached the same printer after it: a link cut inside a
-    // message lets no later job through.
+    // or when a later job of the run reached the printer after it: a link cut inside a message
+    // lets no later job through unless it is made again in between (a printer that reconnects
+    // within the bound is not told apart; the spooler cannot see it).
     void Confirm();
 
     TTransport& transport_;

@@ -291,9 +291,9 @@ void UpdateRun::Pause(int milliseconds) {
         throw FailureOf(error);
 }
 
-DeliveryFailure UpdateRun::FailureOf(std::uint32_t error) const {
+DeliveryFailure UpdateRun::FailureOf(std::uint32_t error, bool unconfirmed) const {
     DeliveryFailure f{error, false, false};
-    f.unconfirmed = deliveries_.OnlyChecksMissing();
+    f.unconfirmed = unconfirmed || deliveries_.OnlyChecksMissing();
     return f;
 }
 
@@ -498,10 +498,14 @@ RunEnd UpdateRun::Steps() {
 
     view_.SetProgress(kProgressMaximum);
     Pump();
-    ConfirmLastMessage();
     Pause(kFinalWaitMs);
+    // After the final wait, so that a printer that restarts its link to take a new name or baud
+    // rate has done so.
+    ConfirmLastMessage();
     // Finished only when every message is known whole at the printer.
     AwaitDeliveries();
+    if (deliveries_.Following() && !deliveries_.AllConfirmed())
+        throw FailureOf(platform::winerror::kTimeout, true);
     Show("更新结束", "End of update ");
     view_.EnableStart(true);
     return RunEnd::Normal;

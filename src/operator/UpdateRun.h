@@ -75,8 +75,9 @@ class UpdateRun {
     void AwaitDeliveries();
     // After the last message: the delivery check, when the spooler's word is all there is.
     void ConfirmLastMessage();
-    // The failure of a message found by a look at the jobs.
-    DeliveryFailure FailureOf(std::uint32_t error) const;
+    // The failure of a message found by a look at the jobs (unconfirmed: every message arrived,
+    // not every one is known whole).
+    DeliveryFailure FailureOf(std::uint32_t error, bool unconfirmed = false) const;
     // The queue is asked before anything is sent: no serial number for a unit that gets nothing.
     void CheckQueueBeforeRun();
     // The design trims only the control characters around the printer name; one inside it would

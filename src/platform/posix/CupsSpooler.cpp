@@ -57,8 +57,8 @@ void EachObject(ipp_t* response, ipp_tag_t group, OnAttribute onAttribute, OnEnd
 }
 
 // Jobs of the queue not yet completed (pending, held, processing, stopped), each named as the
-// spooler's own commands name it.
-std::vector<WaitingJob> WaitingJobs(const std::string& printer) {
+// spooler's own commands name it; nothing when the scheduler would not list them.
+std::optional<std::vector<WaitingJob>> WaitingJobs(const std::string& printer) {
     static const char* const kWanted[] = {"job-id", "job-name", "job-originating-user-name",
                                           "job-state-reasons"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
@@ -72,6 +72,10 @@ std::vector<WaitingJob> WaitingJobs(const std::string& printer) {
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(std::size(kWanted)), nullptr, kWanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+        ippDelete(response);
+        return std::nullopt;
+    }
     std::vector<WaitingJob> jobs;
     WaitingJob job;
     EachObject(
@@ -132,7 +136,14 @@ QueueState QueueOf(const std::string& printer, bool withWaitingJobs) {
     }
     ippDelete(response);
     if (q.Ready() && withWaitingJobs) {
-        q.waiting = WaitingJobs(printer);
+        // Jobs that cannot be listed may be in the way: the run does not start on a guess.
+        auto waiting = WaitingJobs(printer);
+        if (!waiting) {
+            q.error = LastError();
+            q.reason = cupsLastErrorString();
+            return q;
+        }
+        q.waiting = std::move(*waiting);
         if (!q.waiting.empty()) {
             q.error = winerror::kInvalidPrinterState;
             q.reason = std::to_string(q.waiting.size()) +
@@ -166,10 +177,10 @@ JobState Lost(JobState::Kind kind, std::uint32_t error, std::string reason) {
     return s;
 }
 
-// The ends of this process's jobs as a printer subscription reports them (job-completed events,
-// pulled with Get-Notifications). A scheduler that keeps no job history (PreserveJobHistory No)
-// forgets a job the moment it completes; its event still tells a job that printed from one that
-// was cancelled or aborted.
+// The ends of the jobs of the printers this process prints to, as a printer subscription reports
+// them (job-completed events, pulled with Get-Notifications). A scheduler that keeps no job history
+// (PreserveJobHistory No) forgets a job the moment it completes; its event still tells a job that
+// printed from one that was cancelled or aborted.
 class JobEnds {
   public:
     JobEnds() = default;
@@ -180,29 +191,27 @@ class JobEnds {
             CancelSubscription(printer, watch.id);
     }
 
-    // Makes sure the printer is watched before a job of ours is created on it. The lease is short
-    // (a killed process leaves its subscription behind for minutes only) and renewed here.
+    // Makes sure the printer is watched before a job of ours is created on it, and while its jobs
+    // are followed. The lease is short (a killed process leaves its subscription behind for
+    // minutes only) and a new subscription takes over well before it ends; the old one is
+    // cancelled only once the new one exists and what the old one held was taken.
     void Watch(const std::string& printer) {
         const auto now = std::chrono::steady_clock::now();
         auto it = watches_.find(printer);
         if (it != watches_.end() && now - it->second.since < kRenewAfter)
             return;
-        const int previous = it != watches_.end() ? it->second.id : 0;
-        if (previous != 0)
-            Pull(printer, it->second);  // what the old subscription holds still counts
         const int id = CreateSubscription(printer);
-        if (previous != 0)
-            CancelSubscription(printer, previous);
-        if (id == 0) {
-            if (it != watches_.end())
-                watches_.erase(it);
-            return;
+        if (id == 0)
+            return;  // the old one, if any, still runs until its lease ends
+        if (it != watches_.end()) {
+            Pull(printer, it->second);
+            CancelSubscription(printer, it->second.id);
         }
         watches_[printer] = Subscription{id, now, 1};
     }
 
     // The final job-state of a job of the watched printer (completed, canceled, aborted), when
-    // its end was reported.
+    // its end was reported; an end is given once.
     std::optional<int> EndOf(const std::string& printer, int jobId) {
         auto it = watches_.find(printer);
         if (it != watches_.end())
@@ -210,11 +219,14 @@ class JobEnds {
         const auto end = ends_.find({printer, jobId});
         if (end == ends_.end())
             return std::nullopt;
-        return end->second;
+        const int state = end->second;
+        ends_.erase(end);
+        return state;
     }
 
   private:
     static constexpr int kLeaseSeconds = 600;
+    static constexpr std::size_t kMostEnds = 1000;
     static constexpr auto kRenewAfter = std::chrono::seconds(kLeaseSeconds / 2);
 
     struct Subscription {
@@ -282,8 +294,12 @@ class JobEnds {
                         state = ippGetInteger(a, 0);
                 },
                 [&] {
-                    if (job != 0 && state >= IPP_JSTATE_CANCELED)
+                    // Every job of the printer is reported, anyone's: only the latest are kept.
+                    if (job != 0 && state >= IPP_JSTATE_CANCELED) {
                         ends_[{printer, job}] = state;
+                        if (ends_.size() > kMostEnds)
+                            ends_.erase(ends_.begin());
+                    }
                     watch.nextSequence = std::max(watch.nextSequence, sequence + 1);
                     sequence = job = state = 0;
                 });
@@ -409,8 +425,12 @@ class CupsRawJob : public IRawJob {
         documentOpen_ = true;
         if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, reinterpret_cast<const char*>(data), length) !=
             HTTP_STATUS_CONTINUE) {
-            writeFailed_ = true;
-            return CauseOf(printer_, winerror::kUnexpectedNetError, nullptr);
+            // The request is ended before the scheduler is asked anything else on the same
+            // connection; the job is cancelled at Close.
+            cupsFinishDocument(CUPS_HTTP_DEFAULT, printer_.c_str());
+            documentOpen_ = false;
+            writeError_ = CauseOf(printer_, winerror::kUnexpectedNetError, nullptr);
+            return writeError_;
         }
         return winerror::kSuccess;
     }
@@ -420,11 +440,13 @@ class CupsRawJob : public IRawJob {
     std::uint32_t EndDoc() override {
         if (jobId_ <= 0)
             return winerror::kGenFailure;
+        if (writeError_ != 0)
+            return writeError_;
         if (!documentOpen_)
             return CloseJobWithoutDocument();
         documentOpen_ = false;
         const ipp_status_t s = cupsFinishDocument(CUPS_HTTP_DEFAULT, printer_.c_str());
-        if (s > IPP_STATUS_OK_CONFLICTING || writeFailed_)
+        if (s > IPP_STATUS_OK_CONFLICTING)
             return JobError(printer_);
         finished_ = true;
         finishedId_ = jobId_;
@@ -466,7 +488,7 @@ class CupsRawJob : public IRawJob {
     int jobId_ = 0;
     int finishedId_ = 0;
     bool documentOpen_ = false;
-    bool writeFailed_ = false;
+    std::uint32_t writeError_ = 0;  // the document could not be written whole
     bool finished_ = false;
 };
 
@@ -487,7 +509,10 @@ class CupsSpooler : public ISpooler {
     }
     QueueState Queue(const std::string& printerName) override { return QueueOf(printerName, true); }
     JobState Job(const std::string& printerName, int jobId) override {
-        return jobId == 0 ? JobState() : JobOf(printerName, jobId, ends_);
+        if (jobId == 0)
+            return JobState();
+        ends_.Watch(printerName);
+        return JobOf(printerName, jobId, ends_);
     }
     void Cancel(const std::string& printerName, int jobId) override {
         if (jobId != 0)
