@@ -7,6 +7,7 @@
 #include <chrono>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "platform/Backends.h"
@@ -27,6 +28,20 @@ std::string PrinterUri(const std::string& printer) {
                      "/printers/%s", printer.c_str());
     return uri;
 }
+
+// A request about the printer, from this user (the scheduler shows a job's private attributes,
+// such as its name and owner, and a subscription's events to their owner only).
+ipp_t* PrinterRequest(ipp_op_t operation, const std::string& printer) {
+    ipp_t* request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(printer).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    return request;
+}
+
+// A response freed whatever way its reader leaves.
+using Response = std::unique_ptr<ipp_t, decltype(&ippDelete)>;
 
 // The text of one attribute of a response ("" when it has none).
 std::string AttributeText(ipp_t* response, const char* name) {
@@ -61,25 +76,18 @@ void EachObject(ipp_t* response, ipp_tag_t group, OnAttribute onAttribute, OnEnd
 std::optional<std::vector<WaitingJob>> WaitingJobs(const std::string& printer) {
     static const char* const kWanted[] = {"job-id", "job-name", "job-originating-user-name",
                                           "job-state-reasons"};
-    ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 PrinterUri(printer).c_str());
+    ipp_t* request = PrinterRequest(IPP_OP_GET_JOBS, printer);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr,
                  "not-completed");
-    // The scheduler shows a job's name and owner to its owner only.
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                 cupsUser());
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(std::size(kWanted)), nullptr, kWanted);
-    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
-        ippDelete(response);
+    const Response response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"), &ippDelete);
+    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING)
         return std::nullopt;
-    }
     std::vector<WaitingJob> jobs;
     WaitingJob job;
     EachObject(
-        response, IPP_TAG_JOB,
+        response.get(), IPP_TAG_JOB,
         [&](ipp_attribute_t* a) {
             const std::string name = ippGetName(a);
             if (name == "job-id") {
@@ -100,7 +108,6 @@ std::optional<std::vector<WaitingJob>> WaitingJobs(const std::string& printer) {
                 jobs.push_back(job);
             job = WaitingJob();
         });
-    ippDelete(response);
     return jobs;
 }
 
@@ -111,9 +118,7 @@ QueueState QueueOf(const std::string& printer, bool withWaitingJobs) {
     QueueState q;
     static const char* const kWanted[] = {"printer-state", "printer-is-accepting-jobs",
                                           "printer-state-message"};
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 PrinterUri(printer).c_str());
+    ipp_t* request = PrinterRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, printer);
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(std::size(kWanted)), nullptr, kWanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
@@ -236,11 +241,7 @@ class JobEnds {
     };
 
     static int CreateSubscription(const std::string& printer) {
-        ipp_t* request = ippNewRequest(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                     PrinterUri(printer).c_str());
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                     cupsUser());
+        ipp_t* request = PrinterRequest(IPP_OP_CREATE_PRINTER_SUBSCRIPTIONS, printer);
         ippAddString(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-pull-method", nullptr,
                      "ippget");
         ippAddString(request, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-events", nullptr,
@@ -259,31 +260,23 @@ class JobEnds {
     }
 
     static void CancelSubscription(const std::string& printer, int id) {
-        ipp_t* request = ippNewRequest(IPP_OP_CANCEL_SUBSCRIPTION);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                     PrinterUri(printer).c_str());
+        ipp_t* request = PrinterRequest(IPP_OP_CANCEL_SUBSCRIPTION, printer);
         ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-id", id);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                     cupsUser());
         ippDelete(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"));
     }
 
     // Takes the events not seen yet and keeps each job's end.
     void Pull(const std::string& printer, Subscription& watch) {
-        ipp_t* request = ippNewRequest(IPP_OP_GET_NOTIFICATIONS);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                     PrinterUri(printer).c_str());
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                     cupsUser());
+        ipp_t* request = PrinterRequest(IPP_OP_GET_NOTIFICATIONS, printer);
         ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-ids",
                       watch.id);
         ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-sequence-numbers",
                       watch.nextSequence);
-        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        const Response response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"), &ippDelete);
         if (cupsLastError() <= IPP_STATUS_OK_CONFLICTING) {
             int sequence = 0, job = 0, state = 0;
             EachObject(
-                response, IPP_TAG_EVENT_NOTIFICATION,
+                response.get(), IPP_TAG_EVENT_NOTIFICATION,
                 [&](ipp_attribute_t* a) {
                     const std::string name = ippGetName(a);
                     if (name == "notify-sequence-number")
@@ -304,7 +297,6 @@ class JobEnds {
                     sequence = job = state = 0;
                 });
         }
-        ippDelete(response);
     }
 
     std::map<std::string, Subscription> watches_;
@@ -316,9 +308,7 @@ class JobEnds {
 JobState JobOf(const std::string& printer, int jobId, JobEnds& ends) {
     static const char* const kWanted[] = {"job-state", "job-state-reasons",
                                           "job-printer-state-message"};
-    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 PrinterUri(printer).c_str());
+    ipp_t* request = PrinterRequest(IPP_OP_GET_JOB_ATTRIBUTES, printer);
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(std::size(kWanted)), nullptr, kWanted);
@@ -469,12 +459,8 @@ class CupsRawJob : public IRawJob {
   private:
     // Close-Job: the job holds every document it will get (here: none).
     std::uint32_t CloseJobWithoutDocument() {
-        ipp_t* request = ippNewRequest(IPP_OP_CLOSE_JOB);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                     PrinterUri(printer_).c_str());
+        ipp_t* request = PrinterRequest(IPP_OP_CLOSE_JOB, printer_);
         ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId_);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                     cupsUser());
         ippDelete(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/jobs/"));
         if (cupsLastError() > IPP_STATUS_OK_CONFLICTING)
             return JobError(printer_);
