@@ -847,6 +847,26 @@ TEST_F(Run, FailedDeliveryIsRecordedWithTheMessageThatFailed) {
     EXPECT_EQ(e.messages[2].error, 1117u);
 }
 
+// The delivery check cannot even be handed over (the queue went away after the last message):
+// the transport's one box, the run not confirmed, the check recorded as not sent.
+TEST_F(Run, DeliveryCheckThatCannotBeHandedOver) {
+    h_.jobTimeoutMs = 300;
+    h_.delivery_.openError = [](int n) { return n == 11 ? 1801u : 0u; };
+    Press();
+    EXPECT_EQ(h_.boxes_.shown, Strings{"打印机监控升级工具: error 1801"});
+    EXPECT_EQ(
+        Status(),
+        "更新未确认：无法确认最后一条设置完整到达打印机（error 1801），此机序列号为 2026120001");
+    ASSERT_EQ(h_.record_.entries.size(), 1u);
+    const platform::UnitEntry& e = h_.record_.entries[0];
+    EXPECT_EQ(e.outcome, "not confirmed");
+    ASSERT_EQ(e.messages.size(), 11u);
+    EXPECT_EQ(e.messages[10].message, "PROBE");
+    EXPECT_EQ(e.messages[10].result, "not sent");
+    EXPECT_EQ(e.messages[10].error, 1801u);
+    EXPECT_TRUE(W<QPushButton>("Button3")->isEnabled());
+}
+
 // The last message handed over but never vouched for by a later job: the record says so, for the
 // run and for that message, and never "finished".
 TEST_F(Run, UnconfirmedLastMessageIsRecordedAsNotConfirmed) {

@@ -71,12 +71,19 @@ class ScriptedDelivery : public platform::ISpooler {
   public:
     explicit ScriptedDelivery(platform::ISpooler& inner) : inner_(inner) {}
     std::function<platform::JobState(int job)> jobState;
+    // The error of the n-th opening of the printer (from 1), or 0: it opens.
+    std::function<std::uint32_t(int opening)> openError;
     platform::QueueState queue;
     std::vector<int> cancelled;
     int opened = 0;
 
     std::unique_ptr<platform::IRawJob> Open(const std::string& name,
                                             std::uint32_t& error) override {
+        if (openError) {
+            error = openError(opened + 1);
+            if (error != 0)
+                return nullptr;
+        }
         auto job = inner_.Open(name, error);
         if (!job)
             return nullptr;
