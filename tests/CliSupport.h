@@ -61,6 +61,18 @@ inline void WriteCounter(const TempDir& home, const std::string& value) {
                                      << value << "\"\r\n";
 }
 
+// A shell command that starts a run with the window's pacing (command: its environment and the
+// program with its options, capturing into folder), waits until its serial number's job (the
+// eighth of a default run) is in the folder and kills it with SIGKILL: the number is then on the
+// unit and the run can no longer settle it, the moment the serial-number policy must survive.
+inline std::string KillAfterTheStamp(const std::string& command, const std::string& folder) {
+    const std::string count = "$(ls '" + folder + "' 2>/dev/null | grep -c '^job-.*\\.bin$')";
+    return "before=" + count + "; " + command + " >/dev/null 2>&1 & pid=$!; " +
+           "for _ in $(seq 1 1200); do [ " + count +
+           " -ge $((before + 8)) ] && break; kill -0 $pid 2>/dev/null || break; sleep 0.05; "
+           "done; kill -9 $pid 2>/dev/null; wait $pid 2>/dev/null; true";
+}
+
 // Every STSN text in the job files of a folder, with how many units got it.
 inline std::map<std::string, int> StampedSerials(const std::string& dir) {
     std::map<std::string, int> serials;

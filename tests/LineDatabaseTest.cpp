@@ -130,9 +130,18 @@ TEST_F(LineDatabase, KilledRunsNeverPutANumberOnTwoUnits) {
                      "; kill -9 $pid 2>/dev/null; wait $pid )")
                         .c_str());
     }
+    // And twice at the moment that matters most, whatever the machine's speed: the number is on
+    // the unit, not yet settled.
+    for (int i = 0; i < 2; ++i) {
+        std::system(
+            test::KillAfterTheStamp(
+                env + " '" BPCONF_CLI "' run --capture '" + (home_ / "jobs") + "'", home_ / "jobs")
+                .c_str());
+    }
     // Each number still reserved is a run killed between taking it and settling it: without
-    // one, the case that matters was not tried.
-    EXPECT_NE(Sql(url_, "SELECT count(*) FROM serials WHERE state = 'reserved'"), "0\n");
+    // them, the case that matters was not tried.
+    const std::string reserved = Sql(url_, "SELECT count(*) FROM serials WHERE state = 'reserved'");
+    EXPECT_GE(std::atoi(reserved.c_str()), 2) << reserved;
     const auto after = Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_, Station(url_, "K"));
     ASSERT_EQ(after.status, 0) << after.err;
 

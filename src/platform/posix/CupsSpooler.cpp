@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "platform/Backends.h"
 #include "platform/posix/PosixErrors.h"
@@ -158,13 +159,22 @@ QueueState QueueOf(const std::string& printer, bool withWaitingJobs) {
     return q;
 }
 
+constexpr int kSettleTries = 10;
+constexpr int kSettleMs = 200;
+
 // One cause, one number, whatever the timing: a job, a request or a document that failed because
 // its queue was deleted (1801) or the scheduler stopped (1722) says so, not what the scheduler
 // happened to answer on its way down (a cancelled job, a general failure).
 std::uint32_t CauseOf(const std::string& printer, std::uint32_t error, std::string* reason) {
     if (error == winerror::kInvalidPrinterName || error == winerror::kServerUnavailable)
         return error;
-    const QueueState queue = QueueOf(printer, false);
+    QueueState queue = QueueOf(printer, false);
+    // A scheduler on its way down answers with general failures for a moment before it stops
+    // answering at all: asked again, it says what it is.
+    for (int i = 0; i < kSettleTries && queue.error == winerror::kGenFailure; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+        queue = QueueOf(printer, false);
+    }
     if (queue.error != winerror::kInvalidPrinterName &&
         queue.error != winerror::kServerUnavailable) {
         return error;
