@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "SpoolerJobs.h"
@@ -40,11 +42,22 @@ inline bool UsePrivateScheduler() {
         }                                                                                   \
     } while (0)
 
-// Removes a queue with its jobs: they are cancelled and purged first, so that no backend of an
-// earlier test is still trying to reach a printer when the next test's emulator starts.
+// Removes a queue with its jobs. They are cancelled first, and the queue is deleted once none is
+// still being stopped: the deletion purges finished jobs, but a job still being stopped outlives
+// it, ends "canceled" and is then listed under the next queue of the same name (the next test's).
 inline void RemoveQueue(const std::string& name) {
-    std::system(
-        ("cancel -a -x '" + name + "' 2>/dev/null; lpadmin -x '" + name + "' 2>/dev/null").c_str());
+    std::system(("cancel -a -x '" + name + "' 2>/dev/null").c_str());
+    for (int i = 0; i < 600; ++i) {
+        bool stopping = false;
+        for (const auto& job : ListSpoolerJobs(name)) {
+            stopping = stopping || job.state == "pending" || job.state == "held" ||
+                       job.state == "processing" || job.state == "stopped";
+        }
+        if (!stopping)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::system(("lpadmin -x '" + name + "' 2>/dev/null").c_str());
 }
 
 // Removes every queue of the scheduler.
