@@ -76,6 +76,7 @@ class SchedulerTestBase : public ::testing::Test {
     void SetUp() override {
         REQUIRE_SCHEDULER();
         RemoveAllQueues();
+        IgnoreEarlierJobs();
     }
     void TearDown() override {
         if (UsePrivateScheduler())

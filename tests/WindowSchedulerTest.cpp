@@ -20,6 +20,7 @@ class WindowScheduler : public ::testing::Test {
     void SetUp() override {
         REQUIRE_SCHEDULER();
         test::RemoveAllQueues();
+        test::IgnoreEarlierJobs();
         h_.realPrinters = platform::CreateSystemPrinterList();
         h_.realSpooler = platform::CreateSystemSpooler();
     }

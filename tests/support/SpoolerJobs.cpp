@@ -3,15 +3,42 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace bpconf::test {
+
+namespace {
+
+int jobFloor = 0;  // jobs up to this number belong to earlier tests
+
+}  // namespace
+
+void IgnoreEarlierJobs() {
+    for (int i = 0; i < 600; ++i) {
+        bool stopping = false;
+        for (const auto& job : ListSpoolerJobs(std::string())) {
+            stopping = stopping || job.state == "pending" || job.state == "held" ||
+                       job.state == "processing" || job.state == "stopped";
+        }
+        if (!stopping)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    jobFloor = 0;
+    for (const auto& job : ListSpoolerJobs(std::string()))
+        jobFloor = std::max(jobFloor, job.id);
+}
 
 std::vector<SpoolerJob> ListSpoolerJobs(const std::string& printerName) {
     cups_job_t* jobs = nullptr;
     const int n =
-        cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, printerName.c_str(), 0, CUPS_WHICHJOBS_ALL);
+        cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, printerName.empty() ? nullptr : printerName.c_str(),
+                     0, CUPS_WHICHJOBS_ALL);
     std::vector<SpoolerJob> list;
     for (int i = 0; i < n; ++i) {
+        if (jobs[i].id <= jobFloor)
+            continue;
         SpoolerJob job;
         job.id = jobs[i].id;
         job.title = jobs[i].title != nullptr ? jobs[i].title : "";
