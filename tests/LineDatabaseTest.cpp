@@ -199,6 +199,20 @@ TEST_F(LineDatabase, UnreachableDatabaseStopsTheRunBeforeTheFirstByte) {
     EXPECT_FALSE(std::filesystem::exists(test::CounterFile(home_)));
 }
 
+// A database nobody set up for the tool: nothing is sent, and the operator reads what to do.
+TEST_F(LineDatabase, DatabaseNeverSetUpSaysHowBeforeTheFirstByte) {
+    url_ = FreshDatabase("bpconf_never_set_up");
+    REQUIRE_DATABASE(url_);
+    const auto r = Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_, Station(url_, "A"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("the line's database is not set up for this tool (run `bpconf-cli db "
+                         "init`)"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(home_ / "jobs"));
+    EXPECT_FALSE(std::filesystem::exists(test::CounterFile(home_)));
+}
+
 // The server stops while a paced run is under way: the run stops before its stamp and says so;
 // after the server is back the next run takes the next number, and no number is on two units.
 TEST_F(LineDatabase, ServerGoneDuringARunStopsItBeforeTheStamp) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "operator/LineAddress.h"
 #include "operator/OperatorTexts.h"
 #include "operator/RunTimeouts.h"
 #include "operator/Services.h"
@@ -68,6 +69,13 @@ class WindowServices {
     void Show(const std::string& interfaceLanguage, const std::function<void()>& show) {
         if (backends_.lineDatabaseIgnored)
             boxes_.Warning(op::LineDatabaseIgnoredText(interfaceLanguage));
+        // A mistyped line address: every run will stop before its first byte; said at once.
+        const std::string address = platform::LineSettingsFromEnvironment().databaseUrl;
+        if (!address.empty()) {
+            if (const std::string problem = op::LineAddressProblem(interfaceLanguage, address);
+                !problem.empty())
+                boxes_.Error(problem);
+        }
         show();
         boxes_.Release();
     }

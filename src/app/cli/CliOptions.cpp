@@ -3,6 +3,7 @@
 #include <iostream>
 #include <mutex>
 
+#include "operator/LineAddress.h"
 #include "operator/Profile.h"
 #include "platform/ErrorNumbers.h"
 #include "platform/Files.h"
@@ -171,6 +172,12 @@ platform::LineSettings LineSettingsWith(const op::LineProfile& lineProfile) {
         line.station = *lineProfile.station;
     if (lineProfile.database)
         line.databaseUrl = *lineProfile.database;
+    // A mistyped address is a usage error, found before anything is opened or sent.
+    if (!line.databaseUrl.empty()) {
+        if (const std::string problem = op::LineAddressProblem("english", line.databaseUrl);
+            !problem.empty())
+            throw op::UsageError(problem);
+    }
     return line;
 }
 

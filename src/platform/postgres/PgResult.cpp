@@ -43,6 +43,10 @@ std::string PgResult::State() const {
 }
 
 std::string PgResult::Error() const {
+    // A table of the tool missing (SQLSTATE undefined_table): the database was never set up.
+    if (State() == "42P01")
+        return "the line's database is not set up for this tool (run `bpconf-cli db init`): " +
+               Words(PQresultErrorMessage(r_));
     return Words(PQresultErrorMessage(r_));
 }
 

@@ -19,6 +19,7 @@ class PgResult {
     // The rows an INSERT, UPDATE or DELETE changed.
     int Changed() const;
     std::string State() const;  // the SQLSTATE code
+    // The server's words; for a missing table, first how to set the database up.
     std::string Error() const;
 
   private:
