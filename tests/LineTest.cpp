@@ -175,6 +175,31 @@ TEST(Units, CsvByRfc4180AndJsonCarryTheSameEntries) {
               "\n");
 }
 
+// Station and file names are typed by people: a spreadsheet never runs one as a formula, and
+// --excel marks the file as UTF-8 so that Chinese reads as Chinese.
+TEST(Units, SpreadsheetSafeCsvAndExcelsByteOrderMark) {
+    test::TempDir home("line");
+    const std::string jobs = "'" + (home / "jobs") + "'";
+    ASSERT_EQ(Cli(kRun + jobs, home, "BPCONF_STATION='=1+1'").status, 0);
+    ASSERT_EQ(Cli(kRun + jobs, home, "BPCONF_STATION='@SUM(A1),-2'").status, 0);
+    ASSERT_EQ(Cli(kRun + jobs, home, "BPCONF_STATION=站一").status, 0);
+    const auto csv = Cli("units", home);
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    const Rows rows = ParseCsv(csv.out);
+    ASSERT_EQ(rows.size(), 4u) << csv.out;
+    const std::size_t station = Column(rows, "station");
+    EXPECT_EQ(rows[1][station], "'=1+1");
+    EXPECT_EQ(rows[2][station], "'@SUM(A1),-2");
+    EXPECT_EQ(rows[3][station], "站一");
+    EXPECT_EQ(csv.out.rfind("run_id,", 0), 0u);  // plain CSV: no byte-order mark
+    // JSON keeps the values as they are.
+    EXPECT_EQ(Jq(home, "[.[].station]"), "[\"=1+1\",\"@SUM(A1),-2\",\"站一\"]\n");
+    const auto excel = Cli("units --excel", home);
+    ASSERT_EQ(excel.status, 0) << excel.err;
+    EXPECT_EQ(excel.out, "\xEF\xBB\xBF" + csv.out);
+    EXPECT_EQ(Cli("units --excel --format json", home).status, 2);
+}
+
 TEST(Units, SummaryPerStationAndDay) {
     test::TempDir home("line");
     const std::string jobs = "'" + (home / "jobs") + "'";

@@ -19,6 +19,7 @@ struct UnitsOptions {
     std::string format = "csv";
     std::vector<std::string> profiles;
     bool summary = false;
+    bool excel = false;  // CSV with a UTF-8 byte-order mark, as Excel wants it
 };
 
 // "YYYY-MM-DD", a day of the calendar.
@@ -39,8 +40,8 @@ bool IsDate(const std::string& s) {
 bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, std::string& error) {
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--summary") {
-            o.summary = true;
+        if (a == "--summary" || a == "--excel") {
+            (a == "--summary" ? o.summary : o.excel) = true;
             continue;
         }
         if (a == "--profile") {
@@ -71,11 +72,20 @@ bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, st
         error = "--format takes csv or json, not '" + o.format + "'";
         return false;
     }
+    if (o.excel && o.format != "csv") {
+        error = "--excel writes CSV, not " + o.format;
+        return false;
+    }
     return true;
 }
 
-// A CSV field by RFC 4180: quoted when it holds a comma, a quote or a line break.
-std::string CsvField(const std::string& s) {
+// A CSV field by RFC 4180: quoted when it holds a comma, a quote or a line break. A field a
+// spreadsheet would run as a formula (it begins with =, +, -, @, a tab or a carriage return:
+// station, printer and file names are typed by people) gets a leading ' and is shown as text.
+std::string CsvField(const std::string& field) {
+    const bool formula =
+        !field.empty() && std::string("=+-@\t\r").find(field[0]) != std::string::npos;
+    const std::string s = formula ? "'" + field : field;
     if (s.find_first_of(",\"\r\n") == std::string::npos)
         return s;
     std::string quoted = "\"";
@@ -235,6 +245,8 @@ int Units(const std::vector<std::string>& args) {
                   << " cannot be read: " << r.reason << "\n";
         return kExitEndedEarly;
     }
+    if (o.excel)
+        std::cout << "\xEF\xBB\xBF";  // without it Excel reads UTF-8 as the system's code page
     if (o.summary)
         PrintSummary(entries, o.format == "json");
     else if (o.format == "json")
