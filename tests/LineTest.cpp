@@ -229,21 +229,36 @@ TEST(Units, FiltersAndUsage) {
     const std::string jobs = "'" + (home / "jobs") + "'";
     ASSERT_EQ(Cli(kRun + jobs, home).status, 0);
     ASSERT_EQ(Cli(kRun + jobs, home).status, 0);
+    // A third unit of this month (whatever month it is): its counter alone finds it.
+    ASSERT_EQ(Cli("run --no-pacing --capture " + jobs, home).status, 0);
     const struct {
         std::string args;
         std::string count;
     } cases[] = {
-        {"--serial 2026120002", "1"}, {"--serial 2026120009", "0"}, {"--since 2000-01-01", "2"},
-        {"--until 2000-01-01", "0"},  {"--station nowhere", "0"},
+        {"--serial 2026120002", "1"}, {"--serial 0003", "1"},      {"--serial 3", "1"},
+        {"--since 2000-01-01", "3"},  {"--until 2000-01-01", "0"}, {"--station nowhere", "0"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Jq(home, "length", c.args), c.count + "\n") << c.args;
+    // A number no unit has is said, not answered with an empty list.
+    auto r = Cli("units --serial 2026120009", home);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_NE(r.err.find("bpconf-cli: no unit has serial number 2026120009\n"), std::string::npos)
+        << r.err;
+    // The record read is named on standard error.
+    EXPECT_NE(r.err.find("bpconf-cli: reading the record " + (home / "bpconf/units.sqlite")),
+              std::string::npos)
+        << r.err;
     const struct {
         std::string args, says;
     } usage[] = {
         {"units --since 2026-1-1", "a date is YYYY-MM-DD, not '2026-1-1'"},
         {"units --format xml", "--format takes csv or json"},
         {"units --serial", "--serial needs a value"},
+        {"units --serial 2026-12-0017",
+         "a serial number is digits (2026120017, or 0017 for this "
+         "month's), not '2026-12-0017'"},
         {"units extra", "unexpected argument extra"},
         {"db", "db takes the subcommand init"},
         {"db init", "no line database is named"},

@@ -7,8 +7,11 @@
 
 #include "app/cli/CliOptions.h"
 #include "operator/OperatorTexts.h"
+#include "platform/AsciiText.h"
+#include "platform/Backends.h"
 #include "platform/CodePageText.h"
 #include "platform/RecordSchema.h"
+#include "serials/SerialNumber.h"
 
 namespace bpconf::cli {
 
@@ -35,6 +38,27 @@ bool IsDate(const std::string& s) {
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     const int days[] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
+}
+
+// --serial: a whole serial number, or its counter alone ("0017", "17") for this month's.
+bool ReadSerialOption(std::string& serial, std::string& error) {
+    if (serial.empty())
+        return true;
+    if (!text::IsDigits(serial)) {
+        error = "a serial number is digits (2026120017, or 0017 for this month's), not '" + serial +
+                "'";
+        return false;
+    }
+    if (serial.size() <= 6) {
+        const auto counter = serials::ParseTypedCounter(serial);
+        if (!counter) {
+            error = "'" + serial + "' is no serial number";
+            return false;
+        }
+        serial = serials::SerialText(serials::YearMonthStamp(platform::CreateSystemClock()->Now()),
+                                     *counter);
+    }
+    return true;
 }
 
 bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, std::string& error) {
@@ -76,7 +100,7 @@ bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, st
         error = "--excel writes CSV, not " + o.format;
         return false;
     }
-    return true;
+    return ReadSerialOption(o.query.serial, error);
 }
 
 // A CSV field by RFC 4180: quoted when it holds a comma, a quote or a line break. A field a
@@ -240,9 +264,15 @@ int Units(const std::vector<std::string>& args) {
     // Reading creates nothing: no record is an empty one.
     platform::SerialsAndRecord store = platform::CreateSerialsAndRecord(line, true);
     std::vector<platform::UnitEntry> entries;
+    // Which record answers (the station's file or the line's database, never a password).
+    std::cerr << "bpconf-cli: reading the record " << store.record->Location() << "\n";
     if (const platform::RecordResult r = store.record->Read(o.query, entries); !r) {
         std::cerr << "bpconf-cli: the record " << store.record->Location()
                   << " cannot be read: " << r.reason << "\n";
+        return kExitEndedEarly;
+    }
+    if (!o.query.serial.empty() && entries.empty()) {
+        std::cerr << "bpconf-cli: no unit has serial number " << o.query.serial << "\n";
         return kExitEndedEarly;
     }
     if (o.excel)
