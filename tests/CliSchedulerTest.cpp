@@ -76,8 +76,7 @@ TEST_F(CliScheduler, ParallelRunOnFourQueues) {
 std::vector<std::string> WaitingJobs(const std::string& queue) {
     std::vector<std::string> waiting;
     for (const auto& job : test::ListSpoolerJobs(queue)) {
-        if (job.state == "pending" || job.state == "held" || job.state == "processing" ||
-            job.state == "stopped")
+        if (job.Active())
             waiting.push_back(std::to_string(job.id) + " " + job.state);
     }
     return waiting;

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -13,7 +12,6 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "SpoolerJobs.h"
@@ -47,16 +45,7 @@ inline bool UsePrivateScheduler() {
 // it, ends "canceled" and is then listed under the next queue of the same name (the next test's).
 inline void RemoveQueue(const std::string& name) {
     std::system(("cancel -a -x '" + name + "' 2>/dev/null").c_str());
-    for (int i = 0; i < 600; ++i) {
-        bool stopping = false;
-        for (const auto& job : ListSpoolerJobs(name)) {
-            stopping = stopping || job.state == "pending" || job.state == "held" ||
-                       job.state == "processing" || job.state == "stopped";
-        }
-        if (!stopping)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    AwaitNoActiveJobs(name);
     std::system(("lpadmin -x '" + name + "' 2>/dev/null").c_str());
 }
 

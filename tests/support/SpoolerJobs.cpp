@@ -14,17 +14,17 @@ int jobFloor = 0;  // jobs up to this number belong to earlier tests
 
 }  // namespace
 
-void IgnoreEarlierJobs() {
+void AwaitNoActiveJobs(const std::string& printerName) {
     for (int i = 0; i < 600; ++i) {
-        bool stopping = false;
-        for (const auto& job : ListSpoolerJobs(std::string())) {
-            stopping = stopping || job.state == "pending" || job.state == "held" ||
-                       job.state == "processing" || job.state == "stopped";
-        }
-        if (!stopping)
-            break;
+        const auto jobs = ListSpoolerJobs(printerName);
+        if (std::none_of(jobs.begin(), jobs.end(), [](const SpoolerJob& j) { return j.Active(); }))
+            return;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+}
+
+void IgnoreEarlierJobs() {
+    AwaitNoActiveJobs(std::string());
     jobFloor = 0;
     for (const auto& job : ListSpoolerJobs(std::string()))
         jobFloor = std::max(jobFloor, job.id);
