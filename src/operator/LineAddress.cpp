@@ -56,8 +56,8 @@ std::string LineAddressProblem(const std::string& language, const std::string& a
                      "”不是 PostgreSQL 地址：应以 postgresql:// 或 postgres:// 开头（例如 "
                      "postgresql://bpconf@line-db/bpconf_line），或写成 host=… dbname=…"
                : "the line's database address '" + shown +
-                     "' is not a PostgreSQL address: it begins with postgresql:// or "
-                     "postgres:// (e.g. postgresql://bpconf@line-db/bpconf_line), or reads "
+                     "' is not a PostgreSQL address: it should begin with postgresql:// or "
+                     "postgres:// (e.g. postgresql://bpconf@line-db/bpconf_line), or read "
                      "host=… dbname=…";
 }
 
