@@ -1,13 +1,14 @@
--- The record of the line and its serial-number sequences: schema version 2.
+-- The record of the line and its serial-number sequences: schema version 3.
 -- One file for both stores: the station's SQLite file applies it when it opens; a line's
 -- PostgreSQL database gets it with `bpconf-cli db init`. Every statement can run again.
 
 CREATE TABLE IF NOT EXISTS bpconf_schema (
     version integer NOT NULL
 );
-INSERT INTO bpconf_schema (version) SELECT 2 WHERE NOT EXISTS (SELECT 1 FROM bpconf_schema);
--- Version 2 adds counter_settings; every earlier table stays as it was.
-UPDATE bpconf_schema SET version = 2 WHERE version < 2;
+INSERT INTO bpconf_schema (version) SELECT 3 WHERE NOT EXISTS (SELECT 1 FROM bpconf_schema);
+-- Version 2 adds counter_settings; version 3 the stations of a line, and the station's own facts
+-- and the entries it keeps for the line. Every earlier table stays as it was.
+UPDATE bpconf_schema SET version = 3 WHERE version < 3;
 
 -- One row per update run, written once when the run ends.
 CREATE TABLE IF NOT EXISTS units (
@@ -75,4 +76,43 @@ CREATE TABLE IF NOT EXISTS counter_settings (
     forced integer NOT NULL DEFAULT 0,
     reason text NOT NULL,
     PRIMARY KEY (sequence, seq)
+);
+
+-- The stations of a line: a name is held by one machine (an identity kept with the station's
+-- files) from its first run on the line until it is released on purpose.
+CREATE TABLE IF NOT EXISTS stations (
+    name text PRIMARY KEY,
+    machine_id text NOT NULL,
+    host text NOT NULL,             -- the machine's host name when it registered, for messages
+    registered_at text NOT NULL     -- UTC, ISO 8601
+);
+
+-- What became of station names: registered, released (bpconf-cli db release-station), left (a
+-- station that left the line on purpose, bpconf-cli db leave).
+CREATE TABLE IF NOT EXISTS station_events (
+    at text NOT NULL,
+    station text NOT NULL,
+    event text NOT NULL,
+    machine_id text NOT NULL,
+    host text NOT NULL,
+    detail text NOT NULL
+);
+
+-- The station's own, in its file: what it keeps of itself (its machine identity, the line it
+-- joined), by name.
+CREATE TABLE IF NOT EXISTS station_facts (
+    name text PRIMARY KEY,
+    value text NOT NULL
+);
+
+-- The station's own, in its file: what still has to reach the line's database, in the order it
+-- happened: a run's entry (the entry itself is in units) or the settling of a serial number.
+CREATE TABLE IF NOT EXISTS line_outbox (
+    seq integer PRIMARY KEY,
+    kind text NOT NULL CHECK (kind IN ('entry', 'settle')),
+    run_id text NOT NULL,
+    serial text NOT NULL,           -- settle: the number; entry: ''
+    from_state text NOT NULL,
+    to_state text NOT NULL,
+    queued_at text NOT NULL
 );

@@ -66,7 +66,7 @@ class LineDatabase : public ::testing::Test {
             return;
         const auto r = Cli("db init", home_, Station(url_, "setup"));
         ASSERT_EQ(r.status, 0) << r.err;
-        ASSERT_EQ(r.out, "the line database is ready (schema version 2)\n");
+        ASSERT_EQ(r.out, "the line database is ready (schema version 3)\n");
     }
     test::TempDir home_{"linedb"};
     std::string url_;
@@ -100,10 +100,13 @@ TEST_F(LineDatabase, FourStationsInParallelStampOneHundredConsecutiveNumbers) {
     EXPECT_EQ(Sql(url_, "SELECT count(*), count(DISTINCT station) FROM units"), "100|4\n");
     EXPECT_EQ(Sql(url_, "SELECT state, count(*) FROM serials GROUP BY state"), "stamped|100\n");
     EXPECT_EQ(Sql(url_, "SELECT next FROM counters"), "101\n");
-    // Each station's own counter file and record were never used.
+    // Each station's own counter was never used; its own file holds its own entries, none of
+    // them waiting for the line.
     for (const auto& h : homes) {
         EXPECT_FALSE(std::filesystem::exists(test::CounterFile(*h)));
-        EXPECT_FALSE(std::filesystem::exists(*h / "bpconf/units.sqlite"));
+        const auto own = Cli("units", *h);
+        EXPECT_EQ(std::count(own.out.begin(), own.out.end(), '\n'), 26) << own.out;
+        EXPECT_EQ(own.out.find(",yes\r\n"), std::string::npos) << own.out;
     }
 }
 
@@ -184,33 +187,98 @@ TEST_F(LineDatabase, OperatorsNumberSetsTheLineAndTheGuardSeesEveryStation) {
     EXPECT_EQ(Sql(url_, "SELECT next FROM counters"), "502\n");
 }
 
-// No database to reach: the run stops before its first byte with the operator's message, and
-// never falls back to the station's own counter.
-TEST_F(LineDatabase, UnreachableDatabaseStopsTheRunBeforeTheFirstByte) {
-    const std::string nowhere = "host=" + (home_ / "no-socket") + " dbname=line";
-    const auto r = Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_,
-                       Station(nowhere, "A") + " LANG=zh_CN.UTF-8");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("错误: 无法写入生产记录 PostgreSQL：the database cannot be reached"),
-              std::string::npos)
-        << r.err;
-    EXPECT_NE(r.err.find("未发送任何内容，本次更新已停止。"), std::string::npos) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(home_ / "jobs"));
-    EXPECT_FALSE(std::filesystem::exists(test::CounterFile(home_)));
+// Whatever is wrong with the line is found before the first byte: nothing is sent, no number is
+// used, and the operator reads why (a mistyped address is a usage error).
+TEST_F(LineDatabase, LineIsCheckedBeforeTheFirstByte) {
+    Init("bpconf_checked");
+    REQUIRE_DATABASE(url_);
+    const std::string base = std::getenv("BPCONF_TEST_DATABASE_URL");
+    const std::string older = FreshDatabase("bpconf_older_schema");
+    ASSERT_EQ(Cli("db init", home_, Station(older, "setup")).status, 0);
+    Sql(older, "UPDATE bpconf_schema SET version = 2");
+    const struct {
+        std::string url, station, language;
+        int status;
+        std::string says;
+    } cases[] = {
+        {base + " dbname=bpconf_no_such_database", "A", "C", 1,
+         "does not answer: the database cannot be reached"},
+        {"host=" + (home_ / "no-socket") + " dbname=line", "A", "zh_CN.UTF-8", 1,
+         "错误: 无法连接生产线数据库 host=" + (home_ / "no-socket") +
+             " dbname=line：the database cannot be reached"},
+        {FreshDatabase("bpconf_never_set_up"), "A", "C", 1,
+         "is not set up for this tool (run `bpconf-cli db init`). Nothing was sent; the update "
+         "was stopped."},
+        {older, "A", "C", 1,
+         "has schema version 2; this tool needs version 3 (run `bpconf-cli db init`)"},
+        {"postgresq://line-db/bpconf", "A", "C", 2, "should begin with postgresql://"},
+        {url_, "", "C", 1,
+         "A station on a line needs a name of its own (BPCONF_STATION, or station= in the [line] "
+         "section of a profile); it is never named after its host."},
+    };
+    for (const auto& c : cases) {
+        const auto r = Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_,
+                           Station(c.url, c.station) + " LANG=" + c.language);
+        EXPECT_EQ(r.status, c.status) << c.url;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.url << "\n" << r.err;
+        EXPECT_FALSE(std::filesystem::exists(home_ / "jobs")) << c.url;
+        EXPECT_FALSE(std::filesystem::exists(test::CounterFile(home_))) << c.url;
+    }
+    EXPECT_EQ(
+        Sql(url_, "SELECT count(*) FROM serials") + Sql(url_, "SELECT count(*) FROM counters"),
+        "0\n0\n");
 }
 
-// A database nobody set up for the tool: nothing is sent, and the operator reads what to do.
-TEST_F(LineDatabase, DatabaseNeverSetUpSaysHowBeforeTheFirstByte) {
-    url_ = FreshDatabase("bpconf_never_set_up");
+// A station name is held by the machine that first ran under it, until it is released on
+// purpose; the release and the registrations are noted on the line.
+TEST_F(LineDatabase, StationNameIsHeldByOneMachineUntilReleased) {
+    Init("bpconf_station_names");
     REQUIRE_DATABASE(url_);
-    const auto r = Cli(kRun + ("'" + (home_ / "jobs") + "'"), home_, Station(url_, "A"));
+    test::TempDir other("machine");
+    const std::string jobs = "'" + (home_ / "jobs") + "'";
+    ASSERT_EQ(Cli(kRun + jobs, home_, Station(url_, "A")).status, 0);
+    auto r = Cli(kRun + jobs, other, Station(url_, "A"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("the line's database is not set up for this tool (run `bpconf-cli db "
-                         "init`)"),
+    EXPECT_NE(r.err.find("The station name \"A\" is held by another machine (host "),
               std::string::npos)
         << r.err;
-    EXPECT_FALSE(std::filesystem::exists(home_ / "jobs"));
+    EXPECT_EQ(test::StampedSerials(home_ / "jobs").size(), 1u);
+    EXPECT_EQ(Cli("db release-station A", other, Station(url_, "B")).out,
+              "the station name A is free: the next machine that runs as it holds it\n");
+    EXPECT_EQ(Cli("db release-station A", other, Station(url_, "B")).status, 1);
+    ASSERT_EQ(Cli(kRun + jobs, other, Station(url_, "A")).status, 0);
+    // The first machine is now the other one.
+    EXPECT_EQ(Cli(kRun + jobs, home_, Station(url_, "A")).status, 1);
+    EXPECT_EQ(test::StampedSerials(home_ / "jobs").size(), 2u);
+    EXPECT_EQ(Sql(url_, "SELECT station || ' ' || event FROM station_events ORDER BY at"),
+              "A registered\nA released\nA registered\n");
+    EXPECT_EQ(Sql(url_, "SELECT count(DISTINCT machine_id) FROM station_events"), "2\n");
+}
+
+// A station that ran on a line never stamps from its own counter unasked: without the line's
+// address it sends nothing, until the address is back or it leaves the line on purpose.
+TEST_F(LineDatabase, StationRemembersItsLineUntilItLeaves) {
+    Init("bpconf_remembers");
+    REQUIRE_DATABASE(url_);
+    const std::string jobs = "'" + (home_ / "jobs") + "'";
+    ASSERT_EQ(Cli(kRun + jobs, home_, Station(url_, "A")).status, 0);
+    auto r = Cli(kRun + jobs, home_, "BPCONF_STATION=A");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("This station belongs to the line " + url_), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(test::CounterFile(home_)));
+    EXPECT_EQ(test::StampedSerials(home_ / "jobs").size(), 1u);
+    // The address given again: the line's next number.
+    ASSERT_EQ(Cli(kRun + jobs, home_, Station(url_, "A")).status, 0);
+    EXPECT_EQ(
+        Cli("db leave", home_, Station(url_, "A")).out,
+        "this station left the line " + url_ + ": it stamps from its own counter from now on\n");
+    EXPECT_EQ(Sql(url_, "SELECT event FROM station_events ORDER BY at DESC LIMIT 1"), "left\n");
+    // On its own counter now, set past the line's numbers on purpose.
+    ASSERT_EQ(Cli("db set-counter 50 --month 202612", home_, "BPCONF_STATION=A").status, 0);
+    r = Cli(kRun + jobs, home_, "BPCONF_STATION=A");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::StampedSerials(home_ / "jobs").count("2026120050"), 1u);
+    EXPECT_EQ(Cli("db leave", home_).status, 1);
 }
 
 // The server stops while a paced run is under way: the run stops before its stamp and says so;
@@ -242,10 +310,9 @@ TEST_F(LineDatabase, ServerGoneDuringARunStopsItBeforeTheStamp) {
     EXPECT_NE(r.err.find("The serial-number counter PostgreSQL"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("No serial number was sent; the update was stopped."), std::string::npos)
         << r.err;
-    // Its entry cannot reach the record either, and the operator is told that too.
-    EXPECT_NE(r.err.find("This update could not be written to the unit record PostgreSQL"),
-              std::string::npos)
-        << r.err;
+    // Its entry waits on the station, and the operator reads that it does.
+    EXPECT_NE(r.out.find("(waiting on this station for the line's database: 1;"), std::string::npos)
+        << r.out;
     EXPECT_EQ(test::StampedSerials(home_ / "jobs").size(), 1u);
 
     ASSERT_FALSE(test::RunCommand("'" + server + "' start '" + dir + "'").empty());
@@ -255,7 +322,8 @@ TEST_F(LineDatabase, ServerGoneDuringARunStopsItBeforeTheStamp) {
     EXPECT_EQ(serials, (std::map<std::string, int>{{"2026120001", 1}, {"2026120002", 1}}));
     EXPECT_EQ(Sql(url, "SELECT serial || ' ' || state FROM serials ORDER BY serial"),
               "2026120001 stamped\n2026120002 stamped\n");
-    EXPECT_EQ(Sql(url, "SELECT count(*) FROM units"), "2\n");
+    // The stopped run's entry reached the line at the next run's start.
+    EXPECT_EQ(Sql(url, "SELECT count(*) FROM units"), "3\n");
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ TEST(Units, CsvByRfc4180AndJsonCarryTheSameEntries) {
     EXPECT_EQ(rows[0], (std::vector<std::string>{
                            "run_id", "started", "ended", "station", "language", "target", "serial",
                            "reused_serial", "outcome", "detail", "package_name", "package_size",
-                           "package_sha256", "version", "messages"}));
+                           "package_sha256", "version", "messages", "waiting_for_line"}));
     for (const auto& row : rows)
         EXPECT_EQ(row.size(), rows[0].size());
     const std::size_t target = Column(rows, "target"), serial = Column(rows, "serial");
@@ -200,28 +200,35 @@ TEST(Units, SpreadsheetSafeCsvAndExcelsByteOrderMark) {
     EXPECT_EQ(Cli("units --excel --format json", home).status, 2);
 }
 
-TEST(Units, SummaryPerStationAndDay) {
+// Per station and day (or hour): the serial numbers as ranges, since the stations' numbers
+// interleave; --outcome picks the runs by how they ended.
+TEST(Units, SummaryPerStationAndOutcomes) {
     test::TempDir home("line");
     const std::string jobs = "'" + (home / "jobs") + "'";
-    ASSERT_EQ(Cli(kRun + jobs, home, "BPCONF_STATION=A").status, 0);
-    ASSERT_EQ(Cli(kRun + jobs, home, "BPCONF_STATION=A").status, 0);
-    ASSERT_EQ(Cli(kRun + jobs, home, "BPCONF_STATION=B").status, 0);
+    for (const char* station : {"A", "B", "A", "A"})
+        ASSERT_EQ(Cli(kRun + jobs, home, std::string("BPCONF_STATION=") + station).status, 0);
     ASSERT_EQ(Cli(kRun + jobs + EndsEarly(home), home, "BPCONF_STATION=B").status, 1);
+    const std::string started = Jq(home, ".[0].started");
+    const std::string today = started.substr(1, 10), hour = started.substr(1, 13);
+    if (Jq(home, ".[4].started").substr(1, 13) != hour)
+        GTEST_SKIP() << "the runs crossed an hour (UTC)";
     const auto r = Cli("units --summary", home);
     ASSERT_EQ(r.status, 0) << r.err;
-    const Rows rows = ParseCsv(r.out);
-    const std::string today = test::RunCommand("date -u +%F").substr(0, 10);
-    if (today != Jq(home, ".[0].started[0:10]").substr(1, 10))
-        GTEST_SKIP() << "the runs crossed midnight (UTC)";
-    EXPECT_EQ(
-        rows,
-        (Rows{{"station", "date", "units", "finished", "failed", "first_serial", "last_serial"},
-              {"A", today, "2", "2", "0", "2026120001", "2026120002"},
-              {"B", today, "2", "1", "1", "2026120003", "2026120003"}}));
-    EXPECT_EQ(Cli("units --summary --station B --format json", home).out,
-              "[\n {\"station\": \"B\", \"date\": \"" + today +
-                  "\", \"units\": 2, \"finished\": 1, \"failed\": 1, \"first_serial\": "
-                  "\"2026120003\", \"last_serial\": \"2026120003\"}\n]\n");
+    EXPECT_EQ(ParseCsv(r.out), (Rows{{"station", "date", "units", "finished", "failed", "serials"},
+                                     {"A", today, "3", "3", "0", "202612: 0001, 0003\u20130004"},
+                                     {"B", today, "2", "1", "1", "202612: 0002"}}));
+    EXPECT_EQ(Cli("units --summary --by hour --station B --format json", home).out,
+              "[\n {\"station\": \"B\", \"hour\": \"" + hour +
+                  "\", \"units\": 2, \"finished\": 1, \"failed\": 1, \"serials\": "
+                  "\"202612: 0002\"}\n]\n");
+    const struct {
+        std::string args, count;
+    } cases[] = {{"--outcome finished", "4"},
+                 {"--outcome ended-early", "1"},
+                 {"--outcome failed --outcome closed", "0"},
+                 {"--outcome finished --outcome ended-early --station B", "2"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Jq(home, "length", c.args), c.count + "\n") << c.args;
 }
 
 TEST(Units, FiltersAndUsage) {
@@ -260,7 +267,14 @@ TEST(Units, FiltersAndUsage) {
          "a serial number is digits (2026120017, or 0017 for this "
          "month's), not '2026-12-0017'"},
         {"units extra", "unexpected argument extra"},
+        {"units --outcome done", "--outcome takes finished, failed, ended-early or closed"},
+        {"units --summary --by week", "--by takes day or hour"},
+        {"units --check --station A", "--check accounts for a whole month"},
+        {"units --month 202612", "--month goes with --check"},
+        {"units --check --month 2026-12", "--month takes yyyyMM"},
         {"db", "db takes the subcommand init"},
+        {"db sync", "no line database is named"},
+        {"db release-station", "release-station takes one station name"},
         {"db init", "no line database is named"},
     };
     for (const auto& u : usage) {

@@ -51,8 +51,19 @@ class WindowServices {
                     *backends_.clock,    boxes_,     fileDialog,         pacer,
                     platform::Utf8ToAnsi} {
         boxes_.Hold();
-        // Every run is written to the record: the station's, or the line's database.
+        // Every run is written to the record: the station's, or the line's database by way of
+        // the station's own file.
         services_.record = backends_.record.get();
+        std::optional<serials::StationLine::Line> line;
+        if (backends_.directory) {
+            line.emplace(serials::StationLine::Line{
+                *backends_.directory, *backends_.serials, *backends_.record,
+                op::ShownLineAddress(platform::LineSettingsFromEnvironment().databaseUrl)});
+        }
+        line_ = std::make_unique<serials::StationLine>(backends_.stationStore.get(),
+                                                       backends_.stationWhyNot, std::move(line),
+                                                       backends_.station, platform::HostName());
+        services_.line = line_.get();
         services_.station = backends_.station;
         services_.version = BPCONF_VERSION;
         services_.captureFolder = capture_;
@@ -86,6 +97,7 @@ class WindowServices {
     platform::SystemBackends backends_;
     TTransport transport_;
     op::Services services_;
+    std::unique_ptr<serials::StationLine> line_;
 };
 
 }  // namespace bpconf::app

@@ -2,6 +2,7 @@
 
 #include "operator/LanguageTables.h"
 #include "platform/AsciiText.h"
+#include "platform/RecordSchema.h"
 #include "serials/SerialNumber.h"
 
 namespace bpconf::op {
@@ -87,6 +88,10 @@ std::string ProblemSentence(bool chinese, const serials::SerialProblem& p,
             return chinese ? "无法写入生产记录 " + ledgerLocation + "：" + p.reason + "。"
                            : "The unit record " + ledgerLocation +
                                  " cannot be written: " + p.reason + ".";
+        case Kind::SettleWaiting:
+            return chinese ? "暂时无法写入生产记录 " + ledgerLocation + "：" + p.reason + "。"
+                           : "The unit record " + ledgerLocation +
+                                 " cannot be written now: " + p.reason + ".";
         case Kind::NotSettled:
             return chinese
                        ? "生产记录 " + ledgerLocation + " 中没有本次更新预留的序列号 " + p.serial +
@@ -176,6 +181,105 @@ std::string RecordNotWrittenText(const std::string& language, const std::string&
     return IsChinese(language)
                ? "本次更新未能写入生产记录 " + location + "：" + reason
                : "This update could not be written to the unit record " + location + ": " + reason;
+}
+
+std::string LineProblemText(const std::string& language, const serials::LineProblem& p) {
+    using Kind = serials::LineProblem::Kind;
+    const bool chinese = IsChinese(language);
+    const std::string stopped =
+        chinese ? "未发送任何内容，本次更新已停止。" : " Nothing was sent; the update was stopped.";
+    const std::string version = std::to_string(platform::kRecordSchemaVersion);
+    switch (p.kind) {
+        case Kind::NoName:
+            return (chinese ? "连接生产线数据库的工位必须有名称（BPCONF_STATION，或配置文件 [line] "
+                              "段中的 station=），不会用主机名代替。"
+                            : "A station on a line needs a name of its own (BPCONF_STATION, or "
+                              "station= in the [line] section of a profile); it is never named "
+                              "after its host.") +
+                   stopped;
+        case Kind::NoStationFile:
+            return (chinese ? "本工位无法保存自己的记录：" + p.reason + "。"
+                            : "The station cannot keep its own record: " + p.reason + ".") +
+                   stopped;
+        case Kind::Unreachable:
+            return (chinese ? "无法连接生产线数据库 " + p.line + "：" + p.reason +
+                                  "。本次记录保存在本工位，数据库恢复后上传。"
+                            : "The line's database " + p.line + " does not answer: " + p.reason +
+                                  ". This run's entry is kept on the station until it is back.") +
+                   stopped;
+        case Kind::NotSetUp:
+            return (chinese ? "生产线数据库 " + p.line +
+                                  " 尚未为本工具建立（请运行 bpconf-cli db init）。"
+                            : "The line's database " + p.line +
+                                  " is not set up for this tool (run `bpconf-cli db init`).") +
+                   stopped;
+        case Kind::OlderSchema:
+            return (chinese
+                        ? "生产线数据库 " + p.line + " 的结构版本是 " + std::to_string(p.version) +
+                              "，本工具需要版本 " + version + "（请运行 bpconf-cli db init）。"
+                        : "The line's database " + p.line + " has schema version " +
+                              std::to_string(p.version) + "; this tool needs version " + version +
+                              " (run `bpconf-cli db init`).") +
+                   stopped;
+        case Kind::NewerSchema:
+            return (chinese
+                        ? "生产线数据库 " + p.line + " 的结构版本 " + std::to_string(p.version) +
+                              " 比本工具的版本 " + version + " 新：请先更新本工位的 bpconf。"
+                        : "The line's database " + p.line + " has schema version " +
+                              std::to_string(p.version) + ", newer than this tool's " + version +
+                              ": update bpconf on this station first.") +
+                   stopped;
+        case Kind::NameHeld:
+            return (chinese
+                        ? "工位名称“" + p.station + "”已由另一台机器使用（主机 " + p.holder.host +
+                              "，机器标识 " + p.holder.machineId + "，自 " + p.holder.registeredAt +
+                              " 起）。请换一个名称；确认那台机器不再使用这个名称后，可运行 "
+                              "bpconf-cli db release-station " +
+                              p.station + " 释放它。"
+                        : "The station name \"" + p.station +
+                              "\" is held by another machine (host " + p.holder.host +
+                              ", machine " + p.holder.machineId + ", since " +
+                              p.holder.registeredAt +
+                              "). Choose another name; once that machine no longer uses it, "
+                              "`bpconf-cli db release-station " +
+                              p.station + "` frees it.") +
+                   stopped;
+        case Kind::BelongsToLine:
+            return (chinese
+                        ? "本工位属于生产线 " + p.line +
+                              "，但没有给出生产线数据库地址（BPCONF_DATABASE_URL）：本机计数器会"
+                              "给出生产线已用过的序列号。请重新给出地址，或运行 bpconf-cli db "
+                              "leave 有意离开生产线。"
+                        : "This station belongs to the line " + p.line +
+                              ", but no line database is named (BPCONF_DATABASE_URL): its own "
+                              "counter would give numbers the line gave already. Name the "
+                              "line again, or leave it on purpose with `bpconf-cli db "
+                              "leave`.") +
+                   stopped;
+        case Kind::None:
+            break;
+    }
+    return std::string();
+}
+
+std::string LineWaitingText(const std::string& language, int waiting) {
+    return IsChinese(language)
+               ? "（" + std::to_string(waiting) +
+                     " 条记录保存在本工位，等待上传到生产线数据库：下次更新开始时或运行 "
+                     "bpconf-cli db sync 时发送）"
+               : "(waiting on this station for the line's database: " + std::to_string(waiting) +
+                     "; sent at the next run's start, or by bpconf-cli db sync)";
+}
+
+std::string SettleWaitingText(const std::string& language, const std::string& serial,
+                              serials::SerialState state) {
+    const bool stamped = state == serials::SerialState::Stamped;
+    return IsChinese(language)
+               ? "生产线数据库暂时无法连接：序列号 " + serial + " 在本工位记为" +
+                     (stamped ? "已写入" : "作废") + "，数据库恢复后记入生产线账本。"
+               : "The line's database cannot be reached now: serial number " + serial +
+                     " is kept on this station as " + (stamped ? "stamped" : "void") +
+                     " and goes to the line's ledger when it is back.";
 }
 
 std::string LineDatabaseIgnoredText(const std::string& language) {

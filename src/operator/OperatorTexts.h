@@ -8,6 +8,7 @@
 
 #include "platform/Printers.h"
 #include "serials/SerialPolicy.h"
+#include "serials/StationLine.h"
 
 namespace bpconf::op {
 
@@ -77,6 +78,14 @@ std::string RecordUnusableText(const std::string& interfaceLanguage, const std::
 // The run's entry could not be written to the record.
 std::string RecordNotWrittenText(const std::string& interfaceLanguage, const std::string& location,
                                  const std::string& reason);
+// Why the station may not run on its line now (nothing was sent).
+std::string LineProblemText(const std::string& interfaceLanguage,
+                            const serials::LineProblem& problem);
+// After a run: how many entries wait on the station for the line's database.
+std::string LineWaitingText(const std::string& interfaceLanguage, int waiting);
+// After a run: the serial number's state waits on the station for the line's ledger.
+std::string SettleWaitingText(const std::string& interfaceLanguage, const std::string& serial,
+                              serials::SerialState state);
 // A line database is named, but this build cannot use it.
 std::string LineDatabaseIgnoredText(const std::string& interfaceLanguage);
 

@@ -15,6 +15,7 @@ enum class RunEnd {
     Oversized,      // the self-test payload is too large
     SerialStore,    // no serial number could be had (the counter, the ledger, the policy)
     Record,         // the record cannot be written: nothing was sent
+    Line,           // the station may not run on its line now: nothing was sent
     Delivery,       // a message did not reach the printer, or its queue cannot print
     Unconfirmed,    // every message was handed over, but the last could not be confirmed whole
     Closed,         // the window closed during the run

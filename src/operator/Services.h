@@ -11,6 +11,7 @@
 #include "platform/Printers.h"
 #include "platform/SerialBook.h"
 #include "platform/UnitRecord.h"
+#include "serials/StationLine.h"
 #include "transport/untFunction.h"
 
 namespace bpconf::op {
@@ -32,6 +33,9 @@ struct Services {
     // The record every run is written to when it ends (nullptr: none, as for a dry run), and
     // what the record names a run by.
     platform::IUnitRecord* record = nullptr;
+    // The station's place on its line: checked before the first byte, and the way every entry
+    // goes to the record (nullptr: straight to `record`).
+    serials::StationLine* line = nullptr;
     std::string station{};
     std::string version{};
     std::string captureFolder{};  // where the capture printer's jobs land

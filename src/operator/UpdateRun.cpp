@@ -32,6 +32,7 @@ RunEnd UpdateRun::Run() {
     detail_.clear();
     refusedSerial_.clear();
     recordFailed_ = false;
+    lineWaiting_ = 0;
     RunEnd end = RunEnd::Normal;
     std::optional<std::string> uncaught;  // a failure nobody caught: the standard error box
     try {
@@ -90,6 +91,12 @@ bool UpdateRun::SerialStepRuns() const {
 }
 
 RunEnd UpdateRun::CheckBeforeFirstByte() {
+    // The line first: the database answers, its schema is ours, the station holds its name;
+    // what waited on the station goes to the line now.
+    if (s_.line != nullptr) {
+        if (const serials::LineProblem p = s_.line->Check(); !p)
+            throw RunFailure{RunEnd::Line, LineProblemText(Language(), p)};
+    }
     CheckValues();
     if (settings_.Ticked(Setting::SelfTest) &&
         protocol::PayloadLength(package_.List()) > protocol::kMaxSelfTestPayload) {
@@ -210,6 +217,13 @@ void UpdateRun::SettleSerial() {
     if (!state)
         return;  // handed over, never confirmed: it stays reserved, counted as used
     if (const serials::SerialProblem p = policy_.Settle(serial_, *state); !p) {
+        if (p.kind == serials::SerialProblem::Kind::SettleWaiting) {
+            // Kept on the station: the ledger will say what the operator reads.
+            const std::string text = SettleWaitingText(Language(), p.serial, *state);
+            detail_ += (detail_.empty() ? "" : " ") + text;
+            view_.ShowStatus(view_.Status() + (IsChinese(Language()) ? "" : " ") + text);
+            return;
+        }
         const std::string text = SerialNotSettledText(Language(), p, s_.serials.LedgerLocation());
         detail_ += (detail_.empty() ? "" : " ") + text;
         s_.boxes.Error(text);
@@ -250,10 +264,16 @@ void UpdateRun::Record(RunEnd end) {
     e.outcome = OutcomeOf(end, e.messages);
     e.detail = detail_;
     e.version = s_.version;
-    if (const platform::RecordResult r = s_.record->Write(e); !r) {
+    const platform::RecordResult r = s_.line != nullptr ? s_.line->Write(e) : s_.record->Write(e);
+    if (s_.line != nullptr && (lineWaiting_ = s_.line->Waiting()) > 0) {
+        // Kept on the station, waiting for the line: the operator knows how much.
+        view_.ShowStatus(view_.Status() + (IsChinese(Language()) ? "" : " ") +
+                         LineWaitingText(Language(), lineWaiting_));
+    }
+    if (!r) {
         recordFailed_ = true;
         // A record found unusable before the first byte was told already.
-        if (end != RunEnd::Record)
+        if (end != RunEnd::Record && end != RunEnd::Line)
             s_.boxes.Error(RecordNotWrittenText(Language(), s_.record->Location(), r.reason));
     }
 }

@@ -31,7 +31,7 @@ class UpdateRun {
           state_(state),
           serialInput_(serialInput),
           package_(package),
-          policy_(services.serials),
+          policy_(services.serials, services.line),
           deliveries_(services.transport, services.pacer, services.jobTimeoutMs) {}
 
     // Runs every step, shows how the run ended (its boxes, the status text, the start button
@@ -45,6 +45,8 @@ class UpdateRun {
     const std::string& StampedSerial() const { return stampedSerial_; }
     // The last run's messages, in sending order, with what became of each.
     const std::vector<SentMessage>& SentMessages() const { return deliveries_.Messages(); }
+    // How many entries (and settlings) wait on the station for the line after the last run.
+    int LineWaiting() const { return lineWaiting_; }
     // The serial number the last run refused because it is on a unit already, or "".
     const std::string& RefusedSerial() const { return refusedSerial_; }
 
@@ -117,6 +119,7 @@ class UpdateRun {
     std::string detail_;          // why the run ended early, as the operator read it
     std::string refusedSerial_;
     bool recordFailed_ = false;
+    int lineWaiting_ = 0;
 };
 
 }  // namespace bpconf::op

@@ -11,9 +11,11 @@
 #include "platform/CounterStore.h"
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
+#include "platform/LineDirectory.h"
 #include "platform/Ports.h"
 #include "platform/Printers.h"
 #include "platform/SerialBook.h"
+#include "platform/StationStore.h"
 #include "platform/UnitRecord.h"
 
 namespace bpconf::platform {
@@ -51,7 +53,7 @@ std::optional<std::string> DefaultRecordPath(std::string& whyNot);
 
 // The line a station works on: its name, and the line's database when there is one.
 struct LineSettings {
-    std::string station;      // "" : the host name
+    std::string station;      // "" : the host name on the station's own counter; none on a line
     std::string databaseUrl;  // "" : the station's own counter and record
 };
 // BPCONF_STATION and BPCONF_DATABASE_URL.
@@ -60,19 +62,27 @@ std::string HostName();
 
 // Whether this build has a database client for a line's database (not Windows, for now).
 bool LineDatabaseAvailable();
-// The serial numbers and the record on the line's database; false where this build has no
-// database client.
+// The serial numbers, the record and the stations on the line's database, on one connection;
+// false where this build has no database client.
 bool CreateLineDatabaseBackends(const std::string& url, std::unique_ptr<ISerialBook>& book,
-                                std::unique_ptr<IUnitRecord>& record);
+                                std::unique_ptr<IUnitRecord>& record,
+                                std::unique_ptr<ILineDirectory>& directory);
 // Creates the line database's schema; running it again changes nothing.
 RecordResult InitLineDatabaseSchema(const std::string& url);
 
 // Where serial numbers are kept and runs are recorded: the line's database when line.databaseUrl
 // names one (and this build can use it), else the station's counter with the ledger in the
-// station's record; the station's name (the host name unless line.station gives one).
+// station's record; the station's name (on its own counter the host name unless line.station
+// gives one; on a line only the one given).
 struct SerialsAndRecord {
     std::unique_ptr<ISerialBook> book;
     std::unique_ptr<IUnitRecord> record;
+    // The station's own file: its facts and what waits for the line (nothing without a data
+    // folder: stationWhyNot says why).
+    std::unique_ptr<IStationStore> stationStore;
+    std::string stationWhyNot;
+    // The line's stations and schema: only on a line.
+    std::unique_ptr<ILineDirectory> directory;
     std::string station;
     // A line database was named but this build cannot use it: the station's own counter and
     // record are used, and the operator is to be told.
@@ -104,6 +114,9 @@ struct SystemBackends {
     std::unique_ptr<ILocale> locale;
     std::unique_ptr<IClock> clock;
     std::unique_ptr<IUnitRecord> record;
+    std::unique_ptr<IStationStore> stationStore;
+    std::string stationWhyNot;
+    std::unique_ptr<ILineDirectory> directory;
     std::string station;
     bool lineDatabaseIgnored = false;  // see SerialsAndRecord
 };

@@ -5,6 +5,6 @@
 namespace bpconf::platform {
 
 extern const char* const kRecordSchema;
-inline constexpr int kRecordSchemaVersion = 2;
+inline constexpr int kRecordSchemaVersion = 3;
 
 }  // namespace bpconf::platform

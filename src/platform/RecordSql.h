@@ -9,6 +9,14 @@ inline constexpr const char* kInsertUnit =
     " package_name, package_size, package_sha256, outcome, detail, version)"
     " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14)";
 
+// The line's database takes an entry once: sent again (a station that could not know it had
+// arrived) it changes nothing.
+inline constexpr const char* kInsertUnitOnce =
+    "INSERT INTO units (run_id, started, ended, station, language, target, serial, reused_serial,"
+    " package_name, package_size, package_sha256, outcome, detail, version)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14)"
+    " ON CONFLICT (run_id) DO NOTHING";
+
 inline constexpr const char* kInsertMessage =
     "INSERT INTO unit_messages (run_id, seq, message, result, error, error_text)"
     " VALUES ($1, $2, $3, $4, $5, $6)";
@@ -17,7 +25,8 @@ inline constexpr const char* kSelectUnits =
     "SELECT run_id, started, ended, station, language, target, serial, reused_serial,"
     " package_name, package_size, package_sha256, outcome, detail, version FROM units"
     " WHERE ($1 = '' OR substr(started, 1, 10) >= $1) AND ($2 = '' OR substr(started, 1, 10) <= $2)"
-    " AND ($3 = '' OR station = $3) AND ($4 = '' OR serial = $4) ORDER BY started, run_id";
+    " AND ($3 = '' OR station = $3) AND ($4 = '' OR serial = $4) AND ($5 = '' OR run_id = $5)"
+    " ORDER BY started, run_id";
 
 inline constexpr const char* kSelectMessages =
     "SELECT message, result, error, error_text FROM unit_messages WHERE run_id = $1 ORDER BY seq";
@@ -66,6 +75,50 @@ inline constexpr const char* kLastCounterSetting =
 
 // The next number of a line's sequence.
 inline constexpr const char* kReadCounter = "SELECT next FROM counters WHERE name = $1";
+
+// The ledger's rows of the serial numbers from $1 up to $2 (see kHighestSerial), in order.
+inline constexpr const char* kLedgerRange =
+    "SELECT serial, state, station, run_id, reused FROM serials WHERE serial >= $1 AND serial < $2"
+    " ORDER BY length(serial), serial, reserved_at, run_id";
+inline constexpr const char* kLedgerRangeInByteOrder =
+    "SELECT serial, state, station, run_id, reused FROM serials"
+    " WHERE serial COLLATE \"C\" >= $1 AND serial COLLATE \"C\" < $2"
+    " ORDER BY length(serial), serial COLLATE \"C\", reserved_at, run_id";
+
+// Every explicit setting of a sequence's counter, oldest first.
+inline constexpr const char* kCounterSettings =
+    "SELECT from_value, to_value, station, reason, forced FROM counter_settings"
+    " WHERE sequence = $1 ORDER BY seq";
+
+// The station's own facts and what waits for the line (its record file only).
+inline constexpr const char* kFact = "SELECT value FROM station_facts WHERE name = $1";
+inline constexpr const char* kSetFact =
+    "INSERT INTO station_facts (name, value) VALUES ($1, $2)"
+    " ON CONFLICT (name) DO UPDATE SET value = excluded.value";
+inline constexpr const char* kKeepFirstFact =
+    "INSERT INTO station_facts (name, value) VALUES ($1, $2) ON CONFLICT (name) DO NOTHING";
+inline constexpr const char* kRemoveFact = "DELETE FROM station_facts WHERE name = $1";
+inline constexpr const char* kQueueForLine =
+    "INSERT INTO line_outbox (kind, run_id, serial, from_state, to_state, queued_at)"
+    " VALUES ($1, $2, $3, $4, $5, $6)";
+inline constexpr const char* kWaitingForLine =
+    "SELECT seq, kind, run_id, serial, from_state, to_state FROM line_outbox ORDER BY seq LIMIT $1";
+inline constexpr const char* kCountWaitingForLine = "SELECT count(*) FROM line_outbox";
+inline constexpr const char* kRunsWaitingForLine =
+    "SELECT run_id FROM line_outbox WHERE kind = 'entry' ORDER BY seq";
+inline constexpr const char* kSentToLine = "DELETE FROM line_outbox WHERE seq = $1";
+
+// The line's stations (its database only).
+inline constexpr const char* kSchemaVersion = "SELECT max(version) FROM bpconf_schema";
+inline constexpr const char* kClaimStation =
+    "INSERT INTO stations (name, machine_id, host, registered_at) VALUES ($1, $2, $3, $4)"
+    " ON CONFLICT (name) DO NOTHING";
+inline constexpr const char* kStationHolder =
+    "SELECT name, machine_id, host, registered_at FROM stations WHERE name = $1";
+inline constexpr const char* kReleaseStation = "DELETE FROM stations WHERE name = $1";
+inline constexpr const char* kNoteStation =
+    "INSERT INTO station_events (at, station, event, machine_id, host, detail)"
+    " VALUES ($1, $2, $3, $4, $5, $6)";
 
 // A write that changes nothing: whether the record can be written now.
 inline constexpr const char* kProbe = "UPDATE bpconf_schema SET version = version";

@@ -99,9 +99,28 @@ class ISerialBook {
     virtual BookResult Update(const std::string& serial, const std::string& runId,
                               const std::string& from, const std::string& to, int& changed) = 0;
 
+    // The ledger's rows whose serial number begins with prefix, in the numbers' order, and every
+    // explicit setting of the counter, oldest first: what an account of a month is made of.
+    virtual BookResult Rows(const std::string& prefix, std::vector<LedgerEntry>& rows) {
+        rows.clear();
+        return Unlisted(prefix);
+    }
+    virtual BookResult Settings(std::vector<CounterSetting>& settings) {
+        settings.clear();
+        return Unlisted("");
+    }
+
     // Where the counter and the ledger are, for the operator's messages.
     virtual std::string CounterLocation() const = 0;
     virtual std::string LedgerLocation() const = 0;
+
+  private:
+    BookResult Unlisted(const std::string&) {
+        BookResult r;
+        r.failure = BookResult::Failure::LedgerUnreadable;
+        r.reason = LedgerLocation() + " cannot be listed";
+        return r;
+    }
 };
 
 }  // namespace bpconf::platform

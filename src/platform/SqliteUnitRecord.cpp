@@ -7,44 +7,45 @@
 
 namespace bpconf::platform {
 
+std::string InsertEntry(SqliteDatabase& db, const UnitEntry& e) {
+    // The statements end before the transaction does, whatever way it ends.
+    SqliteStatement unit(db, sql::kInsertUnit);
+    SqliteStatement message(db, sql::kInsertMessage);
+    if (!unit.ok() || !message.ok())
+        return db.LastError();
+    const std::string* texts[] = {&e.runId,    &e.started, &e.ended, &e.station,
+                                  &e.language, &e.target,  &e.serial};
+    for (int i = 0; i < 7; ++i)
+        unit.Bind(i + 1, *texts[i]);
+    unit.Bind(8, std::int64_t{e.reusedSerial ? 1 : 0});
+    unit.Bind(9, e.packageName);
+    unit.Bind(10, static_cast<std::int64_t>(e.packageSize));
+    unit.Bind(11, e.packageSha256);
+    unit.Bind(12, e.outcome);
+    unit.Bind(13, e.detail);
+    unit.Bind(14, e.version);
+    if (unit.Step() != SQLITE_DONE)
+        return db.LastError();
+    std::int64_t seq = 0;
+    for (const auto& m : e.messages) {
+        message.Bind(1, e.runId);
+        message.Bind(2, ++seq);
+        message.Bind(3, m.message);
+        message.Bind(4, m.result);
+        message.Bind(5, static_cast<std::int64_t>(m.error));
+        message.Bind(6, m.errorText);
+        if (message.Step() != SQLITE_DONE)
+            return db.LastError();
+        message.Reset();
+    }
+    return "";
+}
+
 RecordResult SqliteUnitRecord::Write(const UnitEntry& e) {
     const std::string what = "cannot write to " + db_->Path();
     if (RecordResult r = db_->Begin(true, what); !r)
         return r;
-    // The statements end before the transaction does, whatever way it ends.
-    const std::string error = [&]() -> std::string {
-        SqliteStatement unit(*db_, sql::kInsertUnit);
-        SqliteStatement message(*db_, sql::kInsertMessage);
-        if (!unit.ok() || !message.ok())
-            return db_->LastError();
-        const std::string* texts[] = {&e.runId,    &e.started, &e.ended, &e.station,
-                                      &e.language, &e.target,  &e.serial};
-        for (int i = 0; i < 7; ++i)
-            unit.Bind(i + 1, *texts[i]);
-        unit.Bind(8, std::int64_t{e.reusedSerial ? 1 : 0});
-        unit.Bind(9, e.packageName);
-        unit.Bind(10, static_cast<std::int64_t>(e.packageSize));
-        unit.Bind(11, e.packageSha256);
-        unit.Bind(12, e.outcome);
-        unit.Bind(13, e.detail);
-        unit.Bind(14, e.version);
-        if (unit.Step() != SQLITE_DONE)
-            return db_->LastError();
-        std::int64_t seq = 0;
-        for (const auto& m : e.messages) {
-            message.Bind(1, e.runId);
-            message.Bind(2, ++seq);
-            message.Bind(3, m.message);
-            message.Bind(4, m.result);
-            message.Bind(5, static_cast<std::int64_t>(m.error));
-            message.Bind(6, m.errorText);
-            if (message.Step() != SQLITE_DONE)
-                return db_->LastError();
-            message.Reset();
-        }
-        return "";
-    }();
-    if (!error.empty())
+    if (const std::string error = InsertEntry(*db_, e); !error.empty())
         return db_->Failure(what, error);
     return db_->Commit(what);
 }
@@ -66,6 +67,7 @@ RecordResult SqliteUnitRecord::Read(const UnitQuery& q, std::vector<UnitEntry>& 
         units.Bind(2, q.until);
         units.Bind(3, q.station);
         units.Bind(4, q.serial);
+        units.Bind(5, q.runId);
         int rc;
         while ((rc = units.Step()) == SQLITE_ROW) {
             UnitEntry e;

@@ -10,6 +10,10 @@
 
 namespace bpconf::platform {
 
+// Inserts the entry and its messages inside the transaction the caller holds; the failure's
+// words, or "".
+std::string InsertEntry(SqliteDatabase& db, const UnitEntry& entry);
+
 class SqliteUnitRecord : public IUnitRecord {
   public:
     explicit SqliteUnitRecord(std::shared_ptr<SqliteDatabase> db) : db_(std::move(db)) {}

@@ -58,11 +58,11 @@ BookResult FindIn(SqliteDatabase& db, const std::string& serial, SerialFacts& fa
     return {};
 }
 
-// Reads the first row of a query of the ledger, if there is one; a ledger not created yet has
-// none.
-BookResult FirstRowIn(SqliteDatabase& db, const char* query,
-                      const std::function<void(SqliteStatement&)>& bind,
-                      const std::function<void(SqliteStatement&)>& read) {
+// Reads the rows of a query of the ledger (the first one only, or all); a ledger not created yet
+// has none.
+BookResult RowsIn(SqliteDatabase& db, const char* query,
+                  const std::function<void(SqliteStatement&)>& bind,
+                  const std::function<void(SqliteStatement&)>& read, bool all) {
     if (RecordResult r = db.Open(); !r)
         return Failed(Failure::LedgerUnreadable, r.reason);
     if (db.Absent())
@@ -74,15 +74,24 @@ BookResult FirstRowIn(SqliteDatabase& db, const char* query,
             return Failed(Failure::LedgerUnreadable,
                           "cannot read " + db.Path() + ": " + db.LastError());
         bind(s);
-        const int rc = s.Step();
-        if (rc == SQLITE_ROW)
+        int rc;
+        while ((rc = s.Step()) == SQLITE_ROW) {
             read(s);
-        else if (rc != SQLITE_DONE)
+            if (!all)
+                break;
+        }
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
             error = db.LastError();
     }
     if (!error.empty())
         return Failed(Failure::LedgerUnreadable, "cannot read " + db.Path() + ": " + error);
     return {};
+}
+
+BookResult FirstRowIn(SqliteDatabase& db, const char* query,
+                      const std::function<void(SqliteStatement&)>& bind,
+                      const std::function<void(SqliteStatement&)>& read) {
+    return RowsIn(db, query, bind, read, false);
 }
 
 BookResult HighestIn(SqliteDatabase& db, const std::string& prefix, std::string& serial) {
@@ -256,6 +265,35 @@ BookResult StationSerialBook::Exclusive(const std::function<bool(ISerialSection&
         return result;
     // The counter is stored; should the ledger fail now, the number is a gap.
     return FromRecord(db_->Commit("cannot write to " + db_->Path()), Failure::LedgerUnwritable);
+}
+
+BookResult StationSerialBook::Rows(const std::string& prefix, std::vector<LedgerEntry>& rows) {
+    rows.clear();
+    if (!db_)
+        return Failed(Failure::LedgerUnreadable, whyNot_);
+    return RowsIn(
+        *db_, sql::kLedgerRange,
+        [&](SqliteStatement& s) {
+            s.Bind(1, prefix);
+            s.Bind(2, prefix + ":");
+        },
+        [&](SqliteStatement& s) {
+            rows.push_back({s.Text(0), s.Text(1), s.Text(2), s.Text(3), s.Int(4) != 0});
+        },
+        true);
+}
+
+BookResult StationSerialBook::Settings(std::vector<CounterSetting>& settings) {
+    settings.clear();
+    if (!db_)
+        return Failed(Failure::LedgerUnreadable, whyNot_);
+    return RowsIn(
+        *db_, sql::kCounterSettings,
+        [](SqliteStatement& s) { s.Bind(1, std::string(kStationSequence)); },
+        [&](SqliteStatement& s) {
+            settings.push_back({s.Text(0), s.Text(1), s.Text(2), s.Text(3), s.Int(4) != 0});
+        },
+        true);
 }
 
 BookResult StationSerialBook::Update(const std::string& serial, const std::string& runId,

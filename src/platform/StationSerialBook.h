@@ -28,6 +28,8 @@ class StationSerialBook : public ISerialBook, private ILedgerReader {
     ILedgerReader& Ledger() override { return *this; }
     BookResult Update(const std::string& serial, const std::string& runId, const std::string& from,
                       const std::string& to, int& changed) override;
+    BookResult Rows(const std::string& prefix, std::vector<LedgerEntry>& rows) override;
+    BookResult Settings(std::vector<CounterSetting>& settings) override;
     std::string CounterLocation() const override { return counter_->Location(); }
     std::string LedgerLocation() const override;
 

@@ -1,6 +1,7 @@
 #include "platform/Backends.h"
 
 #include "platform/SqliteDatabase.h"
+#include "platform/SqliteStationStore.h"
 #include "platform/SqliteUnitRecord.h"
 #include "platform/StationSerialBook.h"
 #include "platform/UnavailableUnitRecord.h"
@@ -16,30 +17,37 @@ LineSettings LineSettingsFromEnvironment() {
 
 namespace {
 
-// The station's counter with its ledger and its record in one SQLite file, on one connection.
-void CreateStationBackends(SerialsAndRecord& s, bool readOnly) {
+// The station's counter with its ledger, its record and its own facts in one SQLite file, on one
+// connection; on a line, only its own facts and the entries that wait for the line.
+void CreateStationBackends(SerialsAndRecord& s, bool readOnly, bool onLine) {
     std::string whyNot;
     if (const auto path = DefaultRecordPath(whyNot)) {
         auto db = std::make_shared<SqliteDatabase>(*path, 30000, readOnly);
-        s.book = std::make_unique<StationSerialBook>(CreateSystemCounterStore(), db);
-        s.record = std::make_unique<SqliteUnitRecord>(db);
+        s.stationStore = std::make_unique<SqliteStationStore>(db);
+        if (!onLine) {
+            s.book = std::make_unique<StationSerialBook>(CreateSystemCounterStore(), db);
+            s.record = std::make_unique<SqliteUnitRecord>(db);
+        }
         return;
     }
     // Without a data folder neither the ledger nor the record can be kept: every call says why.
-    s.book = std::make_unique<StationSerialBook>(CreateSystemCounterStore(), nullptr, whyNot);
-    s.record = std::make_unique<UnavailableUnitRecord>("units.sqlite", whyNot);
+    s.stationWhyNot = whyNot;
+    if (!onLine) {
+        s.book = std::make_unique<StationSerialBook>(CreateSystemCounterStore(), nullptr, whyNot);
+        s.record = std::make_unique<UnavailableUnitRecord>("units.sqlite", whyNot);
+    }
 }
 
 }  // namespace
 
 SerialsAndRecord CreateSerialsAndRecord(const LineSettings& line, bool readOnly) {
     SerialsAndRecord s;
-    s.station = line.station.empty() ? HostName() : line.station;
-    if (line.databaseUrl.empty() ||
-        !CreateLineDatabaseBackends(line.databaseUrl, s.book, s.record)) {
-        s.lineDatabaseIgnored = LineDatabaseIgnored(line);
-        CreateStationBackends(s, readOnly);
-    }
+    const bool onLine = !line.databaseUrl.empty() &&
+                        CreateLineDatabaseBackends(line.databaseUrl, s.book, s.record, s.directory);
+    // A line station is named on purpose: never after whichever host it runs on.
+    s.station = onLine || !line.station.empty() ? line.station : HostName();
+    s.lineDatabaseIgnored = LineDatabaseIgnored(line);
+    CreateStationBackends(s, readOnly, onLine);
     return s;
 }
 
@@ -55,6 +63,9 @@ SystemBackends CreateSystemBackends(const std::string& captureDir, const LineSet
     SerialsAndRecord s = CreateSerialsAndRecord(line);
     b.serials = std::move(s.book);
     b.record = std::move(s.record);
+    b.stationStore = std::move(s.stationStore);
+    b.stationWhyNot = std::move(s.stationWhyNot);
+    b.directory = std::move(s.directory);
     b.station = std::move(s.station);
     b.lineDatabaseIgnored = s.lineDatabaseIgnored;
     b.locale = CreateSystemLocale();

@@ -41,6 +41,7 @@ struct UnitQuery {
     std::string since, until;  // dates "YYYY-MM-DD" (UTC) of the start, both inclusive
     std::string station;
     std::string serial;
+    std::string runId;
 };
 
 // What a write or a read came to; `reason` in the system's (or database's) words.

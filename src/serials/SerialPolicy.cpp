@@ -270,20 +270,43 @@ SerialProblem SerialPolicy::Take(const TakeRequest& request, TakenSerial& taken)
 SerialProblem SerialPolicy::Settle(const TakenSerial& taken, SerialState state) {
     if (state == SerialState::Reserved)
         return {};
+    SerialProblem p = SettleWaiting(taken.serial, taken.runId, StateName(SerialState::Reserved),
+                                    StateName(state));
+    if (p.kind != Kind::LedgerUnwritable || queue_ == nullptr)
+        return p;
+    // The ledger is away (a line's database down): the settling waits on the station and is made
+    // when the ledger is back, so the state the operator read is the one the ledger will hold.
+    std::string reason;
+    if (!queue_->QueueSettle(taken.serial, taken.runId, SerialState::Reserved, state, reason)) {
+        p.reason += "; " + reason;
+        return p;
+    }
+    SerialProblem waiting = Problem(Kind::SettleWaiting, p.reason);
+    waiting.serial = taken.serial;
+    return waiting;
+}
+
+SerialProblem SerialPolicy::SettleWaiting(const std::string& serial, const std::string& runId,
+                                          const std::string& from, const std::string& to) {
     int changed = 0;
-    if (const BookResult r = book_.Update(
-            taken.serial, taken.runId, StateName(SerialState::Reserved), StateName(state), changed);
-        !r) {
+    if (const BookResult r = book_.Update(serial, runId, from, to, changed); !r) {
         SerialProblem p = FromBook(r);
-        p.serial = taken.serial;
+        p.serial = serial;
         return p;
     }
-    if (changed != 1) {
-        SerialProblem p = Problem(Kind::NotSettled);
-        p.serial = taken.serial;
-        return p;
+    if (changed == 1)
+        return {};
+    // Sent again after a crash between the change and its note: the row has its state already.
+    platform::SerialFacts facts;
+    if (const BookResult r = book_.Ledger().Find(serial, facts); r) {
+        for (const auto& row : facts.rows) {
+            if (row.runId == runId && row.state == to)
+                return {};
+        }
     }
-    return {};
+    SerialProblem p = Problem(Kind::NotSettled);
+    p.serial = serial;
+    return p;
 }
 
 SerialProblem SerialPolicy::SetCounter(std::int32_t value, const std::string& rawStamp,

@@ -41,6 +41,9 @@ struct SerialProblem {
         LedgerUnreadable,
         LedgerUnwritable,
         NotSettled,  // the ledger holds no reserved row of the number for the run
+        // The ledger cannot be reached now: the settling waits on the station and is made when
+        // it can be (not a failure: the number's state is kept).
+        SettleWaiting,
     };
     Kind kind = Kind::None;
     std::string serial;    // the serial number concerned
@@ -80,9 +83,22 @@ struct TakenSerial {
     std::string runId;
 };
 
+// Where a settling that cannot reach the ledger now waits to be made later: the station's own
+// file, for a line's database that is away.
+class ISettleQueue {
+  public:
+    virtual ~ISettleQueue() = default;
+    // Keeps the settling of (serial, runId) from `from` to `to`; false with the reason when it
+    // cannot be kept (or there is no such place).
+    virtual bool QueueSettle(const std::string& serial, const std::string& runId, SerialState from,
+                             SerialState to, std::string& reason) = 0;
+};
+
 class SerialPolicy {
   public:
-    explicit SerialPolicy(platform::ISerialBook& book) : book_(book) {}
+    // queue: where a settling the book cannot take now waits (nothing: it fails).
+    explicit SerialPolicy(platform::ISerialBook& book, ISettleQueue* queue = nullptr)
+        : book_(book), queue_(queue) {}
 
     // The number a run with this stamp would take now (operatorNumber: the operator's number,
     // else the counter's), checked against the ledger in a section of the book that takes
@@ -93,8 +109,13 @@ class SerialPolicy {
     // Takes the number for a unit and reserves it, the counter moved as the policy says.
     SerialProblem Take(const TakeRequest& request, TakenSerial& taken);
 
-    // Settles a taken number: stamped or void (Reserved leaves it as it is).
+    // Settles a taken number: stamped or void (Reserved leaves it as it is). A book that cannot
+    // be written now hands the settling to the queue (SettleWaiting): the number stays reserved
+    // until it is made, never settled otherwise.
     SerialProblem Settle(const TakenSerial& taken, SerialState state);
+    // Makes a settling that waited: done when the row has the state already (made once before).
+    SerialProblem SettleWaiting(const std::string& serial, const std::string& runId,
+                                const std::string& from, const std::string& to);
 
     // Sets the counter to value (the operator's explicit setting), refused below numbers of the
     // ledger that have this stamp unless forced; noted in the ledger with the reason.
@@ -107,6 +128,7 @@ class SerialPolicy {
 
   private:
     platform::ISerialBook& book_;
+    ISettleQueue* queue_;
 };
 
 }  // namespace bpconf::serials

@@ -1,8 +1,11 @@
-// bpconf-cli db: the tables of a line's database (init), and setting the serial-number counter
-// of the line or of this station by hand (set-counter), which the ledger notes.
+// bpconf-cli db: the tables of a line's database (init); setting the serial-number counter of
+// the line or of this station by hand (set-counter), which the ledger notes; sending what waits
+// on the station for the line (sync); freeing a station name (release-station) and leaving a
+// line on purpose (leave), both noted.
 #include <iostream>
 
 #include "app/cli/CliOptions.h"
+#include "operator/LineAddress.h"
 #include "operator/OperatorTexts.h"
 #include "operator/Profile.h"
 #include "operator/SystemLanguage.h"
@@ -10,6 +13,7 @@
 #include "platform/RecordSchema.h"
 #include "serials/SerialNumber.h"
 #include "serials/SerialPolicy.h"
+#include "serials/StationLine.h"
 
 namespace bpconf::cli {
 
@@ -37,18 +41,86 @@ bool ParseDatabaseOptions(const std::vector<std::string>& args, std::vector<std:
     return true;
 }
 
+constexpr const char* kNoLine =
+    "no line database is named (BPCONF_DATABASE_URL, or database= in the [line] section of a "
+    "profile)";
+
 int Init(const platform::LineSettings& line) {
-    if (line.databaseUrl.empty()) {
-        return Usage(
-            "no line database is named (BPCONF_DATABASE_URL, or database= in the "
-            "[line] section of a profile)");
-    }
+    if (line.databaseUrl.empty())
+        return Usage(kNoLine);
     if (const platform::RecordResult r = platform::InitLineDatabaseSchema(line.databaseUrl); !r) {
         std::cerr << "bpconf-cli: the line database cannot be set up: " << r.reason << "\n";
         return kExitEndedEarly;
     }
     std::cout << "the line database is ready (schema version " << platform::kRecordSchemaVersion
               << ")\n";
+    return kExitOk;
+}
+
+std::string Language() {
+    return op::SystemInterfaceLanguage(*platform::CreateSystemLocale());
+}
+
+// What waits on the station goes to the line, after the checks a run makes before its first
+// byte; 0 when nothing waits afterwards.
+int Sync(const platform::LineSettings& line) {
+    if (line.databaseUrl.empty())
+        return Usage(kNoLine);
+    platform::SerialsAndRecord store = platform::CreateSerialsAndRecord(line);
+    auto station = serials::StationLineOf(store, op::ShownLineAddress(line.databaseUrl));
+    if (const serials::LineProblem p = station->Check(); !p) {
+        if (p.kind == serials::LineProblem::Kind::Unreachable) {
+            std::cerr << "bpconf-cli: the line's database " << p.line
+                      << " does not answer: " << p.reason << "\n";
+            std::cout << "0 sent to the line, " << station->Waiting() << " waiting\n";
+        } else {
+            std::cerr << "bpconf-cli: " << op::LineProblemText(Language(), p) << "\n";
+        }
+        return kExitEndedEarly;
+    }
+    const serials::SyncReport& r = station->LastSync();
+    for (const auto& serial : r.notSettled) {
+        std::cerr << "bpconf-cli: the line's ledger holds no reservation of " << serial
+                  << " by its run: it stays as the ledger says\n";
+    }
+    std::cout << r.sent << " sent to the line, " << r.waiting << " waiting\n";
+    if (r.waiting > 0) {
+        std::cerr << "bpconf-cli: the rest cannot reach the line now: " << r.reason << "\n";
+        return kExitEndedEarly;
+    }
+    return kExitOk;
+}
+
+int ReleaseStation(const platform::LineSettings& line, const std::string& name) {
+    if (line.databaseUrl.empty())
+        return Usage(kNoLine);
+    platform::SerialsAndRecord store = platform::CreateSerialsAndRecord(line);
+    auto station = serials::StationLineOf(store, op::ShownLineAddress(line.databaseUrl));
+    bool found = false;
+    if (const platform::RecordResult r = station->Release(name, found); !r) {
+        std::cerr << "bpconf-cli: the station name " << name << " cannot be released: " << r.reason
+                  << "\n";
+        return kExitEndedEarly;
+    }
+    if (!found) {
+        std::cerr << "bpconf-cli: no machine holds the station name " << name << "\n";
+        return kExitEndedEarly;
+    }
+    std::cout << "the station name " << name
+              << " is free: the next machine that runs as it holds it\n";
+    return kExitOk;
+}
+
+int Leave(const platform::LineSettings& line) {
+    platform::SerialsAndRecord store = platform::CreateSerialsAndRecord(line);
+    auto station = serials::StationLineOf(store, op::ShownLineAddress(line.databaseUrl));
+    std::string left;
+    if (const platform::RecordResult r = station->Leave(left); !r) {
+        std::cerr << "bpconf-cli: this station cannot leave its line: " << r.reason << "\n";
+        return kExitEndedEarly;
+    }
+    std::cout << "this station left the line " << left
+              << ": it stamps from its own counter from now on\n";
     return kExitOk;
 }
 
@@ -61,7 +133,7 @@ int SetCounter(const platform::LineSettings& line, const std::string& value, boo
         month.empty() ? serials::YearMonthStamp(platform::CreateSystemClock()->Now()) : month;
     if (!op::IsYearMonth(stamp))
         return Usage("--month takes yyyyMM, not '" + month + "'");
-    const std::string language = op::SystemInterfaceLanguage(*platform::CreateSystemLocale());
+    const std::string language = Language();
     platform::SerialsAndRecord store = platform::CreateSerialsAndRecord(line);
     serials::SerialPolicy policy(*store.book);
     const serials::SerialProblem p = policy.SetCounter(
@@ -85,8 +157,9 @@ int SetCounter(const platform::LineSettings& line, const std::string& value, boo
 
 int Database(const std::vector<std::string>& args) {
     const std::string sub = args.size() > 2 ? args[2] : "";
-    if (sub != "init" && sub != "set-counter")
-        return Usage("db takes the subcommand init or set-counter");
+    if (sub != "init" && sub != "set-counter" && sub != "sync" && sub != "release-station" &&
+        sub != "leave")
+        return Usage("db takes the subcommand init, set-counter, sync, release-station or leave");
     std::vector<std::string> profiles, words;
     bool force = false;
     std::string month, error;
@@ -95,11 +168,19 @@ int Database(const std::vector<std::string>& args) {
     platform::LineSettings line;
     if (!LineSettingsFor(profiles, line, error))
         return Usage(error);
-    if (sub == "init") {
-        if (!words.empty())
-            return Usage("unexpected argument " + words[0]);
-        return Init(line);
+    if (sub == "release-station") {
+        if (words.size() != 1)
+            return Usage("release-station takes one station name");
+        return ReleaseStation(line, words[0]);
     }
+    if (sub != "set-counter" && !words.empty())
+        return Usage("unexpected argument " + words[0]);
+    if (sub == "init")
+        return Init(line);
+    if (sub == "sync")
+        return Sync(line);
+    if (sub == "leave")
+        return Leave(line);
     if (words.size() != 1)
         return Usage("set-counter takes one counter value");
     return SetCounter(line, words[0], force, month);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/cli/CliOptions.h"
+#include "operator/LineAddress.h"
 #include "operator/OperatorTexts.h"
 #include "operator/Profile.h"
 #include "operator/SerialInput.h"
@@ -209,8 +210,13 @@ TargetResult RunTarget(const RunPlan& plan, const Target& target, op::ISerialInp
                           pacer,
                           platform::Utf8ToAnsi,
                           plan.dryRun ? 0 : plan.jobTimeoutMs};
-    // A dry run leaves nothing in the record.
+    // A dry run leaves nothing in the record, and asks nothing of the line.
     services.record = plan.dryRun ? nullptr : store.record.get();
+    std::unique_ptr<serials::StationLine> line;
+    if (!plan.dryRun) {
+        line = serials::StationLineOf(store, op::ShownLineAddress(plan.line.databaseUrl));
+        services.line = line.get();
+    }
     services.station = store.station;
     services.version = BPCONF_VERSION;
     services.captureFolder = captureDir;

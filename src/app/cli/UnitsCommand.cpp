@@ -1,17 +1,23 @@
 // bpconf-cli units: the record of the runs for the quality department (CSV by RFC 4180 with a
-// header row, or JSON), or a summary per station and day.
+// header row, or JSON), a summary per station and day or hour, or the account of a month's
+// serial numbers (--check).
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "app/cli/CliOptions.h"
 #include "operator/OperatorTexts.h"
+#include "operator/Profile.h"
 #include "platform/AsciiText.h"
 #include "platform/Backends.h"
 #include "platform/CodePageText.h"
 #include "platform/RecordSchema.h"
+#include "serials/SerialAccount.h"
 #include "serials/SerialNumber.h"
+#include "serials/StationLine.h"
 
 namespace bpconf::cli {
 
@@ -22,8 +28,23 @@ struct UnitsOptions {
     std::string format = "csv";
     std::vector<std::string> profiles;
     bool summary = false;
-    bool excel = false;  // CSV with a UTF-8 byte-order mark, as Excel wants it
+    bool excel = false;              // CSV with a UTF-8 byte-order mark, as Excel wants it
+    std::string by = "day";          // --summary per day or per hour
+    std::set<std::string> outcomes;  // the record's outcomes asked for; empty: all
+    bool check = false;              // the account of a month's serial numbers
+    std::string month;               // --check: yyyyMM, this month when empty
 };
+
+// --outcome's words, and the record's outcomes each stands for.
+const std::map<std::string, std::vector<std::string>>& OutcomeWords() {
+    static const std::map<std::string, std::vector<std::string>> words = {
+        {"finished", {"finished"}},
+        {"failed", {"delivery failed", "not confirmed"}},
+        {"ended-early", {"ended early"}},
+        {"closed", {"closed"}},
+    };
+    return words;
+}
 
 // "YYYY-MM-DD", a day of the calendar.
 bool IsDate(const std::string& s) {
@@ -64,8 +85,21 @@ bool ReadSerialOption(std::string& serial, std::string& error) {
 bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, std::string& error) {
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--summary" || a == "--excel") {
-            (a == "--summary" ? o.summary : o.excel) = true;
+        if (a == "--summary" || a == "--excel" || a == "--check") {
+            (a == "--summary" ? o.summary : a == "--excel" ? o.excel : o.check) = true;
+            continue;
+        }
+        if (a == "--outcome") {
+            std::string word;
+            if (!NextValue(args, i, word, error))
+                return false;
+            const auto found = OutcomeWords().find(word);
+            if (found == OutcomeWords().end()) {
+                error =
+                    "--outcome takes finished, failed, ended-early or closed, not '" + word + "'";
+                return false;
+            }
+            o.outcomes.insert(found->second.begin(), found->second.end());
             continue;
         }
         if (a == "--profile") {
@@ -78,6 +112,8 @@ bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, st
                             : a == "--station" ? &o.query.station
                             : a == "--serial"  ? &o.query.serial
                             : a == "--format"  ? &o.format
+                            : a == "--by"      ? &o.by
+                            : a == "--month"   ? &o.month
                                                : nullptr;
         if (into == nullptr) {
             error = a.rfind("--", 0) == 0 ? "unknown option " + a : "unexpected argument " + a;
@@ -98,6 +134,26 @@ bool ParseUnitsOptions(const std::vector<std::string>& args, UnitsOptions& o, st
     }
     if (o.excel && o.format != "csv") {
         error = "--excel writes CSV, not " + o.format;
+        return false;
+    }
+    if (o.by != "day" && o.by != "hour") {
+        error = "--by takes day or hour, not '" + o.by + "'";
+        return false;
+    }
+    if (o.check) {
+        // The account is of a whole month of the whole record.
+        if (o.summary || o.excel || !o.query.since.empty() || !o.query.until.empty() ||
+            !o.query.station.empty() || !o.query.serial.empty() || !o.outcomes.empty()) {
+            error =
+                "--check accounts for a whole month of the record: it takes --month yyyyMM only";
+            return false;
+        }
+        if (!o.month.empty() && !op::IsYearMonth(o.month)) {
+            error = "--month takes yyyyMM, not '" + o.month + "'";
+            return false;
+        }
+    } else if (!o.month.empty()) {
+        error = "--month goes with --check";
         return false;
     }
     return ReadSerialOption(o.query.serial, error);
@@ -161,19 +217,22 @@ std::string MessagesText(const platform::UnitEntry& e) {
     return text;
 }
 
-void PrintCsv(const std::vector<platform::UnitEntry>& entries) {
+// The run ids of the station's entries that still wait for the line.
+using Waiting = std::set<std::string>;
+
+void PrintCsv(const std::vector<platform::UnitEntry>& entries, const Waiting& waiting) {
     std::cout << CsvRow({"run_id", "started", "ended", "station", "language", "target", "serial",
                          "reused_serial", "outcome", "detail", "package_name", "package_size",
-                         "package_sha256", "version", "messages"});
+                         "package_sha256", "version", "messages", "waiting_for_line"});
     for (const auto& e : entries) {
         std::cout << CsvRow({e.runId, e.started, e.ended, e.station, e.language, e.target, e.serial,
                              e.reusedSerial ? "yes" : "no", e.outcome, e.detail, e.packageName,
                              std::to_string(e.packageSize), e.packageSha256, e.version,
-                             MessagesText(e)});
+                             MessagesText(e), waiting.count(e.runId) ? "yes" : "no"});
     }
 }
 
-void PrintJson(const std::vector<platform::UnitEntry>& entries) {
+void PrintJson(const std::vector<platform::UnitEntry>& entries, const Waiting& waiting) {
     std::cout << "[";
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const auto& e = entries[i];
@@ -197,58 +256,122 @@ void PrintJson(const std::vector<platform::UnitEntry>& entries) {
                       << ", \"result\": " << JsonString(msg.result) << ", \"error\": " << msg.error
                       << ", \"error_text\": " << JsonString(msg.errorText) << "}";
         }
-        std::cout << "]}";
+        std::cout << "], \"waiting_for_line\": " << (waiting.count(e.runId) ? "true" : "false")
+                  << "}";
     }
     std::cout << (entries.empty() ? "]\n" : "\n]\n");
 }
 
-// Serial numbers in their order: a longer counter is a later one.
-bool SerialBefore(const std::string& a, const std::string& b) {
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
-
-struct DayOfStation {
+struct PeriodOfStation {
     int units = 0, finished = 0, failed = 0;
-    std::string first, last;
+    std::vector<std::string> serials;
 };
 
-void PrintSummary(const std::vector<platform::UnitEntry>& entries, bool json) {
-    std::map<std::pair<std::string, std::string>, DayOfStation> days;
+// Per station and day ("2026-12-08") or hour ("2026-12-08T09", UTC): units, finished, failed,
+// and the serial numbers stamped as ranges (the stations' numbers interleave: a first and a
+// last would read as a range that is not one).
+void PrintSummary(const std::vector<platform::UnitEntry>& entries, bool json, bool byHour) {
+    std::map<std::pair<std::string, std::string>, PeriodOfStation> periods;
     for (const auto& e : entries) {
-        DayOfStation& d = days[{e.station, e.started.substr(0, 10)}];
+        PeriodOfStation& d = periods[{e.station, e.started.substr(0, byHour ? 13 : 10)}];
         ++d.units;
         if (e.outcome == "finished")
             ++d.finished;
         else
             ++d.failed;
-        if (!e.serial.empty()) {
-            if (d.first.empty() || SerialBefore(e.serial, d.first))
-                d.first = e.serial;
-            if (d.last.empty() || SerialBefore(d.last, e.serial))
-                d.last = e.serial;
-        }
+        if (!e.serial.empty())
+            d.serials.push_back(e.serial);
     }
+    const std::string period = byHour ? "hour" : "date";
     if (!json) {
-        std::cout << CsvRow(
-            {"station", "date", "units", "finished", "failed", "first_serial", "last_serial"});
-        for (const auto& [key, d] : days) {
+        std::cout << CsvRow({"station", period, "units", "finished", "failed", "serials"});
+        for (const auto& [key, d] : periods) {
             std::cout << CsvRow({key.first, key.second, std::to_string(d.units),
-                                 std::to_string(d.finished), std::to_string(d.failed), d.first,
-                                 d.last});
+                                 std::to_string(d.finished), std::to_string(d.failed),
+                                 serials::SerialRanges(d.serials)});
         }
         return;
     }
     std::cout << "[";
     bool first = true;
-    for (const auto& [key, d] : days) {
-        std::cout << (first ? "\n " : ",\n ") << "{\"station\": " << JsonString(key.first)
-                  << ", \"date\": " << JsonString(key.second) << ", \"units\": " << d.units
+    for (const auto& [key, d] : periods) {
+        std::cout << (first ? "\n " : ",\n ") << "{\"station\": " << JsonString(key.first) << ", \""
+                  << period << "\": " << JsonString(key.second) << ", \"units\": " << d.units
                   << ", \"finished\": " << d.finished << ", \"failed\": " << d.failed
-                  << ", \"first_serial\": " << JsonString(d.first)
-                  << ", \"last_serial\": " << JsonString(d.last) << "}";
+                  << ", \"serials\": " << JsonString(serials::SerialRanges(d.serials)) << "}";
         first = false;
     }
-    std::cout << (days.empty() ? "]\n" : "\n]\n");
+    std::cout << (periods.empty() ? "]\n" : "\n]\n");
+}
+
+// "run R (station A, 2026-12-08T09:30:00.125Z, finished)", or the ledger's word for a run that
+// left no entry.
+std::string UnitText(const serials::UnitOfSerial& u) {
+    if (!u.inRecord)
+        return "run " + u.runId + " (station " + u.station + ", in the ledger only)";
+    return "run " + u.runId + " (station " + u.station + ", " + u.started + ", " + u.outcome +
+           (u.reused ? ", reuse confirmed" : "") + ")";
+}
+
+std::string UnitsText(const std::vector<serials::UnitOfSerial>& units) {
+    std::string text;
+    for (const auto& u : units)
+        text += (text.empty() ? "" : "; ") + UnitText(u);
+    return text;
+}
+
+// Why a number is on no unit: what the ledger holds of it.
+std::string GapText(const serials::SerialAccountLine& line) {
+    using Standing = serials::SerialAccountLine::Standing;
+    const platform::LedgerEntry* row = line.rows.empty() ? nullptr : &line.rows.back();
+    const std::string of = row ? " (run " + row->runId + ", station " + row->station + ")" : "";
+    switch (line.standing) {
+        case Standing::Void:
+            return "void: its message never left the tool" + of;
+        case Standing::Reserved:
+            return "reserved, never confirmed: its message may have reached the unit" + of +
+                   ", so it counts as used";
+        case Standing::NeverTaken:
+            return "never taken" + (line.why.empty() ? ": no run took it" : ": " + line.why);
+        default:
+            return "";
+    }
+}
+
+// The month's account on standard output; 1 when a number is on two units unconfirmed.
+int PrintCheck(const serials::SerialAccount& a, const std::string& where) {
+    using Standing = serials::SerialAccountLine::Standing;
+    std::cout << "serial numbers of " << a.stamp << " in " << where << ": " << a.lines.size()
+              << " (" << a.Count(Standing::OnOneUnit) << " on one unit each, "
+              << a.Count(Standing::ReuseConfirmed) << " reused as confirmed, "
+              << a.Count(Standing::Duplicate) << " duplicate, " << a.Count(Standing::Void)
+              << " void, " << a.Count(Standing::Reserved) << " reserved and never confirmed, "
+              << a.Count(Standing::NeverTaken) << " never taken)\n";
+    const struct {
+        Standing standing;
+        const char* heading;
+    } sections[] = {{Standing::Duplicate, "duplicates (on two units, not confirmed as a reuse)"},
+                    {Standing::ReuseConfirmed, "reuses confirmed by the operator"}};
+    for (const auto& section : sections) {
+        if (a.Count(section.standing) == 0)
+            continue;
+        std::cout << section.heading << ":\n";
+        for (const auto& line : a.lines) {
+            if (line.standing == section.standing)
+                std::cout << "  " << line.serial << " on " << line.units.size()
+                          << " units: " << UnitsText(line.units) << "\n";
+        }
+    }
+    const int gaps =
+        a.Count(Standing::Void) + a.Count(Standing::Reserved) + a.Count(Standing::NeverTaken);
+    if (gaps > 0) {
+        std::cout << "gaps:\n";
+        for (const auto& line : a.lines) {
+            if (const std::string why = GapText(line); !why.empty())
+                std::cout << "  " << line.serial << " " << why << "\n";
+        }
+    }
+    return a.Count(Standing::Duplicate) > 0 ? kExitEndedEarly : kExitOk;
 }
 
 }  // namespace
@@ -266,10 +389,58 @@ int Units(const std::vector<std::string>& args) {
     std::vector<platform::UnitEntry> entries;
     // Which record answers (the station's file or the line's database, never a password).
     std::cerr << "bpconf-cli: reading the record " << store.record->Location() << "\n";
-    if (const platform::RecordResult r = store.record->Read(o.query, entries); !r) {
+    // What of this station still waits for its line: marked when the station's file is read,
+    // counted when the line is.
+    Waiting waiting;
+    if (store.stationStore) {
+        std::vector<std::string> runs;
+        if (store.stationStore->WaitingRuns(runs) && !runs.empty()) {
+            waiting.insert(runs.begin(), runs.end());
+            std::cerr << "bpconf-cli: " << runs.size() << " entries of this station still wait for "
+                      << (store.directory ? "the line" : "its line")
+                      << " (bpconf-cli db sync sends them)\n";
+        }
+        std::string joined;
+        bool found = false;
+        if (!store.directory && store.stationStore->Fact(serials::kLineFact, joined, found) &&
+            found) {
+            std::cerr << "bpconf-cli: this station belongs to the line " << joined
+                      << "; its own file holds only this station's entries\n";
+        }
+    }
+    if (store.directory)
+        waiting.clear();
+    platform::UnitQuery query = o.query;
+    if (o.check)
+        query = platform::UnitQuery();
+    if (const platform::RecordResult r = store.record->Read(query, entries); !r) {
         std::cerr << "bpconf-cli: the record " << store.record->Location()
                   << " cannot be read: " << r.reason << "\n";
         return kExitEndedEarly;
+    }
+    if (o.check) {
+        const std::string stamp =
+            !o.month.empty() ? o.month
+                             : serials::YearMonthStamp(platform::CreateSystemClock()->Now());
+        std::vector<platform::LedgerEntry> rows;
+        std::vector<platform::CounterSetting> settings;
+        platform::BookResult r = store.book->Rows(stamp, rows);
+        if (r)
+            r = store.book->Settings(settings);
+        if (!r) {
+            std::cerr << "bpconf-cli: the ledger " << store.book->LedgerLocation()
+                      << " cannot be read: " << r.reason << "\n";
+            return kExitEndedEarly;
+        }
+        const int status = PrintCheck(serials::AccountFor(stamp, entries, rows, settings),
+                                      store.record->Location());
+        std::cout.flush();
+        return std::cout ? status : kExitEndedEarly;
+    }
+    if (!o.outcomes.empty()) {
+        entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                     [&](const auto& e) { return !o.outcomes.count(e.outcome); }),
+                      entries.end());
     }
     if (!o.query.serial.empty() && entries.empty()) {
         std::cerr << "bpconf-cli: no unit has serial number " << o.query.serial << "\n";
@@ -278,11 +449,11 @@ int Units(const std::vector<std::string>& args) {
     if (o.excel)
         std::cout << "\xEF\xBB\xBF";  // without it Excel reads UTF-8 as the system's code page
     if (o.summary)
-        PrintSummary(entries, o.format == "json");
+        PrintSummary(entries, o.format == "json", o.by == "hour");
     else if (o.format == "json")
-        PrintJson(entries);
+        PrintJson(entries, waiting);
     else
-        PrintCsv(entries);
+        PrintCsv(entries, waiting);
     // An export cut short (a full disk, a closed pipe) is no export.
     std::cout.flush();
     if (!std::cout) {

@@ -3,6 +3,7 @@
 #include "platform/Backends.h"
 #include "platform/RecordSchema.h"
 #include "platform/RecordSql.h"
+#include "platform/postgres/PgLineDirectory.h"
 #include "platform/postgres/PgSerialBook.h"
 #include "platform/postgres/PgUnitRecord.h"
 
@@ -30,10 +31,12 @@ bool LineDatabaseAvailable() {
 }
 
 bool CreateLineDatabaseBackends(const std::string& url, std::unique_ptr<ISerialBook>& book,
-                                std::unique_ptr<IUnitRecord>& record) {
+                                std::unique_ptr<IUnitRecord>& record,
+                                std::unique_ptr<ILineDirectory>& directory) {
     auto connection = ConnectLineDatabase(url);
     book = std::make_unique<PgSerialBook>(connection);
     record = std::make_unique<PgUnitRecord>(connection);
+    directory = std::make_unique<PgLineDirectory>(connection);
     return true;
 }
 

@@ -223,13 +223,37 @@ BookResult PgSerialBook::Exclusive(const std::function<bool(ISerialSection&)>& w
     return {};
 }
 
+BookResult PgSerialBook::Rows(const std::string& prefix, std::vector<LedgerEntry>& rows) {
+    rows.clear();
+    return ReadOn(
+        *c_, sql::kLedgerRangeInByteOrder, {prefix, prefix + ":"}, true, [&](const PgResult& r) {
+            for (int i = 0; i < r.Rows(); ++i) {
+                rows.push_back(
+                    {r.Text(i, 0), r.Text(i, 1), r.Text(i, 2), r.Text(i, 3), r.Text(i, 4) != "0"});
+            }
+        });
+}
+
+BookResult PgSerialBook::Settings(std::vector<CounterSetting>& settings) {
+    settings.clear();
+    return ReadOn(*c_, sql::kCounterSettings, {kLineSequence}, true, [&](const PgResult& r) {
+        for (int i = 0; i < r.Rows(); ++i) {
+            settings.push_back(
+                {r.Text(i, 0), r.Text(i, 1), r.Text(i, 2), r.Text(i, 3), r.Text(i, 4) != "0"});
+        }
+    });
+}
+
 BookResult PgSerialBook::Update(const std::string& serial, const std::string& runId,
                                 const std::string& from, const std::string& to, int& changed) {
     changed = 0;
     std::string reason;
-    if (!c_->Ensure(reason))
+    // Asked again once on a connection the server dropped since (a restart): a change made
+    // before the drop is found made, as the row has its new state already.
+    pg_result* raw = c_->Query(sql::kUpdateSerial, {serial, runId, from, to, UtcNow()}, reason);
+    if (raw == nullptr)
         return Failed(Failure::LedgerUnwritable, reason);
-    PgResult r(c_->Exec(sql::kUpdateSerial, {serial, runId, from, to, UtcNow()}));
+    PgResult r(raw);
     if (!r.Ok())
         return Failed(Failure::LedgerUnwritable, r.Error());
     changed = r.Changed();

@@ -23,6 +23,8 @@ class PgSerialBook : public ISerialBook, private ILedgerReader {
     ILedgerReader& Ledger() override { return *this; }
     BookResult Update(const std::string& serial, const std::string& runId, const std::string& from,
                       const std::string& to, int& changed) override;
+    BookResult Rows(const std::string& prefix, std::vector<LedgerEntry>& rows) override;
+    BookResult Settings(std::vector<CounterSetting>& settings) override;
     std::string CounterLocation() const override;
     std::string LedgerLocation() const override;
 

@@ -13,12 +13,19 @@ RecordResult PgUnitRecord::Write(const UnitEntry& e) {
     };
     if (std::string reason; !c_->Begin("BEGIN", reason))
         return fail(reason);
-    PgResult unit(c_->Exec(
-        sql::kInsertUnit, {e.runId, e.started, e.ended, e.station, e.language, e.target, e.serial,
-                           e.reusedSerial ? "1" : "0", e.packageName, std::to_string(e.packageSize),
-                           e.packageSha256, e.outcome, e.detail, e.version}));
+    // Once per run id: an entry a station sends again (it could not know the first one arrived)
+    // changes nothing.
+    PgResult unit(
+        c_->Exec(sql::kInsertUnitOnce,
+                 {e.runId, e.started, e.ended, e.station, e.language, e.target, e.serial,
+                  e.reusedSerial ? "1" : "0", e.packageName, std::to_string(e.packageSize),
+                  e.packageSha256, e.outcome, e.detail, e.version}));
     if (!unit.Ok())
         return fail(unit.Error());
+    if (unit.Changed() == 0) {
+        c_->Run("ROLLBACK");
+        return {};
+    }
     int seq = 0;
     for (const auto& m : e.messages) {
         PgResult message(
@@ -38,7 +45,7 @@ RecordResult PgUnitRecord::Read(const UnitQuery& q, std::vector<UnitEntry>& entr
     // One snapshot for the entries and their messages.
     if (std::string reason; !c_->Begin("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", reason))
         return {false, reason};
-    PgResult units(c_->Exec(sql::kSelectUnits, {q.since, q.until, q.station, q.serial}));
+    PgResult units(c_->Exec(sql::kSelectUnits, {q.since, q.until, q.station, q.serial, q.runId}));
     if (!units.Ok()) {
         c_->Run("ROLLBACK");
         return {false, units.Error()};

@@ -69,7 +69,7 @@ bool LineDatabaseAvailable() {
 }
 
 bool CreateLineDatabaseBackends(const std::string&, std::unique_ptr<ISerialBook>&,
-                                std::unique_ptr<IUnitRecord>&) {
+                                std::unique_ptr<IUnitRecord>&, std::unique_ptr<ILineDirectory>&) {
     return false;
 }
 
