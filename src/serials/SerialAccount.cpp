@@ -19,8 +19,9 @@ std::string PassedOverBy(std::int64_t n, const std::vector<platform::CounterSett
         const auto from = ParseCounter(it->from);
         const auto to = ParseCounter(it->to);
         if (to && *to > n && (!from || *from <= n)) {
-            return "the counter was set " + (from ? "from " + it->from + " " : std::string()) +
-                   "to " + it->to + " (station " + it->station + ", " + it->reason + ")";
+            return "the counter was set " +
+                   (from ? "from " + FormatCounter(*from) + " " : std::string()) + "to " +
+                   FormatCounter(*to) + " (station " + it->station + ", " + it->reason + ")";
         }
     }
     return "";

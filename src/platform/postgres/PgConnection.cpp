@@ -51,6 +51,21 @@ bool PgConnection::Ensure(std::string& reason) {
     return true;
 }
 
+bool PgConnection::Lost(const pg_result* r) const {
+    if (Broken())
+        return true;
+    if (PQresultStatus(r) != PGRES_FATAL_ERROR)
+        return false;
+    // The first statement after the server went away fails before libpq marks the connection
+    // bad: an error of libpq's own (no SQLSTATE), a connection exception (class 08) or the
+    // server shutting down (57P01 to 57P03) all mean the connection is gone.
+    const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+    if (state == nullptr || *state == '\0')
+        return true;
+    const std::string code = state;
+    return code.rfind("08", 0) == 0 || code == "57P01" || code == "57P02" || code == "57P03";
+}
+
 bool PgConnection::Broken() const {
     return conn_ == nullptr || PQstatus(conn_) != CONNECTION_OK;
 }
@@ -74,9 +89,12 @@ pg_result* PgConnection::Query(const char* sql, const std::vector<std::string>& 
             return nullptr;
         PGresult* r = Exec(sql, params);
         const ExecStatusType s = PQresultStatus(r);
-        if (s == PGRES_TUPLES_OK || s == PGRES_COMMAND_OK || !Broken() || attempt > 0)
+        if (s == PGRES_TUPLES_OK || s == PGRES_COMMAND_OK || attempt > 0 || !Lost(r))
             return r;
         PQclear(r);
+        // Opened afresh on the next attempt.
+        PQfinish(conn_);
+        conn_ = nullptr;
     }
     return nullptr;
 }

@@ -21,13 +21,17 @@ class PgConnection {
     // Connected, or false with the reason; a connection the server dropped is opened again.
     bool Ensure(std::string& reason);
     bool Broken() const;
+    // The result of a statement that failed because the connection is gone.
+    bool Lost(const pg_result* result) const;
 
     // The statement with text parameters; without a connection the result says so.
     pg_result* Exec(const char* sql, const std::vector<std::string>& params = {});
     pg_result* ExecScript(const char* sql);
-    // A statement that changes nothing, asked again once when the server dropped the connection
-    // since the last call (a restart between runs); nothing with the reason when there is no
-    // connection.
+    // A statement asked again once, on a connection opened afresh, when the server dropped the
+    // connection since the last call (a restart, a crash between runs or before a run's serial
+    // step); nothing with the reason when there is no connection. Only for statements that are
+    // safe to ask twice: one that failed with its connection never took effect, or a second
+    // one finds its work done.
     pg_result* Query(const char* sql, const std::vector<std::string>& params, std::string& reason);
     // Starts a transaction (sql: "BEGIN" with its options) through Query, so a connection the
     // server dropped is opened again before anything of the transaction happened.
