@@ -165,6 +165,27 @@ TEST_F(CliScheduler, QueueThatCannotPrintIsRefusedBeforeTheRun) {
     }
 }
 
+// A line that cannot be used is found before the first byte: no job reaches the scheduler.
+TEST_F(CliScheduler, LineThatCannotBeUsedSendsNoJob) {
+    test::EmulatedQueue line("Line1");
+    ASSERT_TRUE(line.ok());
+    test::TempDir home("cli");
+    const struct {
+        std::string url;
+        int status;
+    } cases[] = {{"host=" + (home / "no-socket") + " dbname=line", 1},
+                 {"postgresq://line-db/bpconf_line", 2}};
+    for (const auto& c : cases) {
+        const auto r = test::Cli("run --no-pacing --printer Line1", home,
+                                 test::PrivateSchedulerEnv() + " BPCONF_STATION=A " +
+                                     "BPCONF_DATABASE_URL='" + c.url + "'");
+        EXPECT_EQ(r.status, c.status) << c.url << "\n" << r.err;
+        EXPECT_TRUE(test::ListSpoolerJobs("Line1").empty()) << c.url;
+        EXPECT_TRUE(line.printer().Jobs().empty()) << c.url;
+        EXPECT_FALSE(std::filesystem::exists(test::CounterFile(home))) << c.url;
+    }
+}
+
 // Jobs already waiting in the queue (a failed run's, anyone's) would go out to the next unit:
 // the run does not start until they are gone.
 TEST_F(CliScheduler, QueueWithWaitingJobsIsRefusedBeforeTheRun) {
