@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <fstream>
 #include <random>
 #include <set>
 #include <thread>
@@ -297,16 +298,62 @@ TEST_F(LineDatabase, StationRemembersItsLineUntilItLeaves) {
     EXPECT_EQ(test::StampedSerials(home_ / "jobs").size(), 1u);
     // The address given again: the line's next number.
     ASSERT_EQ(Cli(kRun + jobs, home_, Station(url_, "A")).status, 0);
-    EXPECT_EQ(
-        Cli("db leave", home_, Station(url_, "A")).out,
-        "this station left the line " + url_ + ": it stamps from its own counter from now on\n");
+    // Another station of the line takes the next number.
+    test::TempDir other("station");
+    ASSERT_EQ(Cli(kRun + jobs, other, Station(url_, "B")).status, 0);
+    // Leaving needs the line: the station's own counter goes past the line's numbers first.
+    EXPECT_EQ(Cli("db leave", home_, "BPCONF_STATION=A").status, 2);
+    EXPECT_EQ(Cli("db leave", home_, Station(url_, "A")).out,
+              "this station left the line " + url_ +
+                  ": it stamps from its own counter from now on, at 0004\n");
     EXPECT_EQ(Sql(url_, "SELECT event FROM station_events ORDER BY at DESC LIMIT 1"), "left\n");
-    // On its own counter now, set past the line's numbers on purpose.
-    ASSERT_EQ(Cli("db set-counter 50 --month 202612", home_, "BPCONF_STATION=A").status, 0);
     r = Cli(kRun + jobs, home_, "BPCONF_STATION=A");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(test::StampedSerials(home_ / "jobs").count("2026120050"), 1u);
-    EXPECT_EQ(Cli("db leave", home_).status, 1);
+    const auto serials = test::StampedSerials(home_ / "jobs");
+    EXPECT_EQ(test::Duplicates(serials), std::vector<std::string>());
+    EXPECT_EQ(serials.count("2026120004"), 1u);
+    EXPECT_EQ(Cli("db leave", home_, Station(url_, "A")).status, 1);
+}
+
+// What waits for one line never goes to another: a station whose line is away is refused on a
+// second line until what waits has reached the first. An entry the line answers but refuses
+// waits and is told, and never holds up the entries after it.
+TEST_F(LineDatabase, WhatWaitsGoesToItsOwnLineAndARefusedEntryHoldsUpNothing) {
+    Init("bpconf_first_line");
+    REQUIRE_DATABASE(url_);
+    const std::string first = url_;
+    Init("bpconf_second_line");
+    const std::string second = url_;
+    const std::string base = std::getenv("BPCONF_TEST_DATABASE_URL");
+    const std::string jobs = "'" + (home_ / "jobs") + "'";
+    ASSERT_EQ(Cli(kRun + jobs, home_, Station(first, "A")).status, 0);
+    Sql(base, "ALTER DATABASE bpconf_first_line ALLOW_CONNECTIONS false");
+    EXPECT_EQ(Cli(kRun + jobs, home_, Station(first, "A")).status, 1);
+    auto r = Cli(kRun + jobs, home_, Station(second, "A"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("1 entries of this station still wait for the line it joined, " + first),
+              std::string::npos)
+        << r.err;
+    Sql(base, "ALTER DATABASE bpconf_first_line ALLOW_CONNECTIONS true");
+    EXPECT_EQ(Cli("db sync", home_, Station(first, "A")).out, "1 sent to the line, 0 waiting\n");
+    EXPECT_EQ(Sql(first, "SELECT count(*) FROM units"), "2\n");
+    // Now free to join the second line.
+    ASSERT_EQ(Cli(kRun + jobs, home_, Station(second, "A")).status, 0);
+
+    // A package whose name the line's database cannot hold (not UTF-8).
+    const std::string odd = home_ / "pack\xff.bin";
+    std::ofstream(odd, std::ios::binary) << "12345";
+    r = Cli(kRun + jobs + " --package '" + odd + "'", home_, Station(second, "A"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("(waiting on this station for the line's database: 1;"), std::string::npos)
+        << r.out;
+    ASSERT_EQ(Cli(kRun + jobs, home_, Station(second, "A")).status, 0);
+    EXPECT_EQ(Sql(second, "SELECT count(*) FROM units"), "2\n");
+    r = Cli("db sync", home_, Station(second, "A"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "0 sent to the line, 1 waiting\n");
+    EXPECT_NE(r.err.find("bpconf-cli: the line refused run "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("invalid byte sequence"), std::string::npos) << r.err;
 }
 
 // The server stops while a paced run is under way: the run stops before its stamp and says so;

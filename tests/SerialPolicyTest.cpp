@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "WindowDoubles.h"
+#include "serials/SerialAccount.h"
 #include "serials/SerialNumber.h"
 #include "serials/SerialPolicy.h"
 
@@ -272,6 +273,58 @@ TEST(SerialPolicy, FirstStartStoresTheFirstCounterOnly) {
         EXPECT_EQ(counter, c.counter) << (c.stored ? c.stored : "none");
         EXPECT_EQ(book.counter.text, c.after);
     }
+}
+
+// The month's account: how each number stands, from the record's entries and the ledger's rows,
+// whatever order the units came in.
+TEST(SerialAccount, EachNumberStandsOnceWhateverOrderItsUnitsCameIn) {
+    using Standing = serials::SerialAccountLine::Standing;
+    auto entry = [](const std::string& run, const std::string& started, const std::string& serial,
+                    bool reused) {
+        platform::UnitEntry e;
+        e.runId = run;
+        e.started = started;
+        e.serial = serial;
+        e.reusedSerial = reused;
+        e.outcome = "finished";
+        return e;
+    };
+    const std::vector<platform::UnitEntry> entries = {
+        entry("a", "2026-12-08T09:00", "2026120001", false),
+        // A reuse whose station's clock is behind the original's.
+        entry("b2", "2026-12-08T08:00", "2026120002", true),
+        entry("b1", "2026-12-08T09:01", "2026120002", false),
+        // Two units, neither confirmed.
+        entry("c1", "2026-12-08T09:02", "2026120003", false),
+        entry("c2", "2026-12-08T09:03", "2026120003", false),
+        // A reuse of a number whose first run left no entry (killed after its stamp).
+        entry("d2", "2026-12-08T09:04", "2026120004", true),
+        entry("other month", "2026-11-30T23:00", "2026110009", false),
+    };
+    const std::vector<platform::LedgerEntry> rows = {
+        {"2026120004", "reserved", "S", "d1", false},
+        {"2026120005", "void", "S", "e", false},
+        {"2026120006", "reserved", "S", "f", false},
+        {"2026120009", "stamped", "S", "g", false},
+    };
+    const std::vector<platform::CounterSetting> settings = {{"0007", "0009", "S", "why", false}};
+    const serials::SerialAccount account = serials::AccountFor("202612", entries, rows, settings);
+    const std::vector<std::pair<Standing, std::size_t>> expected = {
+        {Standing::OnOneUnit, 1},      {Standing::ReuseConfirmed, 2}, {Standing::Duplicate, 2},
+        {Standing::ReuseConfirmed, 2}, {Standing::Void, 0},           {Standing::Reserved, 1},
+        {Standing::NeverTaken, 0},     {Standing::NeverTaken, 0},     {Standing::OnOneUnit, 1},
+    };
+    ASSERT_EQ(account.lines.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(account.lines[i].standing, expected[i].first) << account.lines[i].serial;
+        EXPECT_EQ(account.lines[i].units.size(), expected[i].second) << account.lines[i].serial;
+    }
+    // The counter stood at 0007 and was set to 0009: both numbers were passed over.
+    for (std::size_t i : {6, 7})
+        EXPECT_EQ(account.lines[i].why, "the counter was set from 0007 to 0009 (station S, why)");
+    EXPECT_EQ(serials::SerialRanges({"2026120005", "2026120003", "2026120004", "2026120009",
+                                     "20261210000", "2026110001"}),
+              "202611: 0001; 202612: 0003\u20130005, 0009, 10000");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "operator/RunRecord.h"
 #include "platform/Files.h"
 #include "platform/Sha256.h"
+#include "platform/SqliteStationStore.h"
 #include "platform/SqliteUnitRecord.h"
 #include "platform/UtcTime.h"
 
@@ -200,6 +201,39 @@ TEST(StationRecord, WholeEntriesBackInTheOrderTheyStartedFilteredByDateStationAn
         EXPECT_EQ(Ids(entries), c.ids) << c.query.since << " " << c.query.until << " "
                                        << c.query.station << " " << c.query.serial;
     }
+}
+
+// What waits for the line: an entry and its place in the queue together, the queue in order,
+// and an item marked sent by a sender that finished late never takes a newer item with it (a
+// number is given again once the queue was empty).
+TEST(StationRecord, QueueForTheLineKeepsEveryItemUntilItIsSent) {
+    test::TempDir dir("record");
+    platform::SqliteStationStore store(
+        std::make_shared<SqliteDatabase>((dir.path() / "units.sqlite").u8string()));
+    ASSERT_TRUE(store.WriteEntry(Entry("r1", "2026-12-01T08:00:00.000Z", "S", "", ""), true));
+    ASSERT_TRUE(store.QueueSettle("2026120001", "r2", "reserved", "stamped"));
+    ASSERT_TRUE(store.WriteEntry(Entry("r3", "2026-12-01T08:01:00.000Z", "S", "", ""), false));
+    std::vector<platform::WaitingItem> items;
+    ASSERT_TRUE(store.Waiting(items, 10));
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].entry.runId, "r1");
+    EXPECT_EQ(items[1].serial + " " + items[1].runId + " " + items[1].to, "2026120001 r2 stamped");
+    std::vector<std::string> runs;
+    ASSERT_TRUE(store.WaitingRuns(runs));
+    EXPECT_EQ(runs, std::vector<std::string>{"r1"});
+
+    ASSERT_TRUE(store.Sent(items[0]));
+    ASSERT_TRUE(store.Sent(items[1]));
+    ASSERT_TRUE(store.QueueSettle("2026120002", "r4", "reserved", "void"));
+    std::vector<platform::WaitingItem> later;
+    ASSERT_TRUE(store.Waiting(later, 10));
+    ASSERT_EQ(later.size(), 1u);
+    EXPECT_EQ(later[0].seq, items[0].seq);
+    // The late sender of the first item.
+    ASSERT_TRUE(store.Sent(items[0]));
+    int waiting = 0;
+    ASSERT_TRUE(store.CountWaiting(waiting));
+    EXPECT_EQ(waiting, 1);
 }
 
 TEST(StationRecord, OneEntryTwiceIsRefusedAndLeavesTheFirstWhole) {

@@ -1,19 +1,36 @@
 #include "operator/LineAddress.h"
 
+#include <algorithm>
+
 #include "operator/LanguageTables.h"
 
 namespace bpconf::op {
 
 namespace {
 
-// Replaces the value after each "password=" (up to a blank or '&') by "***".
+// Replaces the value of each "password=" (libpq's keyword form allows blanks around the '=' and
+// a value in single quotes, with \' inside; a URL's query ends a value at '&') by "***".
 std::string WithoutPasswordValues(std::string text) {
-    const std::string key = "password=";
+    const std::string key = "password";
     for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
-        const std::size_t start = at + key.size();
-        std::size_t end = text.find_first_of(" \t&", start);
-        if (end == std::string::npos)
-            end = text.size();
+        std::size_t start = text.find_first_not_of(" \t", at + key.size());
+        if (start == std::string::npos || text[start] != '=')
+            continue;
+        start = text.find_first_not_of(" \t", start + 1);
+        if (start == std::string::npos)
+            break;
+        std::size_t end = start;
+        if (text[start] == '\'') {
+            for (end = start + 1; end < text.size() && text[end] != '\''; ++end) {
+                if (text[end] == '\\')
+                    ++end;
+            }
+            end = std::min(end + 1, text.size());
+        } else {
+            end = text.find_first_of(" \t&", start);
+            if (end == std::string::npos)
+                end = text.size();
+        }
         text.replace(start, end - start, "***");
     }
     return text;

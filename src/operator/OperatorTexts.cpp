@@ -256,6 +256,17 @@ std::string LineProblemText(const std::string& language, const serials::LineProb
                               "line again, or leave it on purpose with `bpconf-cli db "
                               "leave`.") +
                    stopped;
+        case Kind::WaitingForOtherLine:
+            return (chinese ? "本工位还有 " + std::to_string(p.waiting) +
+                                  " 条记录等待上传到它加入的生产线 " + p.line +
+                                  "，它们不能发往另一条生产线。请先用那条生产线的地址运行 "
+                                  "bpconf-cli db sync。"
+                            : std::to_string(p.waiting) +
+                                  " entries of this station still wait for the line it joined, " +
+                                  p.line +
+                                  ", and cannot go to another line. Send them first: bpconf-cli "
+                                  "db sync with that line's address.") +
+                   stopped;
         case Kind::None:
             break;
     }

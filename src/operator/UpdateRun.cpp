@@ -33,6 +33,7 @@ RunEnd UpdateRun::Run() {
     refusedSerial_.clear();
     recordFailed_ = false;
     lineWaiting_ = 0;
+    lineProblem_ = serials::LineProblem::Kind::None;
     RunEnd end = RunEnd::Normal;
     std::optional<std::string> uncaught;  // a failure nobody caught: the standard error box
     try {
@@ -94,8 +95,10 @@ RunEnd UpdateRun::CheckBeforeFirstByte() {
     // The line first: the database answers, its schema is ours, the station holds its name;
     // what waited on the station goes to the line now.
     if (s_.line != nullptr) {
-        if (const serials::LineProblem p = s_.line->Check(); !p)
+        if (const serials::LineProblem p = s_.line->Check(); !p) {
+            lineProblem_ = p.kind;
             throw RunFailure{RunEnd::Line, LineProblemText(Language(), p)};
+        }
     }
     CheckValues();
     if (settings_.Ticked(Setting::SelfTest) &&
@@ -272,8 +275,10 @@ void UpdateRun::Record(RunEnd end) {
     }
     if (!r) {
         recordFailed_ = true;
-        // A record found unusable before the first byte was told already.
-        if (end != RunEnd::Record && end != RunEnd::Line)
+        // A record found unusable before the first byte was told already; a line refused is
+        // not the record (an entry said to be kept on the station, and kept nowhere, is told).
+        if (end != RunEnd::Record &&
+            !(end == RunEnd::Line && lineProblem_ == serials::LineProblem::Kind::NoStationFile))
             s_.boxes.Error(RecordNotWrittenText(Language(), s_.record->Location(), r.reason));
     }
 }

@@ -120,6 +120,7 @@ class UpdateRun {
     std::string refusedSerial_;
     bool recordFailed_ = false;
     int lineWaiting_ = 0;
+    serials::LineProblem::Kind lineProblem_ = serials::LineProblem::Kind::None;
 };
 
 }  // namespace bpconf::op

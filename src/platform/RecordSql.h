@@ -106,7 +106,11 @@ inline constexpr const char* kWaitingForLine =
 inline constexpr const char* kCountWaitingForLine = "SELECT count(*) FROM line_outbox";
 inline constexpr const char* kRunsWaitingForLine =
     "SELECT run_id FROM line_outbox WHERE kind = 'entry' ORDER BY seq";
-inline constexpr const char* kSentToLine = "DELETE FROM line_outbox WHERE seq = $1";
+// An item that reached the line, by its number and what it is: a number is given again once the
+// queue was empty, so a second sender that finishes late never removes a newer item.
+inline constexpr const char* kSentToLine =
+    "DELETE FROM line_outbox"
+    " WHERE seq = $1 AND kind = $2 AND run_id = $3 AND serial = $4 AND to_state = $5";
 
 // The line's stations (its database only).
 inline constexpr const char* kSchemaVersion = "SELECT max(version) FROM bpconf_schema";

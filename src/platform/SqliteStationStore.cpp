@@ -163,8 +163,10 @@ RecordResult SqliteStationStore::WaitingRuns(std::vector<std::string>& runIds) {
                 [&](SqliteStatement& s) { runIds.push_back(s.Text(0)); });
 }
 
-RecordResult SqliteStationStore::Sent(std::int64_t seq) {
-    return Change(sql::kSentToLine, {std::to_string(seq)});
+RecordResult SqliteStationStore::Sent(const WaitingItem& item) {
+    return Change(sql::kSentToLine, {std::to_string(item.seq),
+                                     item.kind == WaitingItem::Kind::Settle ? kSettle : kEntry,
+                                     item.runId, item.serial, item.to});
 }
 
 }  // namespace bpconf::platform

@@ -26,7 +26,7 @@ class SqliteStationStore : public IStationStore {
     RecordResult Waiting(std::vector<WaitingItem>& items, int limit) override;
     RecordResult CountWaiting(int& count) override;
     RecordResult WaitingRuns(std::vector<std::string>& runIds) override;
-    RecordResult Sent(std::int64_t seq) override;
+    RecordResult Sent(const WaitingItem& item) override;
     std::string Location() const override { return db_->Path(); }
 
   private:

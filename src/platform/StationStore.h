@@ -43,7 +43,7 @@ class IStationStore {
     // The run ids of the entries that wait.
     virtual RecordResult WaitingRuns(std::vector<std::string>& runIds) = 0;
     // The item reached the line: it waits no more.
-    virtual RecordResult Sent(std::int64_t seq) = 0;
+    virtual RecordResult Sent(const WaitingItem& item) = 0;
 
     virtual std::string Location() const = 0;
 };

@@ -29,11 +29,11 @@ std::string PassedOverBy(std::int64_t n, const std::vector<platform::CounterSett
 
 Standing StandingOf(const SerialAccountLine& line) {
     if (line.units.size() >= 2) {
-        for (std::size_t i = 1; i < line.units.size(); ++i) {
-            if (!line.units[i].reused)
-                return Standing::Duplicate;
-        }
-        return Standing::ReuseConfirmed;
+        // Every unit but one was confirmed as a reuse, whatever order they came in (a reuse may
+        // have a clock behind the original's, or the original be known from the ledger alone).
+        const auto unconfirmed = std::count_if(line.units.begin(), line.units.end(),
+                                               [](const auto& u) { return !u.reused; });
+        return unconfirmed > 1 ? Standing::Duplicate : Standing::ReuseConfirmed;
     }
     bool reserved = false, stamped = false;
     for (const auto& row : line.rows) {
@@ -90,7 +90,7 @@ SerialAccount AccountFor(const std::string& stamp, const std::vector<platform::U
             line = std::move(it->second);
         line.counter = n;
         line.serial = SerialText(stamp, n);
-        // The first unit by time is the original; the later ones are the reuses.
+        // In the order they were stamped, as far as the record tells.
         std::stable_sort(line.units.begin(), line.units.end(), [](const auto& a, const auto& b) {
             return a.inRecord && b.inRecord ? a.started < b.started : a.inRecord > b.inRecord;
         });

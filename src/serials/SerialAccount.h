@@ -24,8 +24,8 @@ struct UnitOfSerial {
 struct SerialAccountLine {
     enum class Standing {
         OnOneUnit,
-        Duplicate,       // on two or more units, not every later one confirmed as a reuse
-        ReuseConfirmed,  // on two or more units, every later one confirmed
+        Duplicate,       // on two or more units, more than one not confirmed as a reuse
+        ReuseConfirmed,  // on two or more units, all but one confirmed as a reuse
         Void,            // its message never left the tool
         Reserved,        // taken, and its message may have reached a unit: never confirmed
         NeverTaken,      // no run took it

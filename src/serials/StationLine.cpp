@@ -111,10 +111,20 @@ LineProblem StationLine::Check() {
         p.holder = holder;
         return p;
     }
-    // The station has joined this line: from now on it never runs without it unasked.
+    // The station has joined this line: from now on it never runs without it unasked. What
+    // waits for the line it joined before is never sent to another one.
     std::string joined;
     bool found = false;
     if (!store_->Fact(kLineFact, joined, found) || !found || joined != line_->shown) {
+        int waiting = 0;
+        if (const platform::RecordResult r = store_->CountWaiting(waiting); !r)
+            return problem(Kind::NoStationFile, r.reason);
+        if (found && waiting > 0) {
+            LineProblem p = problem(Kind::WaitingForOtherLine);
+            p.line = joined;
+            p.waiting = waiting;
+            return p;
+        }
         if (const platform::RecordResult r = store_->SetFact(kLineFact, line_->shown); !r)
             return problem(Kind::NoStationFile, r.reason);
     }
@@ -154,14 +164,13 @@ SyncReport StationLine::Sync() {
             report.reason = r.reason;
             break;
         }
+        std::size_t refusedHere = 0;
         for (const auto& item : items) {
+            std::string failure;
             if (item.kind == platform::WaitingItem::Kind::Entry) {
                 // Once by run id: an entry the line holds already changes nothing there.
-                if (const platform::RecordResult r = line_->record.Write(item.entry); !r) {
-                    report.reason = r.reason;
-                    stopped = true;
-                    break;
-                }
+                if (const platform::RecordResult r = line_->record.Write(item.entry); !r)
+                    failure = r.reason;
             } else {
                 const SerialProblem p =
                     policy.SettleWaiting(item.serial, item.runId, item.from, item.to);
@@ -169,21 +178,36 @@ SyncReport StationLine::Sync() {
                     // The ledger holds no reserved row of it: it stays as the ledger says.
                     report.notSettled.push_back(item.serial);
                 } else if (!p) {
-                    report.reason = p.reason;
+                    failure = p.reason;
+                }
+            }
+            if (!failure.empty()) {
+                // The line away: everything waits, in order. The line there but refusing this
+                // one item (a text its database cannot hold): it waits and is told, and does
+                // not hold up the rest.
+                int version = 0;
+                if (!line_->directory.SchemaVersion(version)) {
+                    report.reason = failure;
                     stopped = true;
                     break;
                 }
+                report.refused.push_back("run " + item.runId + ": " + failure);
+                ++refusedHere;
+                continue;
             }
-            if (const platform::RecordResult r = store_->Sent(item.seq); !r) {
+            if (const platform::RecordResult r = store_->Sent(item); !r) {
                 report.reason = r.reason;
                 stopped = true;
                 break;
             }
             ++report.sent;
         }
-        if (items.size() < static_cast<std::size_t>(kBatch))
+        // A batch of refused items only: the next read would give the same again.
+        if (items.size() < static_cast<std::size_t>(kBatch) || refusedHere == items.size())
             break;
     }
+    if (report.reason.empty() && !report.refused.empty())
+        report.reason = report.refused.front();
     store_->CountWaiting(report.waiting);
     waiting_ = report.waiting;
     lastSync_ = report;

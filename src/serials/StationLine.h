@@ -36,12 +36,16 @@ struct LineProblem {
         NewerSchema,    // version: the database's, newer than the tool's: a newer tool
         NameHeld,       // holder: the machine that holds the name
         BelongsToLine,  // no line named, but the station joined `line`
+        // A line named, but entries of the line the station joined (`line`) still wait: sent
+        // to another line they would be lost to theirs.
+        WaitingForOtherLine,
     };
     Kind kind = Kind::None;
     std::string reason;
     std::string station;
     std::string line;  // the line's address as shown (no password)
     int version = 0;
+    int waiting = 0;  // WaitingForOtherLine
     platform::StationHolder holder;
     bool ok() const { return kind == Kind::None; }
     explicit operator bool() const { return ok(); }
@@ -52,7 +56,10 @@ struct SyncReport {
     int sent = 0;
     int waiting = 0;
     std::string reason;                   // why the rest still waits
-    std::vector<std::string> notSettled;  // settlings the line's ledger refused
+    std::vector<std::string> notSettled;  // settlings the line's ledger holds no row for
+    // Items the line answered but refused ("run R: reason"): they wait, and those after them
+    // are sent all the same.
+    std::vector<std::string> refused;
 };
 
 // The names of the station's facts in its file.

@@ -2,6 +2,7 @@
 // the line or of this station by hand (set-counter), which the ledger notes; sending what waits
 // on the station for the line (sync); freeing a station name (release-station) and leaving a
 // line on purpose (leave), both noted.
+#include <algorithm>
 #include <iostream>
 
 #include "app/cli/CliOptions.h"
@@ -79,6 +80,8 @@ int Sync(const platform::LineSettings& line) {
         return kExitEndedEarly;
     }
     const serials::SyncReport& r = station->LastSync();
+    for (const auto& refused : r.refused)
+        std::cerr << "bpconf-cli: the line refused " << refused << "\n";
     for (const auto& serial : r.notSettled) {
         std::cerr << "bpconf-cli: the line's ledger holds no reservation of " << serial
                   << " by its run: it stays as the ledger says\n";
@@ -111,16 +114,55 @@ int ReleaseStation(const platform::LineSettings& line, const std::string& name) 
     return kExitOk;
 }
 
+// Leaving needs the line's address: the station's own counter is first set past the line's
+// numbers (never back), so the station never stamps a number another station of the line gave.
 int Leave(const platform::LineSettings& line) {
+    if (line.databaseUrl.empty()) {
+        return Usage(std::string(kNoLine) +
+                     ": leaving sets this station's counter past the line's numbers first");
+    }
     platform::SerialsAndRecord store = platform::CreateSerialsAndRecord(line);
-    auto station = serials::StationLineOf(store, op::ShownLineAddress(line.databaseUrl));
+    const platform::StoredValue next = store.book->ReadCounter();
+    if (next.kind == platform::StoredValue::Kind::Unreadable) {
+        std::cerr << "bpconf-cli: the line's counter " << store.book->CounterLocation()
+                  << " cannot be read: " << next.reason << "\n";
+        return kExitEndedEarly;
+    }
+    platform::LineSettings own = line;
+    own.databaseUrl.clear();
+    platform::SerialsAndRecord station = platform::CreateSerialsAndRecord(own);
+    const platform::StoredValue mine = station.book->ReadCounter();
+    std::int64_t past = 1;
+    for (const platform::StoredValue* v : {&next, &mine}) {
+        if (v->kind == platform::StoredValue::Kind::Text) {
+            if (const auto n = serials::ParseCounter(v->text))
+                past = std::max<std::int64_t>(past, *n);
+        }
+    }
+    if (past != 1 || mine.kind != platform::StoredValue::Kind::Text) {
+        serials::SerialPolicy policy(*station.book);
+        const serials::SerialProblem p = policy.SetCounter(
+            static_cast<std::int32_t>(past),
+            serials::YearMonthStamp(platform::CreateSystemClock()->Now()), station.station,
+            "bpconf-cli db leave: past the line's numbers", false);
+        if (!p) {
+            std::cerr << "bpconf-cli: "
+                      << op::CounterNotSavedText(Language(), serials::FormatCounter(past), p,
+                                                 station.book->CounterLocation(),
+                                                 station.book->LedgerLocation())
+                      << "\n";
+            return kExitEndedEarly;
+        }
+    }
+    auto joined = serials::StationLineOf(store, op::ShownLineAddress(line.databaseUrl));
     std::string left;
-    if (const platform::RecordResult r = station->Leave(left); !r) {
+    if (const platform::RecordResult r = joined->Leave(left); !r) {
         std::cerr << "bpconf-cli: this station cannot leave its line: " << r.reason << "\n";
         return kExitEndedEarly;
     }
     std::cout << "this station left the line " << left
-              << ": it stamps from its own counter from now on\n";
+              << ": it stamps from its own counter from now on, at " << serials::FormatCounter(past)
+              << "\n";
     return kExitOk;
 }
 

@@ -437,13 +437,16 @@ int Units(const std::vector<std::string>& args) {
         std::cout.flush();
         return std::cout ? status : kExitEndedEarly;
     }
+    const bool anyWithSerial = !entries.empty();
     if (!o.outcomes.empty()) {
         entries.erase(std::remove_if(entries.begin(), entries.end(),
                                      [&](const auto& e) { return !o.outcomes.count(e.outcome); }),
                       entries.end());
     }
     if (!o.query.serial.empty() && entries.empty()) {
-        std::cerr << "bpconf-cli: no unit has serial number " << o.query.serial << "\n";
+        std::cerr << "bpconf-cli: no unit "
+                  << (anyWithSerial ? "that ended as asked (--outcome) " : "")
+                  << "has serial number " << o.query.serial << "\n";
         return kExitEndedEarly;
     }
     if (o.excel)
