@@ -106,9 +106,12 @@ CREATE TABLE IF NOT EXISTS station_facts (
 );
 
 -- The station's own, in its file: what still has to reach the line's database, in the order it
--- happened: a run's entry (the entry itself is in units) or the settling of a serial number.
+-- happened: a run's entry (the entry itself is in units) or the settling of a serial number,
+-- each for the line (its address as shown) and under the station name it happened on.
 CREATE TABLE IF NOT EXISTS line_outbox (
     seq integer PRIMARY KEY,
+    line text NOT NULL,
+    station text NOT NULL,
     kind text NOT NULL CHECK (kind IN ('entry', 'settle')),
     run_id text NOT NULL,
     serial text NOT NULL,           -- settle: the number; entry: ''

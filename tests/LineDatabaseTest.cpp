@@ -76,6 +76,12 @@ class OwnServer {
     ~OwnServer() { Do("stop"); }
     // Gone at once, as a crash has it.
     void Kill() { Do("kill"); }
+    // Hung: the server and its connections stop answering, and go on again.
+    void Hang(bool hung) {
+        const std::string pid = "$(head -n 1 '" + dir_ + "/data/postmaster.pid')";
+        const std::string signal = hung ? "STOP" : "CONT";
+        std::system(("pkill -" + signal + " -P " + pid + "; kill -" + signal + " " + pid).c_str());
+    }
     void Start() { Do("start"); }
     const std::string& Url() const { return url_; }
 
@@ -331,7 +337,8 @@ TEST_F(LineDatabase, WhatWaitsGoesToItsOwnLineAndARefusedEntryHoldsUpNothing) {
     EXPECT_EQ(Cli(kRun + jobs, home_, Station(first, "A")).status, 1);
     auto r = Cli(kRun + jobs, home_, Station(second, "A"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("1 entries of this station still wait for the line it joined, " + first),
+    EXPECT_NE(r.err.find("1 entries of this station still wait for the line " + first +
+                         " under the station name \"A\""),
               std::string::npos)
         << r.err;
     Sql(base, "ALTER DATABASE bpconf_first_line ALLOW_CONNECTIONS true");
@@ -345,8 +352,7 @@ TEST_F(LineDatabase, WhatWaitsGoesToItsOwnLineAndARefusedEntryHoldsUpNothing) {
     std::ofstream(odd, std::ios::binary) << "12345";
     r = Cli(kRun + jobs + " --package '" + odd + "'", home_, Station(second, "A"));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("(waiting on this station for the line's database: 1;"), std::string::npos)
-        << r.out;
+    EXPECT_NE(r.out.find("(1 waiting for the line)"), std::string::npos) << r.out;
     ASSERT_EQ(Cli(kRun + jobs, home_, Station(second, "A")).status, 0);
     EXPECT_EQ(Sql(second, "SELECT count(*) FROM units"), "2\n");
     r = Cli("db sync", home_, Station(second, "A"));
@@ -382,8 +388,7 @@ TEST_F(LineDatabase, ServerGoneDuringARunStopsItBeforeTheStamp) {
     EXPECT_NE(r.err.find("No serial number was sent; the update was stopped."), std::string::npos)
         << r.err;
     // Its entry waits on the station, and the operator reads that it does.
-    EXPECT_NE(r.out.find("(waiting on this station for the line's database: 1;"), std::string::npos)
-        << r.out;
+    EXPECT_NE(r.out.find("(1 waiting for the line)"), std::string::npos) << r.out;
     EXPECT_EQ(test::StampedSerials(home_ / "jobs").size(), 1u);
 
     server.Start();
@@ -445,7 +450,7 @@ TEST_F(LineDatabase, SettlingWaitsOnTheStationWhileTheDatabaseIsAway) {
               "2026120001 stamped\n2026120002 void\n");
     EXPECT_EQ(Sql(server.Url(), "SELECT run_id || ' ' || serial FROM units"), "run-1 2026120001\n");
     // Sent again, as after a crash between the line's change and the station's note of it.
-    ASSERT_TRUE(store.QueueSettle(first.serial, "run-1", "reserved", "stamped"));
+    ASSERT_TRUE(store.QueueSettle(first.serial, "run-1", "reserved", "stamped", {"L", "A"}));
     EXPECT_TRUE(record.Write(entry));
     EXPECT_EQ(line.Sync().notSettled, std::vector<std::string>());
     EXPECT_EQ(Sql(server.Url(), "SELECT count(*) FROM units") +
@@ -459,6 +464,32 @@ TEST_F(LineDatabase, SettlingWaitsOnTheStationWhileTheDatabaseIsAway) {
     const serials::SerialProblem taken = policy.Take({"202612", {}, "", "run-3", "A"}, third);
     EXPECT_TRUE(taken) << taken.reason;
     EXPECT_EQ(third.serial, "2026120003");
+}
+
+// A server that hangs on an open connection (nothing answers, nothing closes) is given up within
+// the connection's bound: the program says so instead of waiting for ever, and uses a new
+// connection once the server answers again.
+TEST_F(LineDatabase, HungServerIsGivenUpWithinTheBound) {
+    if (std::getenv("BPCONF_TEST_DATABASE_URL") == nullptr) {
+        REQUIRE_DATABASE(std::string());
+    }
+    OwnServer server(home_ / "own-server");
+    ASSERT_TRUE(platform::InitLineDatabase(server.Url()));
+    platform::PgSerialBook book(platform::ConnectLineDatabase(server.Url()));
+    serials::SerialPolicy policy(book);
+    serials::TakenSerial first, second;
+    ASSERT_TRUE(policy.Take({"202612", {}, "", "run-1", "A"}, first));
+    server.Hang(true);
+    test::AtScopeEnd resume([&] { server.Hang(false); });
+    const serials::SerialProblem hung = policy.Take({"202612", {}, "", "run-2", "A"}, second);
+    // Given up, then asked again once on a new connection, which the hung server never opens.
+    EXPECT_EQ(hung.kind, serials::SerialProblem::Kind::CounterUnreadable);
+    EXPECT_NE(hung.reason.find("the database cannot be reached: "), std::string::npos)
+        << hung.reason;
+    server.Hang(false);
+    const serials::SerialProblem again = policy.Take({"202612", {}, "", "run-3", "A"}, second);
+    EXPECT_TRUE(again) << again.reason;
+    EXPECT_EQ(second.serial, "2026120002");
 }
 
 // The database is away for ten seconds while three stations keep running: runs are refused

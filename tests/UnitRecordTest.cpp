@@ -210,23 +210,36 @@ TEST(StationRecord, QueueForTheLineKeepsEveryItemUntilItIsSent) {
     test::TempDir dir("record");
     platform::SqliteStationStore store(
         std::make_shared<SqliteDatabase>((dir.path() / "units.sqlite").u8string()));
-    ASSERT_TRUE(store.WriteEntry(Entry("r1", "2026-12-01T08:00:00.000Z", "S", "", ""), true));
-    ASSERT_TRUE(store.QueueSettle("2026120001", "r2", "reserved", "stamped"));
-    ASSERT_TRUE(store.WriteEntry(Entry("r3", "2026-12-01T08:01:00.000Z", "S", "", ""), false));
+    const platform::LineTag line{"line-db/a", "S"};
+    ASSERT_TRUE(store.WriteEntry(Entry("r1", "2026-12-01T08:00:00.000Z", "S", "", ""), &line));
+    ASSERT_TRUE(store.QueueSettle("2026120001", "r2", "reserved", "stamped", line));
+    ASSERT_TRUE(store.WriteEntry(Entry("r3", "2026-12-01T08:01:00.000Z", "S", "", ""), nullptr));
     std::vector<platform::WaitingItem> items;
-    ASSERT_TRUE(store.Waiting(items, 10));
+    ASSERT_TRUE(store.Waiting(line, items, 10));
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0].entry.runId, "r1");
     EXPECT_EQ(items[1].serial + " " + items[1].runId + " " + items[1].to, "2026120001 r2 stamped");
     std::vector<std::string> runs;
     ASSERT_TRUE(store.WaitingRuns(runs));
     EXPECT_EQ(runs, std::vector<std::string>{"r1"});
+    // Waiting for another line, or under another name, is not waiting for this one.
+    for (const platform::LineTag& other :
+         {platform::LineTag{"line-db/b", "S"}, platform::LineTag{"line-db/a", "T"}}) {
+        std::vector<platform::WaitingItem> none;
+        ASSERT_TRUE(store.Waiting(other, none, 10));
+        EXPECT_TRUE(none.empty()) << other.line << " " << other.station;
+        platform::LineTag found;
+        int count = 0;
+        ASSERT_TRUE(store.WaitingElsewhere(other, found, count));
+        EXPECT_EQ(count, 2);
+        EXPECT_EQ(found.line + " " + found.station, "line-db/a S");
+    }
 
     ASSERT_TRUE(store.Sent(items[0]));
     ASSERT_TRUE(store.Sent(items[1]));
-    ASSERT_TRUE(store.QueueSettle("2026120002", "r4", "reserved", "void"));
+    ASSERT_TRUE(store.QueueSettle("2026120002", "r4", "reserved", "void", line));
     std::vector<platform::WaitingItem> later;
-    ASSERT_TRUE(store.Waiting(later, 10));
+    ASSERT_TRUE(store.Waiting(line, later, 10));
     ASSERT_EQ(later.size(), 1u);
     EXPECT_EQ(later[0].seq, items[0].seq);
     // The late sender of the first item.

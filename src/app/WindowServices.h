@@ -86,6 +86,10 @@ class WindowServices {
             if (const std::string problem = op::LineAddressProblem(interfaceLanguage, address);
                 !problem.empty())
                 boxes_.Error(problem);
+        } else if (const serials::LineProblem p = line_->Check(); !p) {
+            // A station of a line started without its address: said before the operator reads
+            // the counter's number in the box, which is not the line's.
+            boxes_.Error(op::LineProblemText(interfaceLanguage, p, true));
         }
         show();
         boxes_.Release();

@@ -183,11 +183,15 @@ std::string RecordNotWrittenText(const std::string& language, const std::string&
                : "This update could not be written to the unit record " + location + ": " + reason;
 }
 
-std::string LineProblemText(const std::string& language, const serials::LineProblem& p) {
+std::string LineProblemText(const std::string& language, const serials::LineProblem& p,
+                            bool atStart) {
     using Kind = serials::LineProblem::Kind;
     const bool chinese = IsChinese(language);
     const std::string stopped =
-        chinese ? "未发送任何内容，本次更新已停止。" : " Nothing was sent; the update was stopped.";
+        atStart ? (chinese ? "在此之前，每次更新都会在发送任何内容之前停止。"
+                           : " Until then every update stops before it sends anything.")
+                : (chinese ? "未发送任何内容，本次更新已停止。"
+                           : " Nothing was sent; the update was stopped.");
     const std::string version = std::to_string(platform::kRecordSchemaVersion);
     switch (p.kind) {
         case Kind::NoName:
@@ -257,15 +261,16 @@ std::string LineProblemText(const std::string& language, const serials::LineProb
                               "leave`.") +
                    stopped;
         case Kind::WaitingForOtherLine:
-            return (chinese ? "本工位还有 " + std::to_string(p.waiting) +
-                                  " 条记录等待上传到它加入的生产线 " + p.line +
-                                  "，它们不能发往另一条生产线。请先用那条生产线的地址运行 "
-                                  "bpconf-cli db sync。"
-                            : std::to_string(p.waiting) +
-                                  " entries of this station still wait for the line it joined, " +
-                                  p.line +
-                                  ", and cannot go to another line. Send them first: bpconf-cli "
-                                  "db sync with that line's address.") +
+            return (chinese
+                        ? "本工位还有 " + std::to_string(p.waiting) + " 条记录等待上传到生产线 " +
+                              p.line + "（工位名称“" + p.station +
+                              "”），不能发往别的生产线或记在别的名称下。请先用那个地址和名称运行 "
+                              "bpconf-cli db sync。"
+                        : std::to_string(p.waiting) +
+                              " entries of this station still wait for the line " + p.line +
+                              " under the station name \"" + p.station +
+                              "\": they cannot go to another line or under another name. Send "
+                              "them first: bpconf-cli db sync with that address and name.") +
                    stopped;
         case Kind::None:
             break;
@@ -274,12 +279,9 @@ std::string LineProblemText(const std::string& language, const serials::LineProb
 }
 
 std::string LineWaitingText(const std::string& language, int waiting) {
-    return IsChinese(language)
-               ? "（" + std::to_string(waiting) +
-                     " 条记录保存在本工位，等待上传到生产线数据库：下次更新开始时或运行 "
-                     "bpconf-cli db sync 时发送）"
-               : "(waiting on this station for the line's database: " + std::to_string(waiting) +
-                     "; sent at the next run's start, or by bpconf-cli db sync)";
+    // Short: it follows the run's own status in a status bar of fixed width.
+    return IsChinese(language) ? "（" + std::to_string(waiting) + " 条待上传到生产线）"
+                               : "(" + std::to_string(waiting) + " waiting for the line)";
 }
 
 std::string SettleWaitingText(const std::string& language, const std::string& serial,

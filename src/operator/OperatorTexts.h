@@ -79,9 +79,10 @@ std::string RecordUnusableText(const std::string& interfaceLanguage, const std::
 std::string RecordNotWrittenText(const std::string& interfaceLanguage, const std::string& location,
                                  const std::string& reason);
 // Why the station may not run on its line now (nothing was sent).
+// atStart: said when the window starts, before any run.
 std::string LineProblemText(const std::string& interfaceLanguage,
-                            const serials::LineProblem& problem);
-// After a run: how many entries wait on the station for the line's database.
+                            const serials::LineProblem& problem, bool atStart = false);
+// After a run: how many entries (and settlings) wait on the station for the line's database.
 std::string LineWaitingText(const std::string& interfaceLanguage, int waiting);
 // After a run: the serial number's state waits on the station for the line's ledger.
 std::string SettleWaitingText(const std::string& interfaceLanguage, const std::string& serial,

@@ -99,10 +99,14 @@ inline constexpr const char* kKeepFirstFact =
     "INSERT INTO station_facts (name, value) VALUES ($1, $2) ON CONFLICT (name) DO NOTHING";
 inline constexpr const char* kRemoveFact = "DELETE FROM station_facts WHERE name = $1";
 inline constexpr const char* kQueueForLine =
-    "INSERT INTO line_outbox (kind, run_id, serial, from_state, to_state, queued_at)"
-    " VALUES ($1, $2, $3, $4, $5, $6)";
+    "INSERT INTO line_outbox (kind, run_id, serial, from_state, to_state, queued_at, line, station)"
+    " VALUES ($1, $2, $3, $4, $5, $6, $7, $8)";
 inline constexpr const char* kWaitingForLine =
-    "SELECT seq, kind, run_id, serial, from_state, to_state FROM line_outbox ORDER BY seq LIMIT $1";
+    "SELECT seq, kind, run_id, serial, from_state, to_state FROM line_outbox"
+    " WHERE line = $1 AND station = $2 ORDER BY seq LIMIT $3";
+inline constexpr const char* kWaitingElsewhere =
+    "SELECT line, station, count(*) FROM line_outbox WHERE line <> $1 OR station <> $2"
+    " GROUP BY line, station ORDER BY min(seq)";
 inline constexpr const char* kCountWaitingForLine = "SELECT count(*) FROM line_outbox";
 inline constexpr const char* kRunsWaitingForLine =
     "SELECT run_id FROM line_outbox WHERE kind = 'entry' ORDER BY seq";

@@ -90,17 +90,18 @@ RecordResult SqliteStationStore::KeepFirst(const std::string& name, std::string&
     return {};
 }
 
-RecordResult SqliteStationStore::WriteEntry(const UnitEntry& e, bool forLine) {
+RecordResult SqliteStationStore::WriteEntry(const UnitEntry& e, const LineTag* forLine) {
     const std::string what = "cannot write to " + db_->Path();
     if (RecordResult r = db_->Begin(true, what); !r)
         return r;
     std::string error = InsertEntry(*db_, e);
-    if (error.empty() && forLine) {
+    if (error.empty() && forLine != nullptr) {
         SqliteStatement queue(*db_, sql::kQueueForLine);
         if (!queue.ok()) {
             error = db_->LastError();
         } else {
-            BindAll(queue, {kEntry, e.runId, "", "", "", UtcNow()});
+            BindAll(queue,
+                    {kEntry, e.runId, "", "", "", UtcNow(), forLine->line, forLine->station});
             if (queue.Step() != SQLITE_DONE)
                 error = db_->LastError();
         }
@@ -111,14 +112,28 @@ RecordResult SqliteStationStore::WriteEntry(const UnitEntry& e, bool forLine) {
 }
 
 RecordResult SqliteStationStore::QueueSettle(const std::string& serial, const std::string& runId,
-                                             const std::string& from, const std::string& to) {
-    return Change(sql::kQueueForLine, {kSettle, runId, serial, from, to, UtcNow()});
+                                             const std::string& from, const std::string& to,
+                                             const LineTag& forLine) {
+    return Change(sql::kQueueForLine,
+                  {kSettle, runId, serial, from, to, UtcNow(), forLine.line, forLine.station});
 }
 
-RecordResult SqliteStationStore::Waiting(std::vector<WaitingItem>& items, int limit) {
+RecordResult SqliteStationStore::WaitingElsewhere(const LineTag& forLine, LineTag& other,
+                                                  int& count) {
+    count = 0;
+    other = LineTag();
+    return Rows(sql::kWaitingElsewhere, {forLine.line, forLine.station}, [&](SqliteStatement& s) {
+        if (count == 0)
+            other = {s.Text(0), s.Text(1)};
+        count += static_cast<int>(s.Int(2));
+    });
+}
+
+RecordResult SqliteStationStore::Waiting(const LineTag& forLine, std::vector<WaitingItem>& items,
+                                         int limit) {
     items.clear();
     RecordResult r = Rows(
-        sql::kWaitingForLine, {},
+        sql::kWaitingForLine, {forLine.line, forLine.station},
         [&](SqliteStatement& s) {
             WaitingItem item;
             item.seq = s.Int(0);

@@ -20,10 +20,13 @@ class SqliteStationStore : public IStationStore {
     RecordResult SetFact(const std::string& name, const std::string& value) override;
     RecordResult RemoveFact(const std::string& name) override;
     RecordResult KeepFirst(const std::string& name, std::string& value) override;
-    RecordResult WriteEntry(const UnitEntry& entry, bool forLine) override;
+    RecordResult WriteEntry(const UnitEntry& entry, const LineTag* forLine) override;
     RecordResult QueueSettle(const std::string& serial, const std::string& runId,
-                             const std::string& from, const std::string& to) override;
-    RecordResult Waiting(std::vector<WaitingItem>& items, int limit) override;
+                             const std::string& from, const std::string& to,
+                             const LineTag& forLine) override;
+    RecordResult Waiting(const LineTag& forLine, std::vector<WaitingItem>& items,
+                         int limit) override;
+    RecordResult WaitingElsewhere(const LineTag& forLine, LineTag& other, int& count) override;
     RecordResult CountWaiting(int& count) override;
     RecordResult WaitingRuns(std::vector<std::string>& runIds) override;
     RecordResult Sent(const WaitingItem& item) override;

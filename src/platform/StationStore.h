@@ -11,6 +11,11 @@
 
 namespace bpconf::platform {
 
+// Which line a thing waits for (its address as shown), and the station name it happened on.
+struct LineTag {
+    std::string line, station;
+};
+
 // One thing waiting for the line: a run's entry, or the settling of a serial number.
 struct WaitingItem {
     enum class Kind { Entry, Settle };
@@ -32,13 +37,17 @@ class IStationStore {
     // Keeps the fact unless one of that name is kept already; value: the one kept afterwards.
     virtual RecordResult KeepFirst(const std::string& name, std::string& value) = 0;
 
-    // Writes the entry to the station's record; forLine: queued for the line as well, in the
-    // same transaction (both or neither).
-    virtual RecordResult WriteEntry(const UnitEntry& entry, bool forLine) = 0;
+    // Writes the entry to the station's record; with a line: queued for it as well, in the same
+    // transaction (both or neither).
+    virtual RecordResult WriteEntry(const UnitEntry& entry, const LineTag* forLine) = 0;
     virtual RecordResult QueueSettle(const std::string& serial, const std::string& runId,
-                                     const std::string& from, const std::string& to) = 0;
-    // What waits, oldest first (at most `limit` items).
-    virtual RecordResult Waiting(std::vector<WaitingItem>& items, int limit) = 0;
+                                     const std::string& from, const std::string& to,
+                                     const LineTag& forLine) = 0;
+    // What waits for that line under that name, oldest first (at most `limit` items).
+    virtual RecordResult Waiting(const LineTag& forLine, std::vector<WaitingItem>& items,
+                                 int limit) = 0;
+    // What waits for another line, or under another name: how much, and for which (the oldest).
+    virtual RecordResult WaitingElsewhere(const LineTag& forLine, LineTag& other, int& count) = 0;
     virtual RecordResult CountWaiting(int& count) = 0;
     // The run ids of the entries that wait.
     virtual RecordResult WaitingRuns(std::vector<std::string>& runIds) = 0;

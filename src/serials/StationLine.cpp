@@ -111,20 +111,23 @@ LineProblem StationLine::Check() {
         p.holder = holder;
         return p;
     }
-    // The station has joined this line: from now on it never runs without it unasked. What
-    // waits for the line it joined before is never sent to another one.
+    // What waits for another line, or under another name, is never sent here: it would be
+    // lost to its own line, or filed under a name not its own.
+    platform::LineTag other;
+    int elsewhere = 0;
+    if (const platform::RecordResult r = store_->WaitingElsewhere(Tag(), other, elsewhere); !r)
+        return problem(Kind::NoStationFile, r.reason);
+    if (elsewhere > 0) {
+        LineProblem p = problem(Kind::WaitingForOtherLine);
+        p.line = other.line;
+        p.station = other.station;
+        p.waiting = elsewhere;
+        return p;
+    }
+    // The station has joined this line: from now on it never runs without it unasked.
     std::string joined;
     bool found = false;
     if (!store_->Fact(kLineFact, joined, found) || !found || joined != line_->shown) {
-        int waiting = 0;
-        if (const platform::RecordResult r = store_->CountWaiting(waiting); !r)
-            return problem(Kind::NoStationFile, r.reason);
-        if (found && waiting > 0) {
-            LineProblem p = problem(Kind::WaitingForOtherLine);
-            p.line = joined;
-            p.waiting = waiting;
-            return p;
-        }
         if (const platform::RecordResult r = store_->SetFact(kLineFact, line_->shown); !r)
             return problem(Kind::NoStationFile, r.reason);
     }
@@ -135,8 +138,10 @@ LineProblem StationLine::Check() {
 
 platform::RecordResult StationLine::Write(const platform::UnitEntry& entry) {
     const bool forLine = line_.has_value() && !refused_;
-    platform::RecordResult kept = store_ != nullptr ? store_->WriteEntry(entry, forLine)
-                                                    : platform::RecordResult{false, whyNot_};
+    const platform::LineTag tag = Tag();
+    platform::RecordResult kept = store_ != nullptr
+                                      ? store_->WriteEntry(entry, forLine ? &tag : nullptr)
+                                      : platform::RecordResult{false, whyNot_};
     if (!kept) {
         if (!forLine)
             return kept;
@@ -160,7 +165,7 @@ SyncReport StationLine::Sync() {
     bool stopped = false;
     while (!stopped) {
         std::vector<platform::WaitingItem> items;
-        if (const platform::RecordResult r = store_->Waiting(items, kBatch); !r) {
+        if (const platform::RecordResult r = store_->Waiting(Tag(), items, kBatch); !r) {
             report.reason = r.reason;
             break;
         }
@@ -221,7 +226,7 @@ bool StationLine::QueueSettle(const std::string& serial, const std::string& runI
         return false;
     }
     const platform::RecordResult r =
-        store_->QueueSettle(serial, runId, StateName(from), StateName(to));
+        store_->QueueSettle(serial, runId, StateName(from), StateName(to), Tag());
     if (!r) {
         reason = r.reason;
         return false;

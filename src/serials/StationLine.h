@@ -36,8 +36,8 @@ struct LineProblem {
         NewerSchema,    // version: the database's, newer than the tool's: a newer tool
         NameHeld,       // holder: the machine that holds the name
         BelongsToLine,  // no line named, but the station joined `line`
-        // A line named, but entries of the line the station joined (`line`) still wait: sent
-        // to another line they would be lost to theirs.
+        // Entries still wait for another line (`line`) or under another name (`station`): sent
+        // here they would be lost to their own line, or filed under a name not theirs.
         WaitingForOtherLine,
     };
     Kind kind = Kind::None;
@@ -105,6 +105,7 @@ class StationLine : public ISettleQueue {
 
   private:
     platform::StationHolder Me(const std::string& id) const;
+    platform::LineTag Tag() const { return {line_ ? line_->shown : "", station_}; }
 
     platform::IStationStore* store_;
     std::string whyNot_;

@@ -40,11 +40,7 @@ std::string NoteOn(PgConnection& c, const std::string& event, const StationHolde
 
 RecordResult PgLineDirectory::SchemaVersion(int& version) {
     version = 0;
-    std::string reason;
-    pg_result* raw = c_->Query(sql::kSchemaVersion, {}, reason);
-    if (raw == nullptr)
-        return {false, reason};
-    PgResult r(raw);
+    const PgResult r = c_->Query(sql::kSchemaVersion);
     if (!r.Ok())
         return r.State() == kUndefinedTable ? RecordResult() : RecordResult{false, r.Error()};
     if (r.Rows() > 0)

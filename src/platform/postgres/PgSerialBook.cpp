@@ -32,11 +32,7 @@ BookResult Failed(Failure failure, std::string reason) {
 // connection as it is; outside one (retry) through the path that reconnects once.
 BookResult ReadOn(PgConnection& c, const char* query, const std::vector<std::string>& params,
                   bool retry, const std::function<void(const PgResult&)>& read) {
-    std::string reason;
-    pg_result* raw = retry ? c.Query(query, params, reason) : c.Exec(query, params);
-    if (raw == nullptr)
-        return Failed(Failure::LedgerUnreadable, reason);
-    PgResult rows(raw);
+    const PgResult rows = retry ? c.Query(query, params) : c.Exec(query, params);
     if (!rows.Ok())
         return Failed(Failure::LedgerUnreadable, rows.Error());
     read(rows);
@@ -144,14 +140,7 @@ std::string PgSerialBook::LedgerLocation() const {
 
 StoredValue PgSerialBook::ReadCounter() {
     StoredValue v;
-    std::string reason;
-    pg_result* result = c_->Query(sql::kReadCounter, {kLineSequence}, reason);
-    if (result == nullptr) {
-        v.kind = StoredValue::Kind::Unreadable;
-        v.reason = reason;
-        return v;
-    }
-    PgResult r(result);
+    const PgResult r = c_->Query(sql::kReadCounter, {kLineSequence});
     if (!r.Ok()) {
         v.kind = StoredValue::Kind::Unreadable;
         v.reason = r.Error();
@@ -247,13 +236,9 @@ BookResult PgSerialBook::Settings(std::vector<CounterSetting>& settings) {
 BookResult PgSerialBook::Update(const std::string& serial, const std::string& runId,
                                 const std::string& from, const std::string& to, int& changed) {
     changed = 0;
-    std::string reason;
     // Asked again once on a connection the server dropped since (a restart): a change made
     // before the drop is found made, as the row has its new state already.
-    pg_result* raw = c_->Query(sql::kUpdateSerial, {serial, runId, from, to, UtcNow()}, reason);
-    if (raw == nullptr)
-        return Failed(Failure::LedgerUnwritable, reason);
-    PgResult r(raw);
+    const PgResult r = c_->Query(sql::kUpdateSerial, {serial, runId, from, to, UtcNow()});
     if (!r.Ok())
         return Failed(Failure::LedgerUnwritable, r.Error());
     changed = r.Changed();

@@ -85,11 +85,7 @@ RecordResult PgUnitRecord::Read(const UnitQuery& q, std::vector<UnitEntry>& entr
 
 RecordResult PgUnitRecord::Probe() {
     // The connection, and the tables the entry goes to.
-    std::string reason;
-    pg_result* result = c_->Query("SELECT 1 FROM units, unit_messages LIMIT 0", {}, reason);
-    if (result == nullptr)
-        return {false, reason};
-    PgResult r(result);
+    const PgResult r = c_->Query("SELECT 1 FROM units, unit_messages LIMIT 0");
     if (!r.Ok())
         return {false, r.Error()};
     return {};
