@@ -262,6 +262,11 @@ TEST_F(LineDatabase, LineIsCheckedBeforeTheFirstByte) {
     EXPECT_EQ(
         Sql(url_, "SELECT count(*) FROM serials") + Sql(url_, "SELECT count(*) FROM counters"),
         "0\n0\n");
+    // Lines this station never reached (a wrong address) get none of its entries later: they
+    // stay in its own record only.
+    const auto own = Cli("units", home_);
+    EXPECT_NE(own.out.find(",no\r\n"), std::string::npos) << own.out;
+    EXPECT_EQ(own.out.find(",yes\r\n"), std::string::npos) << own.out;
 }
 
 // A station name is held by the machine that first ran under it, until it is released on

@@ -207,9 +207,9 @@ std::string LineProblemText(const std::string& language, const serials::LineProb
                    stopped;
         case Kind::Unreachable:
             return (chinese ? "无法连接生产线数据库 " + p.line + "：" + p.reason +
-                                  "。本次记录保存在本工位，数据库恢复后上传。"
+                                  "。本次记录保存在本工位自己的记录中。"
                             : "The line's database " + p.line + " does not answer: " + p.reason +
-                                  ". This run's entry is kept on the station until it is back.") +
+                                  ". This run's entry is kept in the station's own record.") +
                    stopped;
         case Kind::NotSetUp:
             return (chinese ? "生产线数据库 " + p.line +

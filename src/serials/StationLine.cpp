@@ -83,13 +83,19 @@ LineProblem StationLine::Check() {
         return problem(Kind::NoName);
     if (store_ == nullptr)
         return problem(Kind::NoStationFile, whyNot_);
-    int version = 0;
-    if (const platform::RecordResult r = line_->directory.SchemaVersion(version); !r) {
-        // Away: this run's entry waits for the line with the others.
-        refused_ = false;
+    // Away: this run's entry waits for the line with the others, when the station has joined
+    // that very line; a line it never reached (a wrong address, its first run) may be none at
+    // all, and the entry stays in the station's own record only.
+    auto away = [&](const std::string& reason) {
+        std::string joined;
+        bool found = false;
+        refused_ = !(store_->Fact(kLineFact, joined, found) && found && joined == line_->shown);
         store_->CountWaiting(waiting_);
-        return problem(Kind::Unreachable, r.reason);
-    }
+        return problem(Kind::Unreachable, reason);
+    };
+    int version = 0;
+    if (const platform::RecordResult r = line_->directory.SchemaVersion(version); !r)
+        return away(r.reason);
     if (version != platform::kRecordSchemaVersion) {
         LineProblem p = problem(version == 0                               ? Kind::NotSetUp
                                 : version < platform::kRecordSchemaVersion ? Kind::OlderSchema
@@ -101,11 +107,8 @@ LineProblem StationLine::Check() {
     if (const platform::RecordResult r = MachineIdentity(id); !r)
         return problem(Kind::NoStationFile, r.reason);
     platform::StationHolder holder;
-    if (const platform::RecordResult r = line_->directory.Claim(Me(id), holder); !r) {
-        refused_ = false;
-        store_->CountWaiting(waiting_);
-        return problem(Kind::Unreachable, r.reason);
-    }
+    if (const platform::RecordResult r = line_->directory.Claim(Me(id), holder); !r)
+        return away(r.reason);
     if (holder.machineId != id) {
         LineProblem p = problem(Kind::NameHeld);
         p.holder = holder;
