@@ -60,9 +60,9 @@ class WindowServices {
                 *backends_.directory, *backends_.serials, *backends_.record,
                 op::ShownLineAddress(platform::LineSettingsFromEnvironment().databaseUrl)});
         }
-        line_ = std::make_unique<serials::StationLine>(backends_.stationStore.get(),
-                                                       backends_.stationWhyNot, std::move(line),
-                                                       backends_.station, platform::HostName());
+        line_ = std::make_unique<serials::StationLine>(
+            backends_.stationStore.get(), backends_.stationWhyNot, std::move(line),
+            backends_.station, platform::HostName(), backends_.lineDatabaseIgnored);
         services_.line = line_.get();
         services_.station = backends_.station;
         services_.version = BPCONF_VERSION;
@@ -78,15 +78,13 @@ class WindowServices {
     // Shows the window (show), then the boxes held since the start: a line database this build
     // cannot use is told first.
     void Show(const std::string& interfaceLanguage, const std::function<void()>& show) {
-        if (backends_.lineDatabaseIgnored)
-            boxes_.Warning(op::LineDatabaseIgnoredText(interfaceLanguage));
         // A mistyped line address: every run will stop before its first byte; said at once.
         const std::string address = platform::LineSettingsFromEnvironment().databaseUrl;
-        if (!address.empty()) {
-            if (const std::string problem = op::LineAddressProblem(interfaceLanguage, address);
-                !problem.empty())
-                boxes_.Error(problem);
-        } else if (const serials::LineProblem p = line_->Check(); !p) {
+        if (const std::string problem =
+                address.empty() ? "" : op::LineAddressProblem(interfaceLanguage, address);
+            !problem.empty()) {
+            boxes_.Error(problem);
+        } else if (const serials::LineProblem p = line_->Check(); !p && address.empty()) {
             // A station of a line started without its address: said before the operator reads
             // the counter's number in the box, which is not the line's.
             boxes_.Error(op::LineProblemText(interfaceLanguage, p, true));

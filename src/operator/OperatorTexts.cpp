@@ -194,6 +194,13 @@ std::string LineProblemText(const std::string& language, const serials::LineProb
                            : " Nothing was sent; the update was stopped.");
     const std::string version = std::to_string(platform::kRecordSchemaVersion);
     switch (p.kind) {
+        case Kind::NoClient:
+            return (chinese ? "已指定生产线数据库（BPCONF_DATABASE_URL），但此版本没有它的客户端；"
+                              "不会改用本机的序列号计数器。"
+                            : "A line database is named (BPCONF_DATABASE_URL), but this build has "
+                              "no client for it; the station's own counter is never used "
+                              "instead.") +
+                   stopped;
         case Kind::NoName:
             return (chinese ? "连接生产线数据库的工位必须有名称（BPCONF_STATION，或配置文件 [line] "
                               "段中的 station=），不会用主机名代替。"
@@ -293,14 +300,6 @@ std::string SettleWaitingText(const std::string& language, const std::string& se
                : "The line's database cannot be reached now: serial number " + serial +
                      " is kept on this station as " + (stamped ? "stamped" : "void") +
                      " and goes to the line's ledger when it is back.";
-}
-
-std::string LineDatabaseIgnoredText(const std::string& language) {
-    return IsChinese(language)
-               ? "已设置生产线数据库（BPCONF_DATABASE_URL），但此 Windows 版本还不能使用它；"
-                 "序列号计数器和生产记录仍保存在本机。"
-               : "A line database is set (BPCONF_DATABASE_URL), but this Windows build cannot "
-                 "use it yet; the serial counter and the record stay on this station.";
 }
 
 bool HasControlCharacter(const std::string& text) {

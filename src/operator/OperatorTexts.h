@@ -87,7 +87,5 @@ std::string LineWaitingText(const std::string& interfaceLanguage, int waiting);
 // After a run: the serial number's state waits on the station for the line's ledger.
 std::string SettleWaitingText(const std::string& interfaceLanguage, const std::string& serial,
                               serials::SerialState state);
-// A line database is named, but this build cannot use it.
-std::string LineDatabaseIgnoredText(const std::string& interfaceLanguage);
 
 }  // namespace bpconf::op

@@ -60,7 +60,8 @@ struct LineSettings {
 LineSettings LineSettingsFromEnvironment();
 std::string HostName();
 
-// Whether this build has a database client for a line's database (not Windows, for now).
+// Whether this build has a database client for a line's database (a Windows build made without
+// the cross-built libpq has none).
 bool LineDatabaseAvailable();
 // The serial numbers, the record and the stations on the line's database, on one connection;
 // false where this build has no database client.
@@ -84,8 +85,9 @@ struct SerialsAndRecord {
     // The line's stations and schema: only on a line.
     std::unique_ptr<ILineDirectory> directory;
     std::string station;
-    // A line database was named but this build cannot use it: the station's own counter and
-    // record are used, and the operator is to be told.
+    // A line database was named but this build has no client for it: the station's own
+    // counter and record are set up (for reading), and every run is refused before its first
+    // byte (the line's policy), never stamped from the station's counter.
     bool lineDatabaseIgnored = false;
 };
 // readOnly: for a dry run, which reads the counter and the ledger and creates nothing.

@@ -37,12 +37,14 @@ constexpr int kBatch = 500;
 }  // namespace
 
 StationLine::StationLine(platform::IStationStore* store, std::string whyNot,
-                         std::optional<Line> line, std::string station, std::string host)
+                         std::optional<Line> line, std::string station, std::string host,
+                         bool noClient)
     : store_(store),
       whyNot_(std::move(whyNot)),
       line_(std::move(line)),
       station_(std::move(station)),
-      host_(std::move(host)) {}
+      host_(std::move(host)),
+      noClient_(noClient) {}
 
 platform::StationHolder StationLine::Me(const std::string& id) const {
     return {station_, id, host_, ""};
@@ -57,6 +59,8 @@ platform::RecordResult StationLine::MachineIdentity(std::string& id) {
 
 LineProblem StationLine::Check() {
     refused_ = true;
+    if (noClient_)
+        return Problem(Kind::NoClient);
     if (!line_) {
         // A station that joined a line never stamps from its own counter unasked: its numbers
         // would repeat the line's.
@@ -286,7 +290,7 @@ std::unique_ptr<StationLine> StationLineOf(platform::SerialsAndRecord& b,
     if (b.directory)
         line.emplace(StationLine::Line{*b.directory, *b.book, *b.record, shown});
     return std::make_unique<StationLine>(b.stationStore.get(), b.stationWhyNot, std::move(line),
-                                         b.station, platform::HostName());
+                                         b.station, platform::HostName(), b.lineDatabaseIgnored);
 }
 
 }  // namespace bpconf::serials

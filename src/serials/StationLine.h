@@ -28,6 +28,7 @@ namespace bpconf::serials {
 struct LineProblem {
     enum class Kind {
         None,
+        NoClient,       // a line is named, but this build has no client for its database
         NoName,         // a line station without a name
         NoStationFile,  // the station's own file cannot be kept (reason)
         Unreachable,    // the database does not answer (reason)
@@ -78,8 +79,10 @@ class StationLine : public ISettleQueue {
     };
     // store: the station's own file (nothing: whyNot says why); line: nothing on the station's
     // own counter. host: this machine's host name, for the line's messages.
+    // noClient: a line is named that this build cannot reach (no database client): every check
+    // refuses, and the station's own counter is never used instead.
     StationLine(platform::IStationStore* store, std::string whyNot, std::optional<Line> line,
-                std::string station, std::string host);
+                std::string station, std::string host, bool noClient = false);
 
     bool OnLine() const { return line_.has_value(); }
     // Before a run's first byte: everything above, then what waits is sent.
@@ -111,6 +114,7 @@ class StationLine : public ISettleQueue {
     std::string whyNot_;
     std::optional<Line> line_;
     std::string station_, host_;
+    bool noClient_;
     // The line refused this station for the run checked last: its entry stays on the station.
     bool refused_ = false;
     int waiting_ = 0;

@@ -242,8 +242,8 @@ check "run --printer $chinese_queue reaches it" chinese_run
 check "window: $chinese_queue in the list, a run reaches it" window_run "$chinese_queue"
 export LANG=$saved_lang LC_ALL=$saved_lc_all
 
-# The record on Windows: a SQLite file in %LOCALAPPDATA%; a line database named is not used by
-# this build, and it says so.
+# The record on Windows: a SQLite file in %LOCALAPPDATA%; a line database named that does not
+# answer stops the run before its first byte, never a fallback to the registry's counter.
 windows_record() {
     rm -rf "$work/record-jobs"
     BPCONF_STATION=WineStation wine_cli run --no-pacing --capture "$work/record-jobs" \
@@ -253,14 +253,90 @@ windows_record() {
     echo "$csv"
     [ "$(wc -l <<<"$csv")" -eq 2 ] && grep -q ',WineStation,english,capture ' <<<"$csv" &&
         grep -q ',finished,' <<<"$csv" || return 1
-    local err
-    err=$(BPCONF_DATABASE_URL="host=/nowhere" wine_cli run --no-pacing --capture \
-        "$work/record-jobs" 2>&1 >/dev/null)
+    local err before
+    before=$(ls "$work/record-jobs" | wc -l)
+    err=$(BPCONF_STATION=WineStation BPCONF_DATABASE_URL="host=127.0.0.1 port=1 dbname=line" \
+        wine_cli run --no-pacing --capture "$work/record-jobs" 2>&1 >/dev/null)
     echo "$err"
-    grep -q "this Windows build cannot use it yet" <<<"$err"
+    grep -q "The line's database host=127.0.0.1 port=1 dbname=line does not answer" <<<"$err" &&
+        [ "$(ls "$work/record-jobs" | wc -l)" -eq "$before" ]
 }
-check "record: entries in %LOCALAPPDATA%, read back by units; a line database is declined aloud" \
+check "record: entries in %LOCALAPPDATA%, read back by units; a line that does not answer sends nothing" \
     windows_record
+
+echo "== wine: a line database over TCP with TLS"
+# The private database server of scripts/test also listens on 127.0.0.1, TLS only, with a
+# password (BPCONF_TEST_DATABASE_TCP, the password in BPCONF_TEST_DATABASE_PGPASS): two Windows
+# stations (one wine prefix: one machine holding two names) and one Linux station, in parallel.
+line_db=bpconf_wine_line
+tcp=${BPCONF_TEST_DATABASE_TCP:-}
+ca=$(sed -n 's/.*sslrootcert=\([^ ]*\).*/\1/p' <<<"$tcp")
+# A Windows path with forward slashes: a backslash in a connection string starts an escape.
+win_path() { winepath -w "$1" 2>/dev/null | tr -d '\r' | tr '\\' /; }
+win_line() { sed "s|sslrootcert=[^ ]*|sslrootcert=$(win_path "$ca")|" <<<"$tcp dbname=$line_db"; }
+line_cli() {  # line_cli STATION ARGS...: bpconf-cli.exe as a Windows station of the line
+    BPCONF_STATION=$1 PGPASSFILE=$(win_path "$BPCONF_TEST_DATABASE_PGPASS") \
+        BPCONF_DATABASE_URL=$(win_line) wine "$win/src/app/bpconf-cli.exe" "${@:2}"
+}
+if [ -n "$tcp" ] && [ -n "${BPCONF_TEST_DATABASE_URL:-}" ]; then
+    psql -q "$BPCONF_TEST_DATABASE_URL" -c "DROP DATABASE IF EXISTS $line_db WITH (FORCE)" \
+        -c "CREATE DATABASE $line_db OWNER bpconf" >/dev/null
+    three_stations() {
+        rm -rf "$work/line-jobs"
+        line_cli setup db init || return 1
+        local pids=() s
+        for s in W1 W2; do
+            (for _ in 1 2 3; do
+                line_cli $s run --no-pacing --set serial.month=202612 \
+                    --capture "$work/line-jobs/$s" >/dev/null || exit 1
+            done) &
+            pids+=($!)
+        done
+        (for _ in 1 2 3; do
+            BPCONF_STATION=L1 PGPASSFILE="$BPCONF_TEST_DATABASE_PGPASS" \
+                BPCONF_DATABASE_URL="$tcp dbname=$line_db" linux_cli run --no-pacing \
+                --set serial.month=202612 --capture "$work/line-jobs/L1" >/dev/null || exit 1
+        done) &
+        pids+=($!)
+        wait "${pids[@]}" || return 1
+        local serials
+        serials=$(cat "$work"/line-jobs/*/job-*.bin | "$linux/src/app/bpconf-cli" decode | grep '^STSN')
+        echo "$serials"
+        [ "$(wc -l <<<"$serials")" -eq 9 ] && [ "$(sort -u <<<"$serials" | wc -l)" -eq 9 ] &&
+            [ "$(psql -At "$BPCONF_TEST_DATABASE_URL dbname=$line_db" -c \
+                "SELECT count(*) || ' ' || count(DISTINCT station) FROM units")" = "9 3" ] &&
+            [ "$(psql -At "$BPCONF_TEST_DATABASE_URL dbname=$line_db" -c \
+                "SELECT string_agg(DISTINCT state, ',') || ' ' || count(*) FROM serials")" = "stamped 9" ]
+    }
+    check "line over TLS: two Windows stations and a Linux one, 3 runs each: 9 numbers, 9 entries, all stamped" \
+        three_stations
+
+    # Refused before the first byte, the queue empty, the registry's counter untouched.
+    refused_before_sending() {
+        local url=$1 passfile=$2 says=$3 out before counter
+        before=$(job_count)
+        counter=$(wine reg query 'HKCU\SOFTWARE\kelvor\PrinterTest' /v Num 2>/dev/null | tr -d '\r')
+        out=$(BPCONF_STATION=W1 PGPASSFILE="$passfile" BPCONF_DATABASE_URL="$url" \
+            wine_cli run --no-pacing --printer "$queue" 2>&1)
+        local status=$?
+        echo "$out"
+        [ "$status" -eq 1 ] && grep -q -- "$says" <<<"$out" &&
+            [ "$(job_count)" -eq "$before" ] && [ -z "$(lpstat -o "$queue" 2>/dev/null)" ] &&
+            [ "$(wine reg query 'HKCU\SOFTWARE\kelvor\PrinterTest' /v Num 2>/dev/null | tr -d '\r')" = "$counter" ]
+    }
+    printf '127.0.0.1:*:*:bpconf:not-the-password\n' >"$work/wrong-pgpass"
+    chmod 0600 "$work/wrong-pgpass"
+    check "line over TLS: a server that is down sends nothing" refused_before_sending \
+        "$(win_line | sed 's/port=[0-9]*/port=1/')" "$(win_path "$BPCONF_TEST_DATABASE_PGPASS")" \
+        "does not answer"
+    check "line over TLS: a wrong password sends nothing" refused_before_sending \
+        "$(win_line)" "$(win_path "$work/wrong-pgpass")" "password authentication failed"
+    check "line over TLS: a certificate from another authority sends nothing" \
+        refused_before_sending "$(win_line | sed 's/ca\.crt/other-ca.crt/')" \
+        "$(win_path "$BPCONF_TEST_DATABASE_PGPASS")" "certificate verify failed"
+else
+    bad "line over TLS: no private database server (BPCONF_TEST_DATABASE_TCP unset)"
+fi
 
 echo "== wine: the stamp table on both builds"
 # Each row of the stamp table (tests/StampTable.h): the counter before, the operator's number,

@@ -333,8 +333,6 @@ int Run(const Options& o, bool dryRun) {
         }
         plan.package.Set(std::move(list), o.package);
     }
-    if (!dryRun && platform::LineDatabaseIgnored(plan.line))
-        platform::CreateConsoleMessageBoxes()->Warning(op::LineDatabaseIgnoredText(plan.language));
 
     std::vector<Target> targets = o.targets;
     if (targets.empty())

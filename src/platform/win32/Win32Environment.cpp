@@ -63,18 +63,4 @@ std::optional<std::string> DefaultRecordPath(std::string& whyNot) {
     return *local + "\\bpconf\\units.sqlite";
 }
 
-// No database client in this build yet: the station's own counter and record.
-bool LineDatabaseAvailable() {
-    return false;
-}
-
-bool CreateLineDatabaseBackends(const std::string&, std::unique_ptr<ISerialBook>&,
-                                std::unique_ptr<IUnitRecord>&, std::unique_ptr<ILineDirectory>&) {
-    return false;
-}
-
-RecordResult InitLineDatabaseSchema(const std::string&) {
-    return {false, "this Windows build has no PostgreSQL client"};
-}
-
 }  // namespace bpconf::platform
