@@ -5,6 +5,8 @@
 
 #include <winspool.h>
 
+#include <mutex>
+#include <set>
 #include <vector>
 
 #include "platform/Backends.h"
@@ -23,12 +25,46 @@ std::uint32_t LastErrorOr(std::uint32_t fallback) {
     return e != 0 ? static_cast<std::uint32_t>(e) : fallback;
 }
 
+// Not in every winspool.h: keep a job in the queue after it printed (Windows 8 and later), so
+// that a job that vanished can be told from one that printed.
+constexpr DWORD kJobControlRetain = 8;
+
+// Under wine a job leaves wine's own queue the moment it is handed to the host's spooler, and
+// wine can say nothing of it afterwards (GetJob fails, printer change notifications are not
+// there): see the README.
+bool UnderWine() {
+    static const bool wine = [] {
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
+}
+
+// The jobs this program asked the spooler to keep after printing, by printer and id: printed,
+// they are deleted by the program itself.
+class RetainedJobs {
+  public:
+    void Add(const std::string& printer, int id) {
+        std::lock_guard<std::mutex> lock(m_);
+        jobs_.insert({printer, id});
+    }
+    bool Take(const std::string& printer, int id) {
+        std::lock_guard<std::mutex> lock(m_);
+        return jobs_.erase({printer, id}) > 0;
+    }
+
+  private:
+    std::mutex m_;
+    std::set<std::pair<std::string, int>> jobs_;
+};
+
 // The stages of one job on an opened printer handle. A stage that fails after the document
 // began would leave a torn message in the queue, to go out later, perhaps to the next unit: the
 // job is withdrawn instead of submitted, as the CUPS back end cancels it.
 class Win32RawJob : public IRawJob {
   public:
-    explicit Win32RawJob(HANDLE printer) : printer_(printer) {}
+    Win32RawJob(HANDLE printer, std::string name, RetainedJobs& retained)
+        : printer_(printer), name_(std::move(name)), retained_(retained) {}
     ~Win32RawJob() override { Close(); }
 
     std::uint32_t StartDoc(const std::string& documentName, const std::string& dataType) override {
@@ -42,6 +78,10 @@ class Win32RawJob : public IRawJob {
         if (id == 0)
             return LastErrorOr(winerror::kGenFailure);
         jobId_ = static_cast<int>(id);
+        // Kept in the queue once printed, so that "printed" can be read from the spooler
+        // rather than guessed from a job that is no longer there.
+        if (::SetJobW(printer_, id, 0, nullptr, kJobControlRetain))
+            retained_.Add(name_, jobId_);
         return winerror::kSuccess;
     }
     std::uint32_t StartPage() override { return Stage(::StartPagePrinter(printer_)); }
@@ -93,13 +133,16 @@ class Win32RawJob : public IRawJob {
         failed_ = true;
         return LastErrorOr(winerror::kGenFailure);
     }
-    // Drops the job begun on this handle: AbortPrinter deletes its spool file.
+    // Drops the job begun on this handle: AbortPrinter deletes its spool file; a job it cannot
+    // abort is deleted by its id.
     void Withdraw() {
-        if (!withdrawn_)
-            ::AbortPrinter(printer_);
+        if (!withdrawn_ && !::AbortPrinter(printer_) && jobId_ != 0)
+            ::SetJobW(printer_, static_cast<DWORD>(jobId_), 0, nullptr, JOB_CONTROL_DELETE);
         withdrawn_ = true;
     }
     HANDLE printer_;
+    std::string name_;
+    RetainedJobs& retained_;
     std::wstring document_, dataType_;
     int jobId_ = 0;
     bool failed_ = false, ended_ = false, withdrawn_ = false;
@@ -144,7 +187,7 @@ class Win32Spooler : public ISpooler {
             return nullptr;
         }
         error = winerror::kSuccess;
-        return std::make_unique<Win32RawJob>(handle);
+        return std::make_unique<Win32RawJob>(handle, printerName, retained_);
     }
 
     QueueState Queue(const std::string& printerName) override { return QueueOf(printerName, true); }
@@ -162,8 +205,12 @@ class Win32Spooler : public ISpooler {
         DWORD needed = 0;
         ::GetPrinterW(printer.get(), 2, nullptr, 0, &needed);
         std::vector<BYTE> buffer(needed);
-        if (needed == 0 || !::GetPrinterW(printer.get(), 2, buffer.data(), needed, &needed))
+        if (needed == 0 || !::GetPrinterW(printer.get(), 2, buffer.data(), needed, &needed)) {
+            // A printer whose state cannot be read is not taken for a ready one.
+            q.error = LastErrorOr(winerror::kInvalidPrinterState);
+            q.reason = "the printer's state cannot be read";
             return q;
+        }
         const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
         if (info->Status & (PRINTER_STATUS_PAUSED | PRINTER_STATUS_PENDING_DELETION)) {
             q.error = winerror::kInvalidPrinterState;
@@ -179,9 +226,11 @@ class Win32Spooler : public ISpooler {
         return q;
     }
 
-    // GetJob level 1. A job the spooler no longer knows is taken as arrived: the spooler removes
-    // a printed job from the queue, and a job deleted from the queue by hand vanishes the same
-    // way, which this level of GetJob cannot tell apart.
+    // GetJob level 1. Done only when the spooler says the job printed or was handed whole to the
+    // port (JOB_STATUS_PRINTED, JOB_STATUS_COMPLETE): the job was kept in the queue after
+    // printing (JOB_CONTROL_RETAIN), so one the spooler no longer knows was deleted, not
+    // printed. A printed job kept so is deleted here. Under wine alone, whose jobs leave its
+    // queue for the host's spooler at once, a job no longer known is taken as handed over.
     JobState Job(const std::string& printerName, int jobId) override {
         if (jobId == 0)
             return JobState();
@@ -193,10 +242,21 @@ class Win32Spooler : public ISpooler {
         std::vector<BYTE> buffer(needed);
         if (needed == 0 || !::GetJobW(printer.get(), static_cast<DWORD>(jobId), 1, buffer.data(),
                                       needed, &needed)) {
-            return JobState();
+            const std::uint32_t error = LastErrorOr(winerror::kPrintCancelled);
+            if (UnderWine())
+                return JobState();
+            retained_.Take(printerName, jobId);
+            JobState gone = Gone(winerror::kPrintCancelled);
+            gone.reason = "the spooler no longer knows the job (error " + std::to_string(error) +
+                          "): it was deleted before it printed";
+            return gone;
         }
         const auto* job = reinterpret_cast<const JOB_INFO_1W*>(buffer.data());
         const std::uint32_t status = job->Status;
+        if ((status & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE)) != 0 &&
+            retained_.Take(printerName, jobId)) {
+            ::SetJobW(printer.get(), static_cast<DWORD>(jobId), 0, nullptr, JOB_CONTROL_DELETE);
+        }
         const std::string text = Narrow(job->pStatus);
         // The queue is asked only about a job that would still wait or print.
         const bool settled =
@@ -210,9 +270,13 @@ class Win32Spooler : public ISpooler {
 
     void Cancel(const std::string& printerName, int jobId) override {
         PrinterHandle printer(printerName);
+        retained_.Take(printerName, jobId);
         if (printer.get() != nullptr && jobId != 0)
             ::SetJobW(printer.get(), static_cast<DWORD>(jobId), 0, nullptr, JOB_CONTROL_DELETE);
     }
+
+  private:
+    RetainedJobs retained_;
 };
 
 }  // namespace
