@@ -338,6 +338,27 @@ else
     bad "line over TLS: no private database server (BPCONF_TEST_DATABASE_TCP unset)"
 fi
 
+echo "== wine: the installer"
+# Built as scripts/package-windows builds it, into the test's own folder; installed, run and
+# removed in the test's own prefix.
+installer() {
+    "$root/scripts/package-windows" "$work/dist" >/dev/null || return 1
+    local installed="$WINEPREFIX/drive_c/Program Files/bpconf"
+    wine msiexec /i "$(winepath -w "$work/dist/bpconf.msi")" /qn || return 1
+    ls "$installed"
+    [ -f "$installed/README.md" ] && [ -f "$installed/station.ini" ] || return 1
+    [ "$(wine 'C:\Program Files\bpconf\bpconf-cli.exe' --version | tr -d '\r')" = \
+        "$(linux_cli --version)" ] || return 1
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | tr -d '\r' |
+        grep -q "DisplayName    REG_SZ    bpconf Bluetooth printer configuration tool" || return 1
+    wine msiexec /x "$(winepath -w "$work/dist/bpconf.msi")" /qn || return 1
+    [ ! -e "$installed/bpconf-cli.exe" ] &&
+        ! wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
+            grep -q "bpconf Bluetooth"
+}
+check "installer: msiexec /i installs, the installed bpconf-cli.exe answers, msiexec /x removes it" \
+    installer
+
 echo "== wine: the stamp table on both builds"
 # Each row of the stamp table (tests/StampTable.h): the counter before, the operator's number,
 # whether that number is on a unit already (and confirmed): frames and run give the same
