@@ -357,7 +357,7 @@ TEST_F(LineDatabase, WhatWaitsGoesToItsOwnLineAndARefusedEntryHoldsUpNothing) {
     std::ofstream(odd, std::ios::binary) << "12345";
     r = Cli(kRun + jobs + " --package '" + odd + "'", home_, Station(second, "A"));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("(1 waiting for the line)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("(line: 1 waiting)"), std::string::npos) << r.out;
     ASSERT_EQ(Cli(kRun + jobs, home_, Station(second, "A")).status, 0);
     EXPECT_EQ(Sql(second, "SELECT count(*) FROM units"), "2\n");
     r = Cli("db sync", home_, Station(second, "A"));
@@ -393,7 +393,7 @@ TEST_F(LineDatabase, ServerGoneDuringARunStopsItBeforeTheStamp) {
     EXPECT_NE(r.err.find("No serial number was sent; the update was stopped."), std::string::npos)
         << r.err;
     // Its entry waits on the station, and the operator reads that it does.
-    EXPECT_NE(r.out.find("(1 waiting for the line)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("(line: 1 waiting)"), std::string::npos) << r.out;
     EXPECT_EQ(test::StampedSerials(home_ / "jobs").size(), 1u);
 
     server.Start();

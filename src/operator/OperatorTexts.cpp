@@ -288,7 +288,7 @@ std::string LineProblemText(const std::string& language, const serials::LineProb
 std::string LineWaitingText(const std::string& language, int waiting) {
     // Short: it follows the run's own status in a status bar of fixed width.
     return IsChinese(language) ? "（" + std::to_string(waiting) + " 条待上传到生产线）"
-                               : "(" + std::to_string(waiting) + " waiting for the line)";
+                               : "(line: " + std::to_string(waiting) + " waiting)";
 }
 
 std::string SettleWaitingText(const std::string& language, const std::string& serial,

@@ -59,6 +59,7 @@ platform::RecordResult StationLine::MachineIdentity(std::string& id) {
 
 LineProblem StationLine::Check() {
     refused_ = true;
+    away_ = false;
     if (noClient_)
         return Problem(Kind::NoClient);
     if (!line_) {
@@ -94,6 +95,7 @@ LineProblem StationLine::Check() {
         std::string joined;
         bool found = false;
         refused_ = !(store_->Fact(kLineFact, joined, found) && found && joined == line_->shown);
+        away_ = true;
         store_->CountWaiting(waiting_);
         return problem(Kind::Unreachable, reason);
     };
@@ -157,8 +159,10 @@ platform::RecordResult StationLine::Write(const platform::UnitEntry& entry) {
             return {false, kept.reason + "; " + direct.reason};
         return {};
     }
-    if (forLine)
+    if (forLine && !away_)
         Sync();
+    else if (forLine)
+        store_->CountWaiting(waiting_);
     return {};
 }
 

@@ -117,6 +117,9 @@ class StationLine : public ISettleQueue {
     bool noClient_;
     // The line refused this station for the run checked last: its entry stays on the station.
     bool refused_ = false;
+    // The line did not answer the run checked last: its entry waits without a second try, so a
+    // hung server costs the operator one wait, not two.
+    bool away_ = false;
     int waiting_ = 0;
     SyncReport lastSync_;
 };

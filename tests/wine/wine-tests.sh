@@ -96,6 +96,9 @@ wait_jobs() {
 
 echo "== wine: prefix"
 wineboot --init >/dev/null 2>&1
+# Chinese in message boxes and dialogs too, not only in the window's own font.
+source "$root/scripts/wine-fonts.sh"
+link_cjk_fonts || bad "the CJK font could not be linked in the prefix"
 
 echo "== wine: unit tests"
 check "unit tests (Windows build)" wine "$win/tests/bpconf_unit_tests.exe" --gtest_brief=1

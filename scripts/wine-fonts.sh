@@ -1,0 +1,16 @@
+# Sourced: link_cjk_fonts links a CJK font (WenQuanYi Micro Hei, Debian's fonts-wqy-microhei)
+# behind the fonts wine draws dialogs and message boxes with, in the prefix WINEPREFIX names.
+# Wine's own Tahoma and "MS Shell Dlg" have no Chinese characters and wine falls back to no
+# other font for them: without the link, a message box draws Chinese as empty boxes. (A real
+# Windows desktop links its CJK fonts behind these by itself.)
+link_cjk_fonts() {
+    local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
+    for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI" \
+        "Lucida Sans Unicode" "MS UI Gothic" SimSun; do
+        wine reg add "$key" /v "$face" /t REG_MULTI_SZ \
+            /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' \
+            /f >/dev/null 2>&1 || return 1
+    done
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v SimSun \
+        /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+}
