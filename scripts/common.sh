@@ -18,7 +18,7 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 locales-all zip unzip d
 # Packages of the Debian package and its test (dpkg-shlibdeps, the desktop entry's check).
 PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils)
 # Packages of the window tests under a private X server.
-DISPLAY_PACKAGES=(xvfb x11-utils imagemagick)
+DISPLAY_PACKAGES=(xvfb x11-utils imagemagick chromium)
 
 # Installs the named Debian packages that are missing; apt-get update runs first, once.
 ensure_packages() {

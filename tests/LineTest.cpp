@@ -367,3 +367,109 @@ TEST(StationLedger, CounterSetBackSendsNothingAndNamesTheNextFreeNumber) {
 
 }  // namespace
 }  // namespace bpconf
+
+namespace bpconf {
+namespace {
+
+// A figure of the page's headline: the number before its label.
+int Headline(const std::string& page, const std::string& label) {
+    const std::size_t at = page.find("</b>" + label + "</span>");
+    if (at == std::string::npos)
+        return -1;
+    const std::size_t open = page.rfind("<b>", at);
+    return std::atoi(page.substr(open + 3, at - open - 3).c_str());
+}
+
+// The page drawn from the record the units command reads: its headline equals what units
+// --summary and --check say, it holds no reference outside itself and no script, a hostile name
+// is text, a real browser (Chromium, headless) draws it, and --watch rewrites it until SIGTERM.
+TEST(Report, PageMatchesUnitsAndABrowserDrawsIt) {
+    test::TempDir home("report");
+    const std::string jobs = "'" + (home / "jobs") + "'";
+    for (const char* station : {"A", "B", "A", "<script>alert(1)</script>"})
+        ASSERT_EQ(Cli(kRun + jobs, home, std::string("BPCONF_STATION='") + station + "'").status,
+                  0);
+    ASSERT_EQ(Cli(kRun + jobs + EndsEarly(home), home, "BPCONF_STATION=B").status, 1);
+    ASSERT_EQ(
+        Cli(kRun + jobs + " --set serial.counter=0002 --reuse-serial", home, "BPCONF_STATION=B")
+            .status,
+        0);
+    const std::string page = home / "r.html";
+    auto r = Cli("report --language english -o '" + page + "'", home);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string html = test::Slurp(page);
+    const Rows summary = ParseCsv(Cli("units --summary", home).out);
+    int units = 0, finished = 0, failed = 0;
+    for (std::size_t i = 1; i < summary.size(); ++i) {
+        units += std::stoi(summary[i][2]);
+        finished += std::stoi(summary[i][3]);
+        failed += std::stoi(summary[i][4]);
+    }
+    EXPECT_EQ(Headline(html, "units configured"), units);
+    EXPECT_EQ(Headline(html, "finished"), finished);
+    EXPECT_EQ(Headline(html, "failed") + Headline(html, "ended early") + Headline(html, "closed"),
+              failed);
+    const std::string check = Cli("units --check --month 202612", home).out;
+    EXPECT_NE(check.find(": 4 (3 on one unit each, 1 reused as confirmed, 0 duplicate, 0 void"),
+              std::string::npos)
+        << check;
+    EXPECT_EQ(Headline(html, "serials stamped"), 4);
+    EXPECT_EQ(Headline(html, "duplicates (must read 0)"), 0);
+    for (const char* forbidden : {"src=", "href=", "<script", "url("})
+        EXPECT_EQ(html.find(forbidden), std::string::npos) << forbidden;
+    EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+
+    const bool browser = std::system("command -v chromium >/dev/null 2>&1") == 0;
+    if (!browser && std::getenv("BPCONF_REQUIRE_BROWSER") != nullptr)
+        ADD_FAILURE() << "chromium is not installed";
+    if (browser) {
+        const std::string chromium =
+            "chromium --headless --no-sandbox --disable-gpu "
+            "--user-data-dir='" +
+            (home / "chromium") + "' ";
+        const std::string shot = home / "shot.png";
+        std::system((chromium + "--window-size=900,1300 --screenshot='" + shot + "' 'file://" +
+                     page + "' >/dev/null 2>&1")
+                        .c_str());
+        EXPECT_EQ(test::RunCommand("identify -format '%wx%h' '" + shot + "'"), "900x1300");
+        // Not a blank page: the drawing has light and dark.
+        const double spread = std::atof(
+            test::RunCommand("convert '" + shot +
+                             "' -colorspace gray -format '%[fx:standard_deviation]' info:")
+                .c_str());
+        EXPECT_GT(spread, 0.05);
+        // The page the browser built holds no script element: the hostile name stayed text.
+        const std::string dom =
+            test::RunCommand(chromium + "--dump-dom 'file://" + page + "' 2>/dev/null");
+        EXPECT_NE(dom.find("Line report"), std::string::npos);
+        EXPECT_EQ(dom.find("<script"), std::string::npos);
+    }
+
+    // The wall view: rewritten until stopped.
+    const std::string wall = home / "wall.html";
+    const std::string pidFile = home / "wall.pid";
+    std::system(
+        ("XDG_CONFIG_HOME='" + home.path().string() + "' XDG_DATA_HOME='" + home.path().string() +
+         "' BPCONF_DATABASE_URL= '" BPCONF_CLI "' report --watch 1 --language english -o '" + wall +
+         "' >/dev/null 2>&1 & echo $! >'" + pidFile + "'")
+            .c_str());
+    std::set<std::string> seen;
+    for (int i = 0; i < 600 && seen.size() < 3; ++i) {
+        const std::string now = test::Slurp(wall);
+        if (!now.empty())
+            seen.insert(now);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_GE(seen.size(), 3u);
+    EXPECT_NE(test::Slurp(wall).find("<meta http-equiv=\"refresh\" content=\"1\">"),
+              std::string::npos);
+    std::string pid = test::Slurp(pidFile);
+    pid.erase(pid.find_last_not_of(" \n") + 1);
+    EXPECT_EQ(std::system(("kill -TERM " + pid + "; for _ in $(seq 1 100); do kill -0 " + pid +
+                           " 2>/dev/null || exit 0; sleep 0.1; done; exit 1")
+                              .c_str()),
+              0);
+}
+
+}  // namespace
+}  // namespace bpconf

@@ -28,6 +28,16 @@ inline constexpr const char* kSelectUnits =
     " AND ($3 = '' OR station = $3) AND ($4 = '' OR serial = $4) AND ($5 = '' OR run_id = $5)"
     " ORDER BY started, run_id";
 
+// The messages of the entries kSelectUnits selects, in the same order, each entry's in sequence:
+// read in one pass, never one query per entry.
+inline constexpr const char* kSelectMessagesOfUnits =
+    "SELECT m.run_id, m.message, m.result, m.error, m.error_text FROM units u"
+    " JOIN unit_messages m ON m.run_id = u.run_id"
+    " WHERE ($1 = '' OR substr(u.started, 1, 10) >= $1)"
+    " AND ($2 = '' OR substr(u.started, 1, 10) <= $2)"
+    " AND ($3 = '' OR u.station = $3) AND ($4 = '' OR u.serial = $4)"
+    " AND ($5 = '' OR u.run_id = $5) ORDER BY u.started, u.run_id, m.seq";
+
 inline constexpr const char* kSelectMessages =
     "SELECT message, result, error, error_text FROM unit_messages WHERE run_id = $1 ORDER BY seq";
 

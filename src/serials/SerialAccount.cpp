@@ -102,6 +102,30 @@ SerialAccount AccountFor(const std::string& stamp, const std::vector<platform::U
     return account;
 }
 
+std::string UnitText(const UnitOfSerial& u) {
+    if (!u.inRecord)
+        return "run " + u.runId + " (station " + u.station + ", in the ledger only)";
+    return "run " + u.runId + " (station " + u.station + ", " + u.started + ", " + u.outcome +
+           (u.reused ? ", reuse confirmed" : "") + ")";
+}
+
+std::string GapText(const SerialAccountLine& line) {
+    using Standing = SerialAccountLine::Standing;
+    const platform::LedgerEntry* row = line.rows.empty() ? nullptr : &line.rows.back();
+    const std::string of = row ? " (run " + row->runId + ", station " + row->station + ")" : "";
+    switch (line.standing) {
+        case Standing::Void:
+            return "void: its message never left the tool" + of;
+        case Standing::Reserved:
+            return "reserved, never confirmed: its message may have reached the unit" + of +
+                   ", so it counts as used";
+        case Standing::NeverTaken:
+            return "never taken" + (line.why.empty() ? ": no run took it" : ": " + line.why);
+        default:
+            return "";
+    }
+}
+
 std::string SerialRanges(std::vector<std::string> serials) {
     // By month, then by counter (a longer counter is a later one).
     std::map<std::string, std::set<std::int64_t>> months;

@@ -50,6 +50,12 @@ SerialAccount AccountFor(const std::string& stamp, const std::vector<platform::U
                          const std::vector<platform::LedgerEntry>& rows,
                          const std::vector<platform::CounterSetting>& settings);
 
+// "run R (station A, 2026-12-08T09:30:00.125Z, finished)", or the ledger's word for a run that
+// left no entry.
+std::string UnitText(const UnitOfSerial& unit);
+// Why a number is on no unit, from what the ledger holds of it ("" for one on a unit).
+std::string GapText(const SerialAccountLine& line);
+
 // Serial numbers as ranges within their month: {"2026120003", "2026120004", "2026120005",
 // "2026120009"} gives "202612: 0003–0005, 0009"; months apart by "; ".
 std::string SerialRanges(std::vector<std::string> serials);

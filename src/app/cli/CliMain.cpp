@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     }
     if (command == "units")
         return Units(args);
+    if (command == "report")
+        return Report(args);
     if (command == "db")
         return Database(args);
     const bool runLike = command == "run" || command == "frames";

@@ -27,6 +27,10 @@ const char* const kUsage =
     "  units --summary [--by day|hour]  per station: units, finished, failed, serial numbers\n"
     "  units --check [--month yyyyMM] every serial number of the month accounted for; exit 1\n"
     "                                 when one is on two units without a confirmed reuse\n"
+    "  report [--since DATE] [--until DATE] [--station S] [--language chinese|english]\n"
+    "         [-o FILE] [--watch SECONDS] [--profile FILE]\n"
+    "                                 the supervisor's page (HTML; bpconf-report.html), from the\n"
+    "                                 same record as units; --watch rewrites it every SECONDS\n"
     "  db init [--profile FILE]       creates (or brings up to date) the line's tables\n"
     "  db set-counter N [--force] [--month yyyyMM] [--profile FILE]\n"
     "                                 sets the serial-number counter (the line's, or this\n"
@@ -46,6 +50,20 @@ const char* const kUsage =
 std::mutex gOutput;
 
 }  // namespace
+
+bool IsDate(const std::string& s) {
+    if (s.size() != 10 || s[4] != '-' || s[7] != '-')
+        return false;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (s[i] < '0' || s[i] > '9')
+            return false;
+    }
+    const int year = std::stoi(s.substr(0, 4)), month = std::stoi(s.substr(5, 2)),
+              day = std::stoi(s.substr(8, 2));
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    const int days[] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
+}
 
 void PrintLine(std::ostream& out, const std::string& line) {
     std::lock_guard<std::mutex> lock(gOutput);

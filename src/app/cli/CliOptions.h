@@ -82,6 +82,9 @@ int Decode(const Options& o);
 int Send(const Options& o);
 int Run(const Options& o, bool dryRun);
 int Units(const std::vector<std::string>& args);
+int Report(const std::vector<std::string>& args);
+// "YYYY-MM-DD", a day of the calendar.
+bool IsDate(const std::string& text);
 int Database(const std::vector<std::string>& args);
 
 // Reads the named profiles; false with a message when one cannot be read.

@@ -46,21 +46,6 @@ const std::map<std::string, std::vector<std::string>>& OutcomeWords() {
     return words;
 }
 
-// "YYYY-MM-DD", a day of the calendar.
-bool IsDate(const std::string& s) {
-    if (s.size() != 10 || s[4] != '-' || s[7] != '-')
-        return false;
-    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (s[i] < '0' || s[i] > '9')
-            return false;
-    }
-    const int year = std::stoi(s.substr(0, 4)), month = std::stoi(s.substr(5, 2)),
-              day = std::stoi(s.substr(8, 2));
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    const int days[] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month >= 1 && month <= 12 && day >= 1 && day <= days[month - 1];
-}
-
 // --serial: a whole serial number, or its counter alone ("0017", "17") for this month's.
 bool ReadSerialOption(std::string& serial, std::string& error) {
     if (serial.empty())
@@ -304,38 +289,11 @@ void PrintSummary(const std::vector<platform::UnitEntry>& entries, bool json, bo
     std::cout << (periods.empty() ? "]\n" : "\n]\n");
 }
 
-// "run R (station A, 2026-12-08T09:30:00.125Z, finished)", or the ledger's word for a run that
-// left no entry.
-std::string UnitText(const serials::UnitOfSerial& u) {
-    if (!u.inRecord)
-        return "run " + u.runId + " (station " + u.station + ", in the ledger only)";
-    return "run " + u.runId + " (station " + u.station + ", " + u.started + ", " + u.outcome +
-           (u.reused ? ", reuse confirmed" : "") + ")";
-}
-
 std::string UnitsText(const std::vector<serials::UnitOfSerial>& units) {
     std::string text;
     for (const auto& u : units)
-        text += (text.empty() ? "" : "; ") + UnitText(u);
+        text += (text.empty() ? "" : "; ") + serials::UnitText(u);
     return text;
-}
-
-// Why a number is on no unit: what the ledger holds of it.
-std::string GapText(const serials::SerialAccountLine& line) {
-    using Standing = serials::SerialAccountLine::Standing;
-    const platform::LedgerEntry* row = line.rows.empty() ? nullptr : &line.rows.back();
-    const std::string of = row ? " (run " + row->runId + ", station " + row->station + ")" : "";
-    switch (line.standing) {
-        case Standing::Void:
-            return "void: its message never left the tool" + of;
-        case Standing::Reserved:
-            return "reserved, never confirmed: its message may have reached the unit" + of +
-                   ", so it counts as used";
-        case Standing::NeverTaken:
-            return "never taken" + (line.why.empty() ? ": no run took it" : ": " + line.why);
-        default:
-            return "";
-    }
 }
 
 // The month's account on standard output; 1 when a number is on two units unconfirmed.
@@ -367,7 +325,7 @@ int PrintCheck(const serials::SerialAccount& a, const std::string& where) {
     if (gaps > 0) {
         std::cout << "gaps:\n";
         for (const auto& line : a.lines) {
-            if (const std::string why = GapText(line); !why.empty())
+            if (const std::string why = serials::GapText(line); !why.empty())
                 std::cout << "  " << line.serial << " " << why << "\n";
         }
     }

@@ -50,6 +50,13 @@ RecordResult PgUnitRecord::Read(const UnitQuery& q, std::vector<UnitEntry>& entr
         c_->Run("ROLLBACK");
         return {false, units.Error()};
     }
+    PgResult messages(
+        c_->Exec(sql::kSelectMessagesOfUnits, {q.since, q.until, q.station, q.serial, q.runId}));
+    if (!messages.Ok()) {
+        c_->Run("ROLLBACK");
+        return {false, messages.Error()};
+    }
+    int m = 0;
     for (int row = 0; row < units.Rows(); ++row) {
         UnitEntry e;
         e.runId = units.Text(row, 0);
@@ -66,16 +73,12 @@ RecordResult PgUnitRecord::Read(const UnitQuery& q, std::vector<UnitEntry>& entr
         e.outcome = units.Text(row, 11);
         e.detail = units.Text(row, 12);
         e.version = units.Text(row, 13);
-        PgResult messages(c_->Exec(sql::kSelectMessages, {e.runId}));
-        if (!messages.Ok()) {
-            c_->Run("ROLLBACK");
-            return {false, messages.Error()};
-        }
-        for (int m = 0; m < messages.Rows(); ++m) {
+        // The messages come in the entries' order: this entry's are the next ones.
+        for (; m < messages.Rows() && messages.Text(m, 0) == e.runId; ++m) {
             e.messages.push_back(
-                {messages.Text(m, 0), messages.Text(m, 1),
-                 static_cast<std::uint32_t>(std::strtoul(messages.Text(m, 2).c_str(), nullptr, 10)),
-                 messages.Text(m, 3)});
+                {messages.Text(m, 1), messages.Text(m, 2),
+                 static_cast<std::uint32_t>(std::strtoul(messages.Text(m, 3).c_str(), nullptr, 10)),
+                 messages.Text(m, 4)});
         }
         entries.push_back(std::move(e));
     }
