@@ -46,6 +46,25 @@ build_windows() {
         -DBPCONF_LIBPQ_PREFIX="$ROOT/build-win/libpq/prefix"
 }
 
+# A private apt configuration in DIR that reads the system's own Debian archives (their deb
+# entries) as deb-src, for `apt-get source`; its options in DEB_SRC_CONF.
+deb_src_apt() {
+    local dir=$1 f
+    mkdir -p "$dir/lists/partial" "$dir/cache/archives/partial" "$dir/sources.list.d"
+    if [ -f /etc/apt/sources.list ]; then
+        sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >"$dir/sources.list"
+    else
+        : >"$dir/sources.list"
+    fi
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        sed 's/^Types:.*/Types: deb-src/' "$f" >"$dir/sources.list.d/$(basename "$f")"
+    done
+    DEB_SRC_CONF=(-o "Dir::Etc::SourceList=$dir/sources.list"
+                  -o "Dir::Etc::SourceParts=$dir/sources.list.d"
+                  -o "Dir::State::Lists=$dir/lists" -o "Dir::Cache=$dir/cache")
+}
+
 # SQLite for the Windows build: the amalgamation (sqlite3.c, sqlite3.h) generated from Debian's
 # sqlite3 source package, fetched by apt-get from the system's own Debian archives (their deb
 # entries read as deb-src, in a private apt configuration) and cached in build-win/sqlite.
@@ -54,22 +73,9 @@ prepare_windows_sqlite() {
     [ -f "$dir/amalgamation/sqlite3.c" ] && [ -f "$dir/amalgamation/sqlite3.h" ] && return 0
     ensure_packages dpkg-dev tcl
     rm -rf "$dir/apt" "$dir/source"
-    mkdir -p "$dir/apt/lists/partial" "$dir/apt/cache/archives/partial" "$dir/apt/sources.list.d" \
-        "$dir/source" "$dir/amalgamation"
-    if [ -f /etc/apt/sources.list ]; then
-        sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >"$dir/apt/sources.list"
-    else
-        : >"$dir/apt/sources.list"
-    fi
-    local f
-    for f in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$f" ] || continue
-        sed 's/^Types:.*/Types: deb-src/' "$f" >"$dir/apt/sources.list.d/$(basename "$f")"
-    done
-    local apt=(apt-get -qq -o "Dir::Etc::SourceList=$dir/apt/sources.list"
-               -o "Dir::Etc::SourceParts=$dir/apt/sources.list.d"
-               -o "Dir::State::Lists=$dir/apt/lists" -o "Dir::Cache=$dir/apt/cache"
-               -o Debug::NoLocking=1)
+    mkdir -p "$dir/source" "$dir/amalgamation"
+    deb_src_apt "$dir/apt"
+    local apt=(apt-get -qq "${DEB_SRC_CONF[@]}" -o Debug::NoLocking=1)
     "${apt[@]}" update
     (cd "$dir/source" && "${apt[@]}" source --download-only sqlite3 2>/dev/null)
     # apt checked the files against the archive's signed index; dpkg-source's own signature
@@ -98,22 +104,10 @@ prepare_windows_libpq() {
     ensure_packages dpkg-dev g++-mingw-w64-x86-64-posix make perl bzip2 xz-utils
     echo "Building libpq and OpenSSL for Windows from Debian's sources (first time: some minutes)"
     rm -rf "$dir/apt" "$src" "$prefix"
-    mkdir -p "$dir/apt/lists/partial" "$dir/apt/cache/archives/partial" "$dir/apt/sources.list.d" \
-        "$src" "$prefix"
+    mkdir -p "$src" "$prefix"
     : >"$log"
-    if [ -f /etc/apt/sources.list ]; then
-        sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list >"$dir/apt/sources.list"
-    else
-        : >"$dir/apt/sources.list"
-    fi
-    local f
-    for f in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$f" ] || continue
-        sed 's/^Types:.*/Types: deb-src/' "$f" >"$dir/apt/sources.list.d/$(basename "$f")"
-    done
-    local conf=(-o "Dir::Etc::SourceList=$dir/apt/sources.list"
-                -o "Dir::Etc::SourceParts=$dir/apt/sources.list.d"
-                -o "Dir::State::Lists=$dir/apt/lists" -o "Dir::Cache=$dir/apt/cache")
+    deb_src_apt "$dir/apt"
+    local conf=("${DEB_SRC_CONF[@]}")
     local apt=(apt-get -qq "${conf[@]}" -o Debug::NoLocking=1)
     "${apt[@]}" update
     # The newest version the archives list first; an older one when its files can't be had (a
