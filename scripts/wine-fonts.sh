@@ -5,6 +5,10 @@
 # Windows desktop links its CJK fonts behind these by itself.)
 link_cjk_fonts() {
     local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' face
+    # Wine finds a linked font by its file name in the prefix's Fonts folder.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    cp /usr/share/fonts/truetype/wqy/wqy-microhei.ttc "$fonts/" || return 1
     for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI" \
         "Lucida Sans Unicode" "MS UI Gothic" SimSun; do
         wine reg add "$key" /v "$face" /t REG_MULTI_SZ \
