@@ -37,6 +37,11 @@ TEST(Report, TimesInTheStationsZone) {
         EXPECT_EQ(op::LocalTime(c.utc, c.offset), c.local) << c.utc;
         EXPECT_EQ(op::ZoneName(c.offset), c.zone);
     }
+    // 2026-12-08T09:30:20Z: the offset from the wall clock at that moment.
+    const std::int64_t utc = 1796722220000;
+    EXPECT_EQ(op::UtcOffsetMinutes({2026, 12, 8, 17, 30, 20}, utc), 480);
+    EXPECT_EQ(op::UtcOffsetMinutes({2026, 12, 8, 4, 0, 20}, utc), -330);
+    EXPECT_EQ(op::UtcOffsetMinutes({2026, 12, 8, 9, 30, 20}, utc), 0);
 }
 
 // Names typed by people are shown as text: no element, attribute or script of theirs, and no

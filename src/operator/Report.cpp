@@ -211,6 +211,13 @@ std::string HtmlText(const std::string& text) {
     return out;
 }
 
+int UtcOffsetMinutes(const platform::LocalDateTime& local, std::int64_t utcMilliseconds) {
+    const std::int64_t localMinutes =
+        (DaysFromCivil(local.year, local.month, local.day) * 24 + local.hour) * 60 + local.minute;
+    const std::int64_t diff = localMinutes - utcMilliseconds / 60000;
+    return static_cast<int>((diff >= 0 ? diff + 7 : diff - 7) / 15 * 15);
+}
+
 std::string ZoneName(int offset) {
     char buf[32];
     const int a = offset < 0 ? -offset : offset;

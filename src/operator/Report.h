@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Environment.h"
 #include "platform/SerialBook.h"
 #include "platform/UnitRecord.h"
 
@@ -41,6 +42,10 @@ std::string RenderReport(const ReportInput& input);
 // Text made safe inside HTML (element content and quoted attributes); '=' too, so that no text
 // reads as an attribute such as "src=".
 std::string HtmlText(const std::string& text);
+
+// The station's offset from UTC, in minutes to the quarter hour, from its wall clock (local) and
+// the UTC time of the same moment.
+int UtcOffsetMinutes(const platform::LocalDateTime& local, std::int64_t utcMilliseconds);
 
 // "UTC+08:00" for an offset of 480 minutes.
 std::string ZoneName(int utcOffsetMinutes);

@@ -76,26 +76,6 @@ bool ParseReportOptions(const std::vector<std::string>& args, ReportOptions& o, 
     return true;
 }
 
-// The station's offset from UTC now, in minutes (to the quarter hour).
-int UtcOffsetMinutes() {
-    auto clock = platform::CreateSystemClock();
-    const platform::LocalDateTime local = clock->Now();
-    const std::int64_t utcMinutes = clock->UtcMilliseconds() / 60000;
-    // Minutes since the epoch of the local wall time, as if it were UTC.
-    auto days = [](int y, int m, int d) {
-        y -= m <= 2;
-        const int era = (y >= 0 ? y : y - 399) / 400;
-        const int yoe = y - era * 400;
-        const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-        return static_cast<std::int64_t>(era) * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy -
-               719468;
-    };
-    const std::int64_t localMinutes =
-        (days(local.year, local.month, local.day) * 24 + local.hour) * 60 + local.minute;
-    const std::int64_t diff = localMinutes - utcMinutes;
-    return static_cast<int>((diff >= 0 ? diff + 7 : diff - 7) / 15 * 15);
-}
-
 // Reads what the page is drawn from; false with the reason.
 bool ReadInput(const platform::LineSettings& line, const ReportOptions& o, op::ReportInput& in,
                std::string& reason) {
@@ -172,7 +152,8 @@ int Report(const std::vector<std::string>& args) {
         op::ReportInput in;
         in.language = language;
         in.filter = filter;
-        in.utcOffsetMinutes = UtcOffsetMinutes();
+        auto clock = platform::CreateSystemClock();
+        in.utcOffsetMinutes = op::UtcOffsetMinutes(clock->Now(), clock->UtcMilliseconds());
         in.refreshSeconds = o.watchSeconds;
         std::string reason;
         const bool read = ReadInput(line, o, in, reason);
