@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced: link_cjk_fonts links a CJK font (WenQuanYi Micro Hei, Debian's fonts-wqy-microhei)
 # behind the fonts wine draws dialogs and message boxes with, in the prefix WINEPREFIX names.
 # Wine's own Tahoma and "MS Shell Dlg" have no Chinese characters and wine falls back to no
@@ -16,5 +17,17 @@ link_cjk_fonts() {
             /f >/dev/null 2>&1 || return 1
     done
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v SimSun \
-        /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+        /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1 || return 1
+    # The system's fonts (message boxes, menus, captions) are stored with the character set of
+    # the locale the prefix was made under: made under C or en_US they ask for ANSI_CHARSET, and a
+    # program started later under zh_CN gets a Latin font for its boxes that no link reaches.
+    # DEFAULT_CHARSET (byte 23 of the LOGFONTW) lets each start choose by its own code page.
+    local metrics='HKCU\Control Panel\Desktop\WindowMetrics' name blob
+    for name in CaptionFont SmCaptionFont MenuFont StatusFont MessageFont IconFont; do
+        blob=$(wine reg query "$metrics" /v "$name" 2>/dev/null | tr -d '\r' |
+            awk -v n="$name" '$1 == n && $2 == "REG_BINARY" { print $3 }')
+        [ "${#blob}" -ge 48 ] || continue
+        wine reg add "$metrics" /v "$name" /t REG_BINARY /d "${blob:0:46}01${blob:48}" \
+            /f >/dev/null 2>&1 || return 1
+    done
 }
