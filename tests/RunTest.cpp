@@ -641,6 +641,10 @@ TEST_F(Run, DeliveryFailuresEndTheRunWhereTheyHappen) {
         EXPECT_EQ(Str(h.Form().findChild<QLineEdit*>("txtUpdateNo")->text()), c.counter) << c.what;
         EXPECT_EQ(h.delivery_.cancelled, c.cancelled) << c.what;
         EXPECT_TRUE(h.Form().findChild<QPushButton*>("Button3")->isEnabled()) << c.what;
+        // Nothing sent: the bar is back at its start, as after every end before the first byte.
+        if (c.sent == 0) {
+            EXPECT_EQ(h.Form().findChild<QProgressBar*>("ProgressBar1")->value(), 0) << c.what;
+        }
     }
 }
 

@@ -72,13 +72,13 @@ RunEnd UpdateRun::Run() {
 
 void UpdateRun::ShowIfNothingSent(RunEnd end) {
     // An early end before the first byte: the bar goes back to its start and the status says so
-    // (a declined reuse has said why).
-    if (end == RunEnd::Normal || end == RunEnd::Closed || end == RunEnd::Delivery ||
-        end == RunEnd::Unconfirmed || !deliveries_.Messages().empty()) {
+    // (a declined reuse and a queue that cannot print have said why).
+    if (end == RunEnd::Normal || end == RunEnd::Closed || end == RunEnd::Unconfirmed ||
+        !deliveries_.Messages().empty()) {
         return;
     }
     view_.SetProgress(0);
-    if (end != RunEnd::ReuseDeclined)
+    if (end != RunEnd::ReuseDeclined && end != RunEnd::Delivery)
         Show("更新未开始：未发送任何内容", "Update not started: nothing was sent");
 }
 
