@@ -14,7 +14,7 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbe
 SCHEDULER_PACKAGES=(cups cups-client postgresql jq)
 # Packages of the Windows build and its tests under wine (locales-all: the locales wine maps).
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 locales-all zip unzip dpkg-dev tcl wixl
-    make perl bzip2 xz-utils)
+    msitools make perl bzip2 xz-utils)
 # Packages of the Debian package and its test (dpkg-shlibdeps, the desktop entry's check).
 PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils)
 # Packages of the window tests under a private X server.

@@ -391,14 +391,23 @@ installer() {
     [ -f "$installed/README.md" ] && [ -f "$installed/station.ini" ] || return 1
     [ "$(wine 'C:\Program Files\bpconf\bpconf-cli.exe' --version | tr -d '\r')" = \
         "$(linux_cli --version)" ] || return 1
-    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | tr -d '\r' |
-        grep -q "DisplayName    REG_SZ    bpconf Bluetooth printer configuration tool" || return 1
+    # The names in Chinese and English: the list of installed programs and the Start menu.
+    # (Exported, the registry is UTF-16 whatever the locale; printed, it is in the ANSI code page.)
+    uninstall_entries() {
+        rm -f "$work/uninstall.reg"
+        wine reg export 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' \
+            "$(winepath -w "$work/uninstall.reg")" /y >/dev/null 2>&1
+        iconv -f UTF-16 -t UTF-8 "$work/uninstall.reg" | tr -d '\r'
+    }
+    uninstall_entries | grep -F "\"DisplayName\"=\"$product\"" || return 1
+    find "$WINEPREFIX/drive_c" -name "$shortcut.lnk" | grep -q . || return 1
     wine msiexec /x "$(winepath -w "$work/dist/bpconf.msi")" /qn || return 1
-    [ ! -e "$installed/bpconf-cli.exe" ] &&
-        ! wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
-            grep -q "bpconf Bluetooth"
+    [ ! -e "$installed/bpconf-cli.exe" ] && ! uninstall_entries | grep -qF "$product" &&
+        [ -z "$(find "$WINEPREFIX/drive_c" -name "$shortcut.lnk")" ]
 }
-check "installer: msiexec /i installs, the installed bpconf-cli.exe answers, msiexec /x removes it" \
+product="bpconf 蓝牙打印机配置工具 (Bluetooth printer configuration tool)"
+shortcut="蓝牙打印机配置工具 Bluetooth printer configuration tool"
+check "installer: msiexec /i installs with its Chinese names, the installed bpconf-cli.exe answers, msiexec /x removes it" \
     installer
 
 echo "== wine: the stamp table on both builds"
