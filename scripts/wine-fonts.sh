@@ -21,12 +21,16 @@ link_cjk_fonts() {
     # The system's fonts (message boxes, menus, captions) are stored with the character set of
     # the locale the prefix was made under: made under C or en_US they ask for ANSI_CHARSET, and a
     # program started later under zh_CN gets a Latin font for its boxes that no link reaches.
-    # DEFAULT_CHARSET (byte 23 of the LOGFONTW) lets each start choose by its own code page.
+    # DEFAULT_CHARSET (byte 23 of the 92-byte LOGFONTW) lets each start choose by its own code
+    # page.
     local metrics='HKCU\Control Panel\Desktop\WindowMetrics' name blob
     for name in CaptionFont SmCaptionFont MenuFont StatusFont MessageFont IconFont; do
         blob=$(wine reg query "$metrics" /v "$name" 2>/dev/null | tr -d '\r' |
-            awk -v n="$name" '$1 == n && $2 == "REG_BINARY" { print $3 }')
-        [ "${#blob}" -ge 48 ] || continue
+            awk -v n="$name" '$1 == n && $2 == "REG_BINARY" { print $3 }') || true
+        if ! [[ $blob =~ ^[0-9A-Fa-f]{184}$ ]]; then
+            echo "link_cjk_fonts: no font $name in the prefix's window metrics" >&2
+            return 1
+        fi
         wine reg add "$metrics" /v "$name" /t REG_BINARY /d "${blob:0:46}01${blob:48}" \
             /f >/dev/null 2>&1 || return 1
     done

@@ -68,20 +68,29 @@ same_jobs() {
 }
 
 # Letters drawn in IMAGE (dark on light) that are not one shape repeated: a font that lacks the
-# characters draws the same empty box for each of them.
+# characters draws the same empty box for each of them (4 pixels apart at the window's size).
+# Four equal cells in a row are asked for, more than one real character spans.
 distinct_glyphs() {
     local t="$work/glyphs.png" w h s
     convert "$1" -colorspace gray -threshold 60% -trim +repage "$t" || return 1
     read -r w h < <(identify -format '%w %h\n' "$t")
     echo "text drawn in ${w}x$h pixels"
     [ "$w" -ge 20 ] && [ "$h" -ge 6 ] || return 1
-    for s in $(seq 3 $((w / 2))); do
-        convert "$t" -crop "${s}x${h}+0+0" +repage "$work/cell-a.png"
-        convert "$t" -crop "${s}x${h}+${s}+0" +repage "$work/cell-b.png"
-        if [ "$(compare -metric AE "$work/cell-a.png" "$work/cell-b.png" null: 2>&1)" = 0 ]; then
+    for s in $(seq 4 $((w / 4))); do
+        cell_repeats "$t" "$s" "$h" && {
             echo "one shape repeated every $s pixels: the characters have no glyphs"
             return 1
-        fi
+        }
+    done
+    return 0
+}
+# The first four cells of width s in IMAGE are the same picture: cell_repeats IMAGE s h
+cell_repeats() {
+    local i
+    convert "$1" -crop "${2}x${3}+0+0" +repage "$work/cell-0.png"
+    for i in 1 2 3; do
+        convert "$1" -crop "${2}x${3}+$(($2 * i))+0" +repage "$work/cell-$i.png"
+        [ "$(compare -metric AE "$work/cell-0.png" "$work/cell-$i.png" null: 2>&1)" = 0 ] || return 1
     done
 }
 
@@ -95,7 +104,9 @@ wait_jobs() {
 }
 
 echo "== wine: prefix"
-wineboot --init >/dev/null 2>&1
+# Made under a locale whose code page has no Chinese, as a station's administrator may make it:
+# the programs below start under zh_CN as well as en_US.
+LANG=en_US.UTF-8 LC_ALL= wineboot --init >/dev/null 2>&1
 # Chinese in message boxes and dialogs too, not only in the window's own font.
 source "$root/scripts/wine-fonts.sh"
 link_cjk_fonts || bad "the CJK font could not be linked in the prefix"
@@ -168,16 +179,22 @@ message_box() {
         sleep 0.1
     done
     [ -n "$id" ] || { echo "the box did not appear"; kill "$app" 2>/dev/null; return 1; }
-    # Until its text is painted (a first picture may be taken before it is).
-    for _ in $(seq 1 60); do
-        import -window "$id" "$work/box.png" 2>/dev/null &&
-            convert "$work/box.png" -crop 100x10+60+9 +repage "$work/box-line.png" &&
+    # Until its text is painted: two pictures alike, with text in the line (a first picture may
+    # be taken before the box is painted, or while it is).
+    local painted=false
+    for _ in $(seq 1 600); do
+        import -window "$id" "$work/box-next.png" 2>/dev/null &&
+            convert "$work/box-next.png" -crop 100x10+60+9 +repage "$work/box-line.png" &&
             [ "$(convert "$work/box-line.png" -colorspace gray -threshold 60% -format '%[fx:mean<1]' info:)" = 1 ] &&
-            break
+            [ -f "$work/box.png" ] &&
+            [ "$(compare -metric AE "$work/box.png" "$work/box-next.png" null: 2>&1)" = 0 ] &&
+            { painted=true; break; }
+        mv -f "$work/box-next.png" "$work/box.png" 2>/dev/null
         sleep 0.5
     done
     kill "$app" 2>/dev/null
     wineserver -k 2>/dev/null
+    $painted || { echo "the box's text was never painted"; return 1; }
     distinct_glyphs "$work/box-line.png"
 }
 check "message box under zh_CN: its Chinese drawn in glyphs" message_box
@@ -396,13 +413,15 @@ installer() {
     uninstall_entries() {
         rm -f "$work/uninstall.reg"
         wine reg export 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' \
-            "$(winepath -w "$work/uninstall.reg")" /y >/dev/null 2>&1
-        iconv -f UTF-16 -t UTF-8 "$work/uninstall.reg" | tr -d '\r'
+            "$(winepath -w "$work/uninstall.reg")" /y >/dev/null 2>&1 &&
+            iconv -f UTF-16 -t UTF-8 "$work/uninstall.reg" | tr -d '\r' >"$work/uninstall.txt" &&
+            grep -q Uninstall "$work/uninstall.txt"
     }
-    uninstall_entries | grep -F "\"DisplayName\"=\"$product\"" || return 1
+    uninstall_entries && grep -qF "\"DisplayName\"=\"$product\"" "$work/uninstall.txt" || return 1
     find "$WINEPREFIX/drive_c" -name "$shortcut.lnk" | grep -q . || return 1
     wine msiexec /x "$(winepath -w "$work/dist/bpconf.msi")" /qn || return 1
-    [ ! -e "$installed/bpconf-cli.exe" ] && ! uninstall_entries | grep -qF "$product" &&
+    [ ! -e "$installed/bpconf-cli.exe" ] && uninstall_entries &&
+        ! grep -qF "$product" "$work/uninstall.txt" &&
         [ -z "$(find "$WINEPREFIX/drive_c" -name "$shortcut.lnk")" ]
 }
 product="bpconf 蓝牙打印机配置工具 (Bluetooth printer configuration tool)"
