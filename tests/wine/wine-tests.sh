@@ -30,6 +30,7 @@ cleanup() {
     lpadmin -x "$dead_queue" 2>/dev/null
     lpadmin -x "$chinese_queue" 2>/dev/null
     wineserver -k 2>/dev/null
+    [ -d "$work/prefix-w2" ] && WINEPREFIX="$work/prefix-w2" wineserver -k 2>/dev/null
     [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
@@ -326,7 +327,10 @@ check "record: entries in %LOCALAPPDATA%, read back by units; a line that does n
 echo "== wine: a line database over TCP with TLS"
 # The private database server of scripts/test also listens on 127.0.0.1, TLS only, with a
 # password (BPCONF_TEST_DATABASE_TCP, the password in BPCONF_TEST_DATABASE_PGPASS): two Windows
-# stations (one wine prefix: one machine holding two names) and one Linux station, in parallel.
+# stations and one Linux station, in parallel. Each Windows station is a machine of its own (a
+# wine prefix of its own: its own station file). On one machine holding two names, a run under
+# one name is refused while an entry of the other waits for the line, as the README says, and an
+# entry waits for a moment in every run.
 line_db=bpconf_wine_line
 tcp=${BPCONF_TEST_DATABASE_TCP:-}
 ca=$(sed -n 's/.*sslrootcert=\([^ ]*\).*/\1/p' <<<"$tcp")
@@ -337,15 +341,19 @@ line_cli() {  # line_cli STATION ARGS...: bpconf-cli.exe as a Windows station of
     BPCONF_STATION=$1 PGPASSFILE=$(win_path "$BPCONF_TEST_DATABASE_PGPASS") \
         BPCONF_DATABASE_URL=$(win_line) wine "$win/src/app/bpconf-cli.exe" "${@:2}"
 }
+# The second Windows station's machine.
+second_machine="$work/prefix-w2"
 if [ -n "$tcp" ] && [ -n "${BPCONF_TEST_DATABASE_URL:-}" ]; then
     psql -q "$BPCONF_TEST_DATABASE_URL" -c "DROP DATABASE IF EXISTS $line_db WITH (FORCE)" \
         -c "CREATE DATABASE $line_db OWNER bpconf" >/dev/null
     three_stations() {
         rm -rf "$work/line-jobs"
         line_cli setup db init || return 1
+        WINEPREFIX=$second_machine wineboot --init >/dev/null 2>&1 || return 1
         local pids=() s
         for s in W1 W2; do
-            (for _ in 1 2 3; do
+            (if [ "$s" = W2 ]; then export WINEPREFIX=$second_machine; fi
+            for _ in 1 2 3; do
                 line_cli $s run --no-pacing --set serial.month=202612 \
                     --capture "$work/line-jobs/$s" >/dev/null || exit 1
             done) &
