@@ -264,9 +264,9 @@ std::map<std::string, serials::SerialAccount> Accounts(const ReportInput& in) {
     return accounts;
 }
 
-}  // namespace
-
-ReportHeadline HeadlineOf(const ReportInput& in) {
+// The headline from the months' accounts already made (the page makes them once).
+ReportHeadline HeadlineFrom(const ReportInput& in,
+                            const std::map<std::string, serials::SerialAccount>& accounts) {
     ReportHeadline h;
     for (const auto& e : in.entries) {
         ++h.units;
@@ -285,7 +285,7 @@ ReportHeadline HeadlineOf(const ReportInput& in) {
                 break;
         }
     }
-    for (const auto& [month, a] : Accounts(in)) {
+    for (const auto& [month, a] : accounts) {
         h.stamped += a.Count(Standing::OnOneUnit) + a.Count(Standing::ReuseConfirmed) +
                      a.Count(Standing::Duplicate);
         h.voided += a.Count(Standing::Void);
@@ -293,6 +293,12 @@ ReportHeadline HeadlineOf(const ReportInput& in) {
         h.duplicates += a.Count(Standing::Duplicate);
     }
     return h;
+}
+
+}  // namespace
+
+ReportHeadline HeadlineOf(const ReportInput& in) {
+    return HeadlineFrom(in, Accounts(in));
 }
 
 std::string RenderReport(const ReportInput& in) {
@@ -322,7 +328,8 @@ std::string RenderReport(const ReportInput& in) {
     }
 
     // The headline.
-    const ReportHeadline h = HeadlineOf(in);
+    const std::map<std::string, serials::SerialAccount> accounts = Accounts(in);
+    const ReportHeadline h = HeadlineFrom(in, accounts);
     const std::pair<std::string, int> big[] = {
         {l.L("已配置", "units configured"), h.units},
         {l.L("完成", "finished"), h.finished},
@@ -422,7 +429,7 @@ std::string RenderReport(const ReportInput& in) {
 
     // The serial numbers of each month.
     p << "<h2>" << HtmlText(l.L("序列号", "Serial numbers")) << "</h2>";
-    for (const auto& [month, a] : Accounts(in)) {
+    for (const auto& [month, a] : accounts) {
         std::vector<std::string> onUnits;
         std::vector<std::vector<std::string>> gaps, reuses;
         for (const auto& line : a.lines) {
