@@ -254,13 +254,17 @@ check "run: the same ten jobs and delivery check, byte for byte, and the same st
 shared_counter() {
     wine reg delete 'HKCU\SOFTWARE\kelvor\PrinterTest' /f >/dev/null 2>&1
     wine reg add 'HKCU\SOFTWARE\kelvor\PrinterTest' /v Num /t REG_SZ /d 0100 /f >/dev/null 2>&1
-    rm -rf "$work/shared"
+    rm -rf "$work/shared" "$work/shared.err"
     local pids=()
     for _ in 1 2; do
-        (for _ in $(seq 1 10); do wine_cli run --no-pacing --capture "$work/shared" >/dev/null || exit 1; done) &
+        (for _ in $(seq 1 10); do
+            wine_cli run --no-pacing --capture "$work/shared" >/dev/null 2>>"$work/shared.err" ||
+                exit 1
+        done) &
         pids+=($!)
     done
-    wait "${pids[@]}" || return 1
+    # A run that fails says why in the test's output.
+    wait "${pids[@]}" || { cat "$work/shared.err"; return 1; }
     local serials
     serials=$(for f in "$work"/shared/job-*.bin; do "$linux/src/app/bpconf-cli" decode "$f"; done | grep '^STSN')
     [ "$(wc -l <<<"$serials")" -eq 20 ] && [ "$(sort -u <<<"$serials" | wc -l)" -eq 20 ] &&
